@@ -1,0 +1,39 @@
+# Set-up, build and test in one step each. CMake and CTest do the work underneath.
+PRESET ?= dev
+JOBS ?= $(shell nproc)
+BIN = build/$(PRESET)/bin
+
+.PHONY: all deps configure build run test bench asan tsan format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS)
+
+run: build
+	$(BIN)/SkyletPresetEditor
+
+test: build
+	@ctest --preset $(PRESET) -j $(JOBS)
+
+asan:
+	@$(MAKE) --no-print-directory test PRESET=asan
+
+tsan:
+	@$(MAKE) --no-print-directory test PRESET=tsan
+
+bench:
+	@$(MAKE) --no-print-directory build PRESET=release
+	build/release/bin/SkyletBench
+
+format:
+	@git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf build

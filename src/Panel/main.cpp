@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+    std::puts("Skylet Preset Editor");
+    return 0;
+}
