@@ -706,6 +706,12 @@ double StringT<C, O>::ToDouble() const requires kWide {
 template class StringT<char16_t, char>;
 template class StringT<char, char16_t>;
 
+namespace {
+// The empty texts exist before main runs, so no later string operation allocates them.
+[[maybe_unused]] const WString& gEmptyWide = WString::GetEmpty();
+[[maybe_unused]] const NString& gEmptyNarrow = NString::GetEmpty();
+}  // namespace
+
 WString StringToString(const WString& text) {
     return text;
 }
