@@ -1,0 +1,41 @@
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace QV::Platform {
+
+// Replaces the file at path with bytes: a temporary file in the same folder is written,
+// flushed to the disk and renamed over the target. On failure the temporary file is removed
+// and the old file stays as it was. The new file is readable by its owner only.
+inline bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    std::string temporary = path + ".XXXXXX";
+    const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    bool written = true;
+    for (size_t done = 0; written && done < bytes.size();) {
+        const ssize_t count = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+        if (count > 0) {
+            done += static_cast<size_t>(count);
+        } else if (count == 0 || errno != EINTR) {
+            written = false;
+        }
+    }
+    written = written && ::fsync(descriptor) == 0;
+    written = ::close(descriptor) == 0 && written;
+    if (written && ::rename(temporary.c_str(), path.c_str()) == 0) {
+        return true;
+    }
+    ::unlink(temporary.c_str());
+    return false;
+}
+
+}  // namespace QV::Platform
