@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace QV::Platform {
+namespace Platform {
 
 // Replaces the file at path with bytes: a temporary file in the same folder is written,
 // flushed to the disk and renamed over the target. On failure the temporary file is removed
@@ -38,4 +38,4 @@ inline bool WriteFileAtomically(const std::string& path, std::string_view bytes)
     return false;
 }
 
-}  // namespace QV::Platform
+}  // namespace Platform

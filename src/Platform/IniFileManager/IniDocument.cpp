@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-namespace QV::IniFile {
+namespace Platform::IniFile {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -248,4 +248,4 @@ bool IniDocument::HasNode(const std::string& key) const {
     return below(values) || below(arrays);
 }
 
-}  // namespace QV::IniFile
+}  // namespace Platform::IniFile

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace QV::IniFile {
+namespace Platform::IniFile {
 
 // Lists are limited so that a damaged file cannot ask for unbounded memory.
 constexpr size_t kMaxArrayItems = 65536;
@@ -37,4 +37,4 @@ struct IniDocument {
     bool HasNode(const std::string& key) const;
 };
 
-}  // namespace QV::IniFile
+}  // namespace Platform::IniFile

@@ -23,7 +23,7 @@
 #include "Platform/IniFileManager/IniDocument.h"
 #include "Platform/IniFileManager/IniFileManagerExports.h"
 
-using namespace QV::IniFile;
+using namespace Platform::IniFile;
 
 namespace {
 
@@ -38,7 +38,7 @@ struct OpenFile {
     bool dirty = false;
 
     int32_t Write() {
-        dirty = !QV::Platform::WriteFileAtomically(path, document.Serialize(header));
+        dirty = !Platform::WriteFileAtomically(path, document.Serialize(header));
         return dirty ? kIniWriteFailed : kIniOk;
     }
 };

@@ -10,7 +10,7 @@
 // buffer store the size it needs (zero included) at the needed-size address and give
 // kIniBufferTooSmall when it does not fit; the text copied is the value, or the default when
 // the key has no value.
-namespace QV::IniFile {
+namespace Platform::IniFile {
 
 constexpr int32_t kIniOk = 0;
 constexpr int32_t kIniNotFound = 1;          // no such value: the default was given
@@ -20,7 +20,7 @@ constexpr int32_t kIniWriteFailed = -3;  // the change is kept in memory, the fi
 constexpr int32_t kIniOpenFailed = -4;   // the file could not be read or created
 constexpr int32_t kIniNotANumber = -5;   // the value is not a decimal 32-bit integer
 
-}  // namespace QV::IniFile
+}  // namespace Platform::IniFile
 
 #define QV_INI_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -53,7 +53,7 @@ QV_INI_EXPORT int32_t SetArrayItemAt(int32_t handle, const char* key, int32_t in
 QV_INI_EXPORT int32_t RemoveArrayItemAt(int32_t handle, const char* key, int32_t index);
 
 // Types of the entry points, for run-time lookup.
-namespace QV::IniFile {
+namespace Platform::IniFile {
 
 using OpenIniFileFn = int32_t (*)(const char*, const char*, const char*, int32_t*);
 using WriteIniFileFn = int32_t (*)(int32_t);
@@ -71,4 +71,4 @@ using GetArrayItemAtFn = int32_t (*)(int32_t, const char*, int32_t, char*, int32
 using SetArrayItemAtFn = int32_t (*)(int32_t, const char*, int32_t, const char*);
 using RemoveArrayItemAtFn = int32_t (*)(int32_t, const char*, int32_t);
 
-}  // namespace QV::IniFile
+}  // namespace Platform::IniFile
