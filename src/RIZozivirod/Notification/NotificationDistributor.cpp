@@ -1,0 +1,352 @@
+#include "RIZozivirod/Notification/NotificationDistributor.h"
+
+namespace QV {
+
+namespace {
+
+using DistributorList = RCPtrArray<LNotificationDistributor, 1, 0>;
+
+// One reference to every distributor that has registrations. Changed on the thread that
+// registers, like the registrations themselves.
+DistributorList& RegisteredDistributors() {
+    static DistributorList* const list = new DistributorList;
+    return *list;
+}
+
+int32_t FindRegisteredDistributor(const LNotificationDistributor* distributor) {
+    DistributorList& list = RegisteredDistributors();
+    for (uint32_t i = list.GetCount(); i-- > 0;) {
+        if (list.GetAt(i).Get() == distributor) {
+            return static_cast<int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+// ---- client ----
+
+LNotificationClient::~LNotificationClient() = default;
+
+void LNotificationClient::ReceiveNotification(const RCPtr<LNotificationDistributor>&,
+                                              const RCPtr<LNotification>&) {}
+
+const WChar* LNotificationClient::RegisterForNotification(const RCPtr<LNotificationDistributor>& distributor,
+                                                          const WChar* name, int32_t flags) {
+    if (!distributor) {
+        return nullptr;
+    }
+    const WChar* id = GetNotificationID(name);
+    if (id == nullptr) {
+        return nullptr;
+    }
+    RCPtr<LNotificationClient> self(this);
+    RCPtr<LNotificationDistributor> held(distributor);
+    const int32_t result = held->Register(self, id, flags);
+    if (result == 0) {
+        AddInternalReferences(1);
+        ++mRegistrationCount;
+    }
+    if ((result == 0 || result == 1) && mDistributors.IndexOf(held.Get()) < 0) {
+        mDistributors.Add(held.Get());
+    }
+    return id;
+}
+
+int32_t LNotificationClient::UnregisterForNotification(const RCPtr<LNotificationDistributor>& distributor,
+                                                       const WChar* name) {
+    if (mRegistrationCount == 0) {
+        return S_FALSE;
+    }
+    if (!distributor || name == nullptr) {
+        return E_INVALIDARG;
+    }
+    // The distributor too may lose its last references to the removal.
+    RCPtr<LNotificationClient> self(this);
+    RCPtr<LNotificationDistributor> held(distributor);
+    const int32_t result = held->Unregister(self, name);
+    if (result == 0) {
+        AddInternalReferences(-1);
+        --mRegistrationCount;
+        if (!held->HasClient(self)) {
+            const int32_t index = mDistributors.IndexOf(held.Get());
+            if (index >= 0) {
+                mDistributors.RemoveItems(static_cast<uint32_t>(index), 1);
+            }
+        }
+    }
+    return result;
+}
+
+int32_t LNotificationClient::UnregisterAll() {
+    const int32_t registrations = mRegistrationCount;
+    if (registrations < 1) {
+        return 0;
+    }
+    // Dropped first, so the releases of the registrations below cannot find this client held
+    // by internal references only and start its release of them again.
+    AddInternalReferences(-registrations);
+    RCPtr<LNotificationClient> self(this);
+    int32_t total = 0;
+    for (uint32_t i = mDistributors.GetCount(); i-- > 0;) {
+        if (i >= mDistributors.GetCount()) {
+            continue;
+        }
+        RCPtr<LNotificationDistributor> distributor(mDistributors.GetAt(i));
+        const int32_t removed = distributor->UnregisterClientFromAll(self);
+        if (removed > 0) {
+            total += removed;
+        }
+        if (i < mDistributors.GetCount()) {
+            mDistributors.RemoveItems(i, 1);
+        }
+    }
+    mRegistrationCount = 0;
+    return total;
+}
+
+int32_t LNotificationClient::ReleaseInternalReferences() {
+    UnregisterAll();
+    return GetInternalRefCount() == 0 && GetRefCount() == 1 ? S_OK : E_FAIL;
+}
+
+// ---- client pool ----
+
+int32_t LNotificationDistributor::LNotificationClientPool::FindClient(
+    const LNotificationClient* client) const {
+    for (uint32_t i = mClients.GetCount(); i-- > 0;) {
+        if (mClients.GetAt(i)->mClient.Get() == client) {
+            return static_cast<int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+int32_t LNotificationDistributor::LNotificationClientPool::AddOrUpdateClient(
+    const RCPtr<LNotificationClient>& client, int32_t flags) {
+    if (!client) {
+        return E_INVALIDARG;
+    }
+    const int32_t index = FindClient(client.Get());
+    if (index < 0) {
+        mClients.Add(
+            RCPtr<LNotificationRegisteredClientInfo>(new LNotificationRegisteredClientInfo(client, flags)));
+        mFlags |= flags;
+        return S_OK;
+    }
+    LNotificationRegisteredClientInfo& info = *mClients.GetAt(static_cast<uint32_t>(index));
+    if (info.mFlags == flags) {
+        return S_OK;
+    }
+    info.mFlags = flags;
+    // The union is rebuilt from the registrations still here, the updated one included.
+    int32_t united = 0;
+    for (uint32_t i = mClients.GetCount(); i-- > 0;) {
+        united |= mClients.GetAt(i)->mFlags;
+    }
+    mFlags = united;
+    return S_OK;
+}
+
+int32_t LNotificationDistributor::LNotificationClientPool::RemoveClient(const LNotificationClient* client) {
+    const int32_t index = FindClient(client);
+    if (index < 0) {
+        return S_FALSE;
+    }
+    RCPtr<LNotificationRegisteredClientInfo> removed;
+    mClients.RemoveItem(static_cast<uint32_t>(index), removed);
+    if (static_cast<uint32_t>(index) < static_cast<uint32_t>(mDispatchIndex)) {
+        --mDispatchIndex;
+    }
+    return S_OK;
+}
+
+int32_t LNotificationDistributor::LNotificationClientPool::Dispatch(
+    const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& notification) {
+    const uint32_t count = mClients.GetCount();
+    if (count == 0) {
+        return S_FALSE;
+    }
+    RCPtr<LNotificationClientPool> self(this);
+    for (int32_t i = static_cast<int32_t>(count) - 1; i >= 0;) {
+        i = NotifyClient(sender, i, notification) - 1;
+    }
+    return S_OK;
+}
+
+int32_t LNotificationDistributor::LNotificationClientPool::NotifyClient(
+    const RCPtr<LNotificationDistributor>& sender, int32_t index, const RCPtr<LNotification>& notification) {
+    // A nested walk may leave the dispatch index above what removals left; such a place is
+    // passed over like a skipped one.
+    if (index < 0 || static_cast<uint32_t>(index) >= mClients.GetCount()) {
+        return index;
+    }
+    const RCPtr<LNotificationRegisteredClientInfo> info(mClients.GetAt(static_cast<uint32_t>(index)));
+    if ((info->mFlags & kCoalesce) != 0) {
+        if (info->mLatest.Get() != notification.Get()) {
+            return index;
+        }
+        info->mLatest = nullptr;
+    }
+    const RCPtr<LNotificationClient> client(info->mClient);
+    mDispatchIndex = index;
+    client->ReceiveNotification(sender, notification);
+    return mDispatchIndex;
+}
+
+// ---- distributor ----
+
+LNotificationDistributor::~LNotificationDistributor() = default;
+
+int32_t LNotificationDistributor::Register(const RCPtr<LNotificationClient>& client, const WChar* name,
+                                           int32_t flags) {
+    if (!client) {
+        return E_INVALIDARG;
+    }
+    const WChar* id = GetNotificationID(name);
+    if (id == nullptr) {
+        return S_FALSE;
+    }
+    RCPtr<LNotificationClientPool> pool = FindClientPool(id);
+    const bool already = pool && pool->FindClient(client.Get()) >= 0;
+    if (!already) {
+        // The registration's reference to this distributor.
+        AddRef();
+        AddInternalReferences(1);
+        if (++mRegistrationCount == 1) {
+            RegisteredDistributors().Add(RCPtr<LNotificationDistributor>(this));
+            AddInternalReferences(1);
+        }
+    }
+    if (!pool) {
+        pool = RCPtr<LNotificationClientPool>(new LNotificationClientPool(id));
+        mPools.Add(pool);
+    }
+    pool->AddOrUpdateClient(client, flags);
+    return already ? S_FALSE : S_OK;
+}
+
+int32_t LNotificationDistributor::Unregister(const RCPtr<LNotificationClient>& client, const WChar* name) {
+    if (!client) {
+        return E_INVALIDARG;
+    }
+    const WChar* id = GetNotificationID(name);
+    if (id == nullptr) {
+        return E_INVALIDARG;
+    }
+    const RCPtr<LNotificationClientPool> pool = FindClientPool(id);
+    if (!pool) {
+        return S_FALSE;
+    }
+    return UnregisterFromPool(*pool, client);
+}
+
+int32_t LNotificationDistributor::UnregisterFromPool(LNotificationClientPool& pool,
+                                                     const RCPtr<LNotificationClient>& client) {
+    // The references dropped below may be the last ones but this.
+    const RCPtr<LNotificationDistributor> self(this);
+    if (pool.RemoveClient(client.Get()) != S_OK) {
+        return S_FALSE;
+    }
+    if (--mRegistrationCount == 0) {
+        const int32_t index = FindRegisteredDistributor(this);
+        if (index >= 0) {
+            AddInternalReferences(-1);
+            RCPtr<LNotificationDistributor> listed;
+            RegisteredDistributors().RemoveItem(static_cast<uint32_t>(index), listed);
+        }
+    }
+    AddInternalReferences(-1);
+    Release();
+    return S_OK;
+}
+
+int32_t LNotificationDistributor::UnregisterClientFromAll(const RCPtr<LNotificationClient>& client) {
+    if (!client) {
+        return E_INVALIDARG;
+    }
+    const RCPtr<LNotificationDistributor> self(this);
+    int32_t removed = 0;
+    for (uint32_t i = mPools.GetCount(); i-- > 0;) {
+        const RCPtr<LNotificationClientPool> pool(mPools.GetAt(i));
+        if (pool->GetIdentifier() != nullptr && UnregisterFromPool(*pool, client) == S_OK) {
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+int32_t LNotificationDistributor::UnregisterAllClients() {
+    const RCPtr<LNotificationDistributor> self(this);
+    for (uint32_t p = mPools.GetCount(); p-- > 0;) {
+        const RCPtr<LNotificationClientPool> pool(mPools.GetAt(p));
+        // Counts are read again at every step: clients remove registrations as they go.
+        for (int32_t j = static_cast<int32_t>(pool->GetCount()) - 1; j >= 0; --j) {
+            const int32_t count = static_cast<int32_t>(pool->GetCount());
+            if (j >= count) {
+                j = count;
+                continue;
+            }
+            const RCPtr<LNotificationClient> client(pool->GetClientInfo(static_cast<uint32_t>(j))->mClient);
+            client->UnregisterForNotification(self, pool->GetIdentifier());
+        }
+    }
+    return S_OK;
+}
+
+bool LNotificationDistributor::HasClient(const RCPtr<LNotificationClient>& client) const {
+    if (!client) {
+        return false;
+    }
+    for (uint32_t i = mPools.GetCount(); i-- > 0;) {
+        if (mPools.GetAt(i)->FindClient(client.Get()) >= 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int32_t LNotificationDistributor::GetRegistrationFlags(const RCPtr<LNotificationClient>& client,
+                                                       const WChar* name, int32_t& flags) const {
+    const WChar* id = GetNotificationID(name);
+    if (id == nullptr) {
+        return E_FAIL;
+    }
+    const RCPtr<LNotificationClientPool> pool = FindClientPool(id);
+    if (!pool) {
+        return E_FAIL;
+    }
+    const int32_t index = pool->FindClient(client.Get());
+    if (index < 0) {
+        return E_FAIL;
+    }
+    flags = pool->GetClientInfo(static_cast<uint32_t>(index))->mFlags;
+    return S_OK;
+}
+
+RCPtr<LNotificationDistributor::LNotificationClientPool> LNotificationDistributor::FindClientPool(
+    const WChar* identifier) const {
+    for (uint32_t i = mPools.GetCount(); i-- > 0;) {
+        const RCPtr<LNotificationClientPool>& pool = mPools.GetAt(i);
+        if (pool->GetIdentifier() == identifier) {
+            return pool;
+        }
+    }
+    return nullptr;
+}
+
+int32_t LNotificationDistributor::Notify(const RCPtr<LNotification>& notification) {
+    if (!notification) {
+        return E_INVALIDARG;
+    }
+    const RCPtr<LNotificationClientPool> pool = FindClientPool(notification->GetID());
+    if (!pool) {
+        return S_FALSE;
+    }
+    // A receiver may drop the last outside reference of this distributor while it is served.
+    const RCPtr<LNotificationDistributor> self(this);
+    return pool->Dispatch(self, notification);
+}
+
+}  // namespace QV

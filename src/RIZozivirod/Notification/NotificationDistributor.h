@@ -1,0 +1,155 @@
+#pragma once
+
+#include <cstdint>
+
+#include "RIZozivirod/Notification/Notification.h"
+#include "RIZozivirod/ObjectBase/RefCountedObject.h"
+#include "RIZozivirod/Utilities/Storage/Array.h"
+#include "RIZozivirod/Utilities/Storage/RCPtrArray.h"
+
+namespace QV {
+
+class LNotificationDistributor;
+
+// What a distributor delivers to.
+class LNotificationReceiver : public virtual LRefCountedObject {
+public:
+    virtual void ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                                     const RCPtr<LNotification>& notification) = 0;
+    virtual int32_t UnregisterForNotification(const RCPtr<LNotificationDistributor>& distributor,
+                                              const WChar* name) = 0;
+};
+
+// The receiving side of registrations. Each registration is counted as an internal reference
+// of the client, so a client whose outside owners have let go unregisters everywhere (and so
+// frees itself) at its last outside release.
+class LNotificationClient : public LNotificationReceiver {
+public:
+    LNotificationClient() = default;
+    LNotificationClient(const LNotificationClient&) = delete;
+    LNotificationClient& operator=(const LNotificationClient&) = delete;
+
+    // Does nothing: receiving classes override it.
+    void ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                             const RCPtr<LNotification>& notification) override;
+
+    // The identifier registered for; null (nothing registered) for a null distributor or a null
+    // or empty name. Registering again replaces the flags.
+    const WChar* RegisterForNotification(const RCPtr<LNotificationDistributor>& distributor,
+                                         const WChar* name, int32_t flags);
+    // 0 removed; 1 nothing registered here; E_INVALIDARG for a null distributor or name.
+    int32_t UnregisterForNotification(const RCPtr<LNotificationDistributor>& distributor,
+                                      const WChar* name) override;
+    // The number of registrations removed.
+    int32_t UnregisterAll();
+
+    int32_t ReleaseInternalReferences() override;
+
+    int32_t GetRegistrationCount() const { return mRegistrationCount; }
+
+protected:
+    ~LNotificationClient() override;
+
+private:
+    int32_t mRegistrationCount = 0;
+    // Each distributor with at least one registration of this client, in order of first
+    // registration; owns nothing.
+    Array<LNotificationDistributor*> mDistributors;
+};
+
+// The sending side: one pool of registrations per identifier. Notify delivers synchronously on
+// the calling thread, the most recent registration first. Each registration is counted as an
+// internal reference of the distributor, and so is its place on the process-wide list of
+// distributors with registrations, which keeps it alive while it has any.
+class LNotificationDistributor : public virtual LRefCountedObject {
+public:
+    // Registration flag: deliver only the notification a queue marked last for this
+    // registration, never one sent with Notify directly.
+    static constexpr int32_t kCoalesce = 1;
+
+    // One registration.
+    class LNotificationRegisteredClientInfo : public LRefCountedObject {
+    public:
+        LNotificationRegisteredClientInfo(const RCPtr<LNotificationClient>& client, int32_t flags)
+            : mClient(client), mFlags(flags) {}
+
+        RCPtr<LNotificationClient> mClient;
+        // For a coalescing registration, the notification of the identifier posted last and not
+        // yet delivered.
+        RCPtr<LNotification> mLatest;
+        int32_t mFlags;
+    };
+
+    // The registrations of one identifier, in registration order.
+    class LNotificationClientPool : public LRefCountedObject {
+    public:
+        explicit LNotificationClientPool(const WChar* identifier) : mIdentifier(identifier) {}
+
+        // Index of the client's registration, or -1.
+        int32_t FindClient(const LNotificationClient* client) const;
+        // Adds a registration, or replaces the flags of the existing one, which keeps its place.
+        int32_t AddOrUpdateClient(const RCPtr<LNotificationClient>& client, int32_t flags);
+        // 0 removed, 1 absent.
+        int32_t RemoveClient(const LNotificationClient* client);
+        // Delivers to every registration, the most recent first; 1 for an empty pool, else 0.
+        int32_t Dispatch(const RCPtr<LNotificationDistributor>& sender,
+                         const RCPtr<LNotification>& notification);
+        // Delivers to the registration at index (below the count). Returns the dispatch index
+        // after the delivery, so a caller walking the registrations itself continues at the
+        // result minus one; index itself when the coalescing rule skipped the registration.
+        int32_t NotifyClient(const RCPtr<LNotificationDistributor>& sender, int32_t index,
+                             const RCPtr<LNotification>& notification);
+
+        uint32_t GetCount() const { return mClients.GetCount(); }
+        const RCPtr<LNotificationRegisteredClientInfo>& GetClientInfo(uint32_t index) {
+            return mClients.GetAt(index);
+        }
+        int32_t GetFlags() const { return mFlags; }
+        const WChar* GetIdentifier() const { return mIdentifier; }
+
+    private:
+        // OR of the flags of the registrations added or updated; not recomputed on removal.
+        int32_t mFlags = 0;
+        const WChar* mIdentifier;
+        RCPtrArray<LNotificationRegisteredClientInfo, 1, 0> mClients;
+        // The registration being delivered to; removals below it move it down with them.
+        int32_t mDispatchIndex = 0;
+    };
+
+    LNotificationDistributor() = default;
+    LNotificationDistributor(const LNotificationDistributor&) = delete;
+    LNotificationDistributor& operator=(const LNotificationDistributor&) = delete;
+
+    // Called by the client's registration operations only.
+    int32_t Register(const RCPtr<LNotificationClient>& client, const WChar* name, int32_t flags);
+    int32_t Unregister(const RCPtr<LNotificationClient>& client, const WChar* name);
+    int32_t UnregisterClientFromAll(const RCPtr<LNotificationClient>& client);
+
+    // Asks every registered client to unregister itself. For classes that break their
+    // reference cycles as distributors.
+    int32_t UnregisterAllClients();
+
+    bool HasClient(const RCPtr<LNotificationClient>& client) const;
+    // 0 and the flags; E_FAIL when the client is not registered for the name (flags untouched).
+    int32_t GetRegistrationFlags(const RCPtr<LNotificationClient>& client, const WChar* name,
+                                 int32_t& flags) const;
+    RCPtr<LNotificationClientPool> FindClientPool(const WChar* identifier) const;
+
+    // E_INVALIDARG for a null notification; 1 when nobody is registered for it; else 0.
+    int32_t Notify(const RCPtr<LNotification>& notification);
+
+    int32_t GetRegistrationCount() const { return mRegistrationCount; }
+
+protected:
+    ~LNotificationDistributor() override;
+
+private:
+    // Removes the client's registration from pool; the distributor's bookkeeping and the
+    // registration's reference to it go with it. 0 removed, 1 absent.
+    int32_t UnregisterFromPool(LNotificationClientPool& pool, const RCPtr<LNotificationClient>& client);
+
+    RCPtrArray<LNotificationClientPool, 1, 0> mPools;
+    int32_t mRegistrationCount = 0;
+};
+
+}  // namespace QV
