@@ -123,7 +123,8 @@ uint32_t LNotification::GetPooledCount() {
 }
 
 int32_t LNotification::Release() {
-    if (!mRecycling && GetRefCount() == 1) {
+    // The count first: only the holder of the last reference may look at the recycling flag.
+    if (GetRefCount() == 1 && !mRecycling) {
         mRecycling = true;
         Recycle();
         mRecycling = false;
