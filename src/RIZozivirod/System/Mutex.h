@@ -32,4 +32,25 @@ private:
     Mutex* mMutex;
 };
 
+// Holds a mutex for its scope when there is one: for objects whose owner decides whether they
+// are locked.
+class COptionalAutoLock {
+public:
+    explicit COptionalAutoLock(Mutex* mutex) : mMutex(mutex) {
+        if (mMutex != nullptr) {
+            mMutex->Lock();
+        }
+    }
+    COptionalAutoLock(const COptionalAutoLock&) = delete;
+    COptionalAutoLock& operator=(const COptionalAutoLock&) = delete;
+    ~COptionalAutoLock() {
+        if (mMutex != nullptr) {
+            mMutex->Unlock();
+        }
+    }
+
+private:
+    Mutex* mMutex;
+};
+
 }  // namespace QV

@@ -63,7 +63,7 @@ public:
         if (size != sizeof(T)) {
             return AllocateForeign(size);
         }
-        Guard guard(mLock.get());
+        COptionalAutoLock guard(mLock.get());
         uint32_t index;
         const uint32_t free = mFree.GetCount();
         if (free != 0) {
@@ -91,7 +91,7 @@ public:
         uint32_t index;
         std::memcpy(&index, header, sizeof index);
         {
-            Guard guard(mLock.get());
+            COptionalAutoLock guard(mLock.get());
             if (index < mBlocks.GetCount() && static_cast<void*>(mBlocks.GetData()[index]) == header) {
                 const uint32_t free = mFree.GetCount();
                 try {
@@ -109,34 +109,15 @@ public:
 
     // Every block ever made, in use or free.
     uint32_t GetBlockCount() const {
-        Guard guard(mLock.get());
+        COptionalAutoLock guard(mLock.get());
         return mBlocks.GetCount();
     }
     uint32_t GetFreeCount() const {
-        Guard guard(mLock.get());
+        COptionalAutoLock guard(mLock.get());
         return mFree.GetCount();
     }
 
 private:
-    class Guard {
-    public:
-        explicit Guard(Mutex* lock) : mLock(lock) {
-            if (mLock != nullptr) {
-                mLock->Lock();
-            }
-        }
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
-        ~Guard() {
-            if (mLock != nullptr) {
-                mLock->Unlock();
-            }
-        }
-
-    private:
-        Mutex* mLock;
-    };
-
     static void* AllocateForeign(size_t size) {
         void* memory = kAlign <= alignof(std::max_align_t)
                            ? std::malloc(kAlign + size)
