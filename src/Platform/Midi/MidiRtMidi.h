@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "Platform/Midi/Midi.h"
+
+namespace Platform {
+
+// The real MIDI system: RtMidi over the ALSA sequencer, with System Exclusive input enabled.
+// Without a usable sequencer device (no sound hardware, as on build machines) it lists no
+// devices and never touches ALSA, so nothing is printed and the program works offline. RtMidi
+// errors go to a silent handler; a failing call gives a result instead.
+std::shared_ptr<MidiSystem> CreateRtMidiSystem(const std::string& sequencerDevice = "/dev/snd/seq");
+
+}  // namespace Platform
