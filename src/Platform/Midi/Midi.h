@@ -17,6 +17,11 @@
 // for that lock. Callbacks of one device arrive in order, and MIM_CLOSE (MOM_CLOSE) is the
 // last one that names a device; a callback that had already started when the device was
 // closed may still be running, which is why the close message exists.
+//
+// Buffers that Stop and Reset give back are marked done at once (so they can be unprepared
+// and freed) and reach the callback later: a caller that wants their content waits for the
+// callback first; one that closes the device need not, and must then not read a buffer in a
+// callback that arrives after it took the buffer back.
 namespace Platform {
 
 // Results.
