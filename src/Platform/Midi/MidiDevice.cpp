@@ -284,6 +284,28 @@ void MidiInDevice::Receive(const uint8_t* bytes, size_t count, uint32_t timestam
     mDriver->Post([self, copy = std::move(copy), timestamp] { self->Process(copy, timestamp); });
 }
 
+void MidiInDevice::ReceiveBuffer(const uint8_t* bytes, size_t count) {
+    std::vector<uint8_t> copy(bytes, bytes + count);
+    std::shared_ptr<MidiInDevice> self = shared_from_this();
+    mDriver->Post([self, copy = std::move(copy)] { self->ProcessBuffer(copy); });
+}
+
+void MidiInDevice::ProcessBuffer(const std::vector<uint8_t>& bytes) {
+    std::vector<Delivery> out;
+    {
+        std::lock_guard<std::mutex> guard(mLock);
+        if (!mOpen || !mStarted || mQueue.empty()) {
+            return;
+        }
+        MIDIHDR* header = mQueue.front();
+        const size_t count = std::min<size_t>(bytes.size(), header->dwBufferLength - header->dwBytesRecorded);
+        std::copy_n(bytes.begin(), count, header->lpData + header->dwBytesRecorded);
+        header->dwBytesRecorded += static_cast<uint32_t>(count);
+        ReturnFront(MIM_LONGDATA, out);
+    }
+    Deliver(out);
+}
+
 void MidiInDevice::ReturnFront(uint32_t message, std::vector<Delivery>& out) {
     MIDIHDR* header = mQueue.front();
     mQueue.pop_front();
@@ -304,29 +326,27 @@ void MidiInDevice::PutSysExByte(uint8_t byte, std::vector<Delivery>& out) {
 
 void MidiInDevice::Process(const std::vector<uint8_t>& bytes, uint32_t timestamp) {
     std::vector<Delivery> out;
-    {
-        std::lock_guard<std::mutex> guard(mLock);
+    std::unique_lock<std::mutex> guard(mLock);
+    auto emit = [&] {
+        const uintptr_t packed = mMessage[0] | (mMessage[1] << 8) | (mMessage[2] << 16);
+        out.push_back({MIM_DATA, packed, timestamp});
+        mHave = 0;
+        mMessage[1] = mMessage[2] = 0;
+    };
+    for (const uint8_t byte : bytes) {
         if (!mOpen || !mStarted) {
-            return;
+            // Stopped meanwhile: the rest of the bytes is not taken.
+            break;
         }
-        auto emit = [&] {
-            const uintptr_t packed = mMessage[0] | (mMessage[1] << 8) | (mMessage[2] << 16);
-            out.push_back({MIM_DATA, packed, timestamp});
-            mHave = 0;
-            mMessage[1] = mMessage[2] = 0;
-        };
-        for (const uint8_t byte : bytes) {
-            if (byte >= 0xF8) {
-                // Real-time bytes pass through anything, a System Exclusive message included.
-                out.push_back({MIM_DATA, byte, timestamp});
-                continue;
-            }
+        const size_t queued = mQueue.size();
+        if (byte >= 0xF8) {
+            // Real-time bytes pass through anything, a System Exclusive message included.
+            out.push_back({MIM_DATA, byte, timestamp});
+        } else if (mInSysEx && (byte < 0x80 || byte == 0xF7)) {
+            PutSysExByte(byte, out);
+            mInSysEx = byte != 0xF7;
+        } else {
             if (mInSysEx) {
-                if (byte < 0x80 || byte == 0xF7) {
-                    PutSysExByte(byte, out);
-                    mInSysEx = byte != 0xF7;
-                    continue;
-                }
                 // Any other status byte ends the message unfinished.
                 mInSysEx = false;
                 if (!mQueue.empty() && mQueue.front()->dwBytesRecorded > 0) {
@@ -338,13 +358,11 @@ void MidiInDevice::Process(const std::vector<uint8_t>& bytes, uint32_t timestamp
                 mRunningStatus = 0;
                 mHave = 0;
                 PutSysExByte(byte, out);
+            } else if (byte == 0xF7) {
+                // An end without a message.
+                mHave = 0;
+                out.push_back({MIM_ERROR, byte, timestamp});
             } else if (byte >= 0x80) {
-                // F7 outside a message is a status without a message: an error.
-                if (byte == 0xF7) {
-                    mHave = 0;
-                    out.push_back({MIM_ERROR, byte, timestamp});
-                    continue;
-                }
                 mRunningStatus = byte < 0xF0 ? byte : 0;
                 mMessage[0] = byte;
                 mHave = 1;
@@ -369,7 +387,16 @@ void MidiInDevice::Process(const std::vector<uint8_t>& bytes, uint32_t timestamp
                 out.push_back({MIM_ERROR, byte, timestamp});
             }
         }
+        if (mQueue.size() < queued) {
+            // A buffer came back: hand it over now, so that it can be queued again before the
+            // next one fills, as input does not wait.
+            guard.unlock();
+            Deliver(out);
+            out.clear();
+            guard.lock();
+        }
     }
+    guard.unlock();
     Deliver(out);
 }
 

@@ -80,6 +80,10 @@ protected:
     // time since Start is taken when the bytes arrive.
     void Receive(const uint8_t* bytes, size_t count);
     void Receive(const uint8_t* bytes, size_t count, uint32_t timestamp);
+    // Bytes written straight into the front buffer, which is then returned with MIM_LONGDATA
+    // whatever they are, as some drivers return a buffer at a pause in the input. No bytes
+    // return an empty buffer; bytes past the buffer's length are lost.
+    void ReceiveBuffer(const uint8_t* bytes, size_t count);
 
     // Transport hooks. IsPresent false: the device has gone away; the handle stays valid but
     // Start fails and the capabilities query gives MMSYSERR_NODRIVER.
@@ -97,6 +101,7 @@ private:
     };
 
     void Process(const std::vector<uint8_t>& bytes, uint32_t timestamp);
+    void ProcessBuffer(const std::vector<uint8_t>& bytes);
     void Deliver(const std::vector<Delivery>& deliveries);
     // Under mLock: adds one System Exclusive byte to the front buffer.
     void PutSysExByte(uint8_t byte, std::vector<Delivery>& out);

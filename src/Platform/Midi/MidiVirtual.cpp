@@ -14,6 +14,7 @@ public:
     void Feed(const std::vector<uint8_t>& bytes, uint32_t timestamp) {
         Receive(bytes.data(), bytes.size(), timestamp);
     }
+    void FeedBuffer(const std::vector<uint8_t>& bytes) { ReceiveBuffer(bytes.data(), bytes.size()); }
 
 protected:
     bool IsPresent() const override { return mPort->IsPlugged(); }
@@ -82,6 +83,17 @@ void VirtualMidiPort::Send(const std::vector<uint8_t>& bytes, uint32_t timestamp
     }
     if (device && mPlugged) {
         device->Feed(bytes, timestamp);
+    }
+}
+
+void VirtualMidiPort::SendBuffer(const std::vector<uint8_t>& bytes) {
+    std::shared_ptr<VirtualMidiInDevice> device;
+    {
+        std::lock_guard<std::mutex> guard(mLock);
+        device = mInputDevice.lock();
+    }
+    if (device && mPlugged) {
+        device->FeedBuffer(bytes);
     }
 }
 

@@ -41,6 +41,10 @@ public:
     void Send(const std::vector<uint8_t>& bytes);
     void Send(const std::vector<uint8_t>& bytes, uint32_t timestamp);
 
+    // Input devices: the bytes come back to the program as one returned buffer, whatever they
+    // are (see MidiInDevice::ReceiveBuffer).
+    void SendBuffer(const std::vector<uint8_t>& bytes);
+
     // Output devices.
     void SetReceiver(Receiver receiver);
 
