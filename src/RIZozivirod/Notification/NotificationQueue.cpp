@@ -1,0 +1,157 @@
+#include "RIZozivirod/Notification/NotificationQueue.h"
+
+#include "RIZozivirod/Notification/NotificationLocks.h"
+
+namespace QV {
+
+// ---- posting receiver ----
+
+LNotificationQueue::LPostingReceiver::LPostingReceiver(LNotificationQueue* queue) : mQueue(queue) {}
+
+LNotificationQueue::LPostingReceiver::~LPostingReceiver() = default;
+
+void LNotificationQueue::LPostingReceiver::ReceiveNotification(const RCPtr<LNotificationDistributor>&,
+                                                               const RCPtr<LNotification>& notification) {
+    const RCPtr<LNotificationQueue> queue(mQueue);
+    if (!queue || !notification) {
+        return;
+    }
+    // The received notification stays free to be posted elsewhere or delivered further.
+    queue->PostNotification(LNotification::Create(notification->GetID(), notification->GetParam()));
+}
+
+int32_t LNotificationQueue::LPostingReceiver::UnregisterForNotification(
+    const RCPtr<LNotificationDistributor>&, const WChar*) {
+    return E_FAIL;
+}
+
+// ---- queue ----
+
+LNotificationQueue::LNotificationQueue() : mRing(&GetQueueLock(), 256) {
+    mPostingReceiver = RCPtr<LPostingReceiver>(new LPostingReceiver(this));
+    AddInternalReferences(1);
+    mIdleNotification = LNotification::Create(u"NID_IDLE");
+}
+
+LNotificationQueue::~LNotificationQueue() {
+    DiscardPendingNotifications();
+    mIdleNotification = nullptr;
+    mPostingReceiver = nullptr;
+    mTarget = nullptr;
+}
+
+int32_t LNotificationQueue::SetTargetDistributor(const RCPtr<LNotificationDistributor>& distributor) {
+    if (mTarget || !mPostingReceiver) {
+        return E_FAIL;
+    }
+    if (distributor) {
+        mTarget = distributor;
+    }
+    return S_OK;
+}
+
+int32_t LNotificationQueue::PostNotification(const RCPtr<LNotification>& notification) {
+    if (!notification || notification->IsPosted()) {
+        return E_INVALIDARG;
+    }
+    if (!mTarget) {
+        return E_FAIL;
+    }
+    // Coalescing registrations are told which notification of their identifier came last.
+    const RCPtr<LNotificationDistributor::LNotificationClientPool> pool =
+        mTarget->FindClientPool(notification->GetID());
+    if (pool && (pool->GetFlags() & LNotificationDistributor::kCoalesce) != 0) {
+        for (uint32_t i = pool->GetCount(); i-- > 0;) {
+            LNotificationDistributor::LNotificationRegisteredClientInfo& info = *pool->GetClientInfo(i);
+            if ((info.mFlags & LNotificationDistributor::kCoalesce) != 0) {
+                info.mLatest = notification;
+            }
+        }
+    }
+    notification->SetPosted(true);
+    int32_t result = S_OK;
+    {
+        QueueLockCheck check;
+        result = mRing.Enqueue(notification);
+    }
+    if (result < 0) {
+        // The ring could not grow: nothing was queued.
+        notification->SetPosted(false);
+        return result;
+    }
+    return S_OK;
+}
+
+int32_t LNotificationQueue::PostNotification(const WChar* name, const RCPtr<LRefCountedObject>& param) {
+    return PostNotification(LNotification::Create(name, param));
+}
+
+uint32_t LNotificationQueue::GetPendingCount() const {
+    QueueLockCheck check;
+    return mRing.GetQueuedCount();
+}
+
+RCPtr<LNotification> LNotificationQueue::Dequeue() {
+    // The ring lets go of its reference under the queue lock; the one returned keeps the
+    // notification from being recycled there.
+    QueueLockCheck check;
+    return mRing.Dequeue();
+}
+
+bool LNotificationQueue::ProcessQueue(bool idle) {
+    // A receiver may let go of the queue's owner while it is served.
+    const RCPtr<LNotificationQueue> self(this);
+    if (!mProcessing) {
+        mProcessing = true;
+        struct Finish {
+            LNotificationQueue& queue;
+            RCPtr<LNotification> current;
+            ~Finish() {
+                if (current) {
+                    current->SetPosted(false);
+                }
+                queue.mProcessing = false;
+            }
+        } finish{*this, nullptr};
+        const uint32_t count = GetPendingCount();
+        // A queue closed by one of its deliveries has nothing left to deliver.
+        for (uint32_t i = 0; i < count && mTarget; ++i) {
+            finish.current = Dequeue();
+            const RCPtr<LNotificationDistributor> target(mTarget);
+            if (target) {
+                target->Notify(finish.current);
+            }
+            finish.current->SetPosted(false);
+            finish.current = nullptr;
+        }
+    }
+    // A queue without a target has no one to tell it is idle.
+    if (idle && mTarget) {
+        const RCPtr<LNotificationDistributor> target(mTarget);
+        target->Notify(mIdleNotification);
+    }
+    return GetPendingCount() > 0;
+}
+
+bool LNotificationQueue::DiscardPendingNotifications() {
+    const uint32_t count = GetPendingCount();
+    for (uint32_t i = 0; i < count; ++i) {
+        Dequeue()->SetPosted(false);
+    }
+    return GetPendingCount() > 0;
+}
+
+void LNotificationQueue::Close() {
+    DiscardPendingNotifications();
+    mTarget = nullptr;
+    RCPtr<LPostingReceiver> receiver = mPostingReceiver;
+    mPostingReceiver = nullptr;
+    if (receiver) {
+        // Uncounted before the receiver lets go, so that release cannot be mistaken for the
+        // last outside one.
+        AddInternalReferences(-1);
+        receiver->mQueue = nullptr;
+    }
+}
+
+}  // namespace QV
