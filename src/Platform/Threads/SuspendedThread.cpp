@@ -38,6 +38,7 @@ struct ThreadObject {
 namespace {
 
 std::atomic<int> gFailCreations{0};
+std::atomic<int> gLiveThreads{0};
 
 void DropUser(ThreadObject* thread) {
     if (thread->users.fetch_sub(1) == 1) {
@@ -95,6 +96,7 @@ void Run(ThreadObject* thread) {
     }
     SetEvent(thread->finished);
     DropUser(thread);
+    gLiveThreads.fetch_sub(1);
 }
 
 }  // namespace
@@ -118,11 +120,13 @@ ThreadHandle CreateSuspendedThread(ThreadEntry entry, void* parameter) {
         return nullptr;
     }
     try {
+        gLiveThreads.fetch_add(1);
         std::thread system(Run, thread);
         std::lock_guard lock(thread->lock);
         thread->id = system.get_id();
         system.detach();
     } catch (const std::system_error&) {
+        gLiveThreads.fetch_sub(1);
         CloseEvent(thread->finished);
         delete thread;
         return nullptr;
@@ -213,6 +217,10 @@ bool IsCurrentThread(ThreadHandle thread) {
     }
     std::lock_guard lock(thread->lock);
     return thread->id == std::this_thread::get_id();
+}
+
+int GetLiveThreadCount() {
+    return gLiveThreads.load();
 }
 
 void FailThreadCreations(int count) {

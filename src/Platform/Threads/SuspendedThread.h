@@ -34,6 +34,9 @@ bool IsThreadPriorityBoostEnabled(ThreadHandle thread);
 uint32_t WaitForThread(ThreadHandle thread, uint32_t milliseconds);
 bool IsCurrentThread(ThreadHandle thread);
 
+// Threads made here that have not ended yet, suspended ones included.
+int GetLiveThreadCount();
+
 // Makes the next `count` thread creations fail as on a system out of threads (tests).
 void FailThreadCreations(int count);
 

@@ -56,40 +56,42 @@ RetriggerableThreader::~RetriggerableThreader() {
     Stop();
 }
 
+// One run: the work stored by the last trigger, unless the threader is stopping, then the
+// hand-back. Idle and without a done event before the waiter wakes, so it may trigger at once.
+void RetriggerableThreader::RunOnce(State& state) {
+    RCPtr<LThreadWorker> worker;
+    RCPtr<LRefCountedObject> params;
+    {
+        std::lock_guard lock(state.lock);
+        worker = std::move(state.worker);
+        params = std::move(state.params);
+    }
+    if (!state.quit.load() && worker) {
+        worker->DoWork(params);
+    }
+    params = nullptr;
+    worker = nullptr;
+    RCPtr<LEvent> done;
+    {
+        std::lock_guard lock(state.lock);
+        done = std::move(state.done);
+        state.busy.store(false);
+    }
+    if (done) {
+        done->Set();
+    }
+}
+
 uint32_t RetriggerableThreader::Run(void* parameter) {
     const std::shared_ptr<State> state = std::move(static_cast<State*>(parameter)->self);
-    if (state->quit.load()) {
-        return 0;
-    }
-    for (;;) {
+    while (!state->quit.load()) {
         state->wake.Wait(Event::INFINITE);
-        RCPtr<LThreadWorker> worker;
-        RCPtr<LRefCountedObject> params;
-        {
-            std::lock_guard lock(state->lock);
-            worker = std::move(state->worker);
-            params = std::move(state->params);
-        }
-        if (!state->quit.load() && worker) {
-            worker->DoWork(params);
-        }
-        params = nullptr;
-        worker = nullptr;
-        // Idle and without a done event before the waiter wakes, so it may trigger at once.
-        RCPtr<LEvent> done;
-        {
-            std::lock_guard lock(state->lock);
-            done = std::move(state->done);
-            state->busy.store(false);
-        }
-        if (done) {
-            done->Set();
-            done = nullptr;
-        }
-        if (state->quit.load()) {
-            return 0;
-        }
+        RunOnce(*state);
     }
+    // A trigger accepted just before the stop is handed back unrun: its references are
+    // released and its done event signalled. No trigger is accepted after the stop.
+    RunOnce(*state);
+    return 0;
 }
 
 WString RetriggerableThreader::ToString() const {

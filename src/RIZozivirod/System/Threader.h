@@ -58,6 +58,7 @@ public:
 private:
     struct State;
     static uint32_t Run(void* parameter);
+    static void RunOnce(State& state);
 
     std::shared_ptr<State> mState;
     Thread mThread;

@@ -108,6 +108,24 @@ TEST(RetriggerableThreader, StopWhileBusyWaitsForTheRunAndItsDoneSignal) {
     EXPECT_EQ(worker->GetRefCount(), 1);
 }
 
+TEST(RetriggerableThreader, WorkAcceptedJustBeforeAStopIsReleasedAndSignalled) {
+    RCPtr<GateWorker> worker = GateWorker::Create();
+    RCPtr<LRefCountedObject> params = Tag::Create(1);
+    for (int i = 0; i < 50; ++i) {
+        RCPtr<LEvent> done = LEvent::Create(true);
+        {
+            RetriggerableThreader threader(u"");
+            ASSERT_EQ(threader.Trigger(worker, params, done, kNormal), S_OK);
+            threader.Stop();
+            // Stopped: whether it ran or not, the work is handed back.
+            EXPECT_EQ(done->Wait(0), Event::WAIT_OBJECT_0);
+            EXPECT_FALSE(threader.IsBusy());
+        }
+        EXPECT_EQ(worker->GetRefCount(), 1);
+        EXPECT_EQ(params->GetRefCount(), 1);
+    }
+}
+
 TEST(RetriggerableThreader, StopThatGivesUpLeavesTheThreadItsState) {
     StopLimit limit(1);
     RCPtr<GateWorker> worker = GateWorker::Create(false);
