@@ -22,7 +22,9 @@ public:
 
 // The receiving side of registrations. Each registration is counted as an internal reference
 // of the client, so a client whose outside owners have let go unregisters everywhere (and so
-// frees itself) at its last outside release.
+// frees itself) at its last outside release. Registration takes a reference to the client for
+// its duration, so a client registers once it is held by a shared pointer, not from its
+// constructor.
 class LNotificationClient : public LNotificationReceiver {
 public:
     LNotificationClient() = default;
@@ -135,7 +137,9 @@ public:
                                  int32_t& flags) const;
     RCPtr<LNotificationClientPool> FindClientPool(const WChar* identifier) const;
 
-    // E_INVALIDARG for a null notification; 1 when nobody is registered for it; else 0.
+    // E_INVALIDARG for a null notification; 1 when nobody is registered for it; else 0. Holds a
+    // reference to the distributor for the walk, so it is sent while the distributor is held by
+    // a shared pointer (not from its constructor or destructor).
     int32_t Notify(const RCPtr<LNotification>& notification);
 
     int32_t GetRegistrationCount() const { return mRegistrationCount; }
