@@ -49,7 +49,7 @@ Event Long(const Bytes& bytes) {
 
 // An input device opened with three 256-byte buffers that the callback puts back, like the
 // port layer does; the callback records every message.
-class MidiInputTest : public testing::Test {
+class MidiDriverThreadInputTest : public testing::Test {
 protected:
     void SetUp() override {
         mInput = mSystem->AddInput(u"Keyboard");
@@ -110,7 +110,7 @@ protected:
 
     static void Callback(HMIDIIN handle, uint32_t message, uintptr_t instance, uintptr_t param1,
                          uintptr_t param2) {
-        auto* self = reinterpret_cast<MidiInputTest*>(instance);
+        auto* self = reinterpret_cast<MidiDriverThreadInputTest*>(instance);
         std::lock_guard<std::mutex> guard(self->mLock);
         Event event{message, param1, param2, {}};
         if (message == MIM_LONGDATA || message == MIM_LONGERROR) {
@@ -146,7 +146,7 @@ struct ParseCase {
     std::vector<Event> expected;
 };
 
-TEST_F(MidiInputTest, ParsesMessagesIntoShortMessagesAndBuffers) {
+TEST_F(MidiDriverThreadInputTest, ParsesMessagesIntoShortMessagesAndBuffers) {
     Bytes threeHundred = SysEx(300);
     Bytes split(threeHundred.begin() + 256, threeHundred.end());
     Bytes interrupted = {0xF0, 0x01, 0x02};
@@ -182,7 +182,7 @@ TEST_F(MidiInputTest, ParsesMessagesIntoShortMessagesAndBuffers) {
     }
 }
 
-TEST_F(MidiInputTest, TimeStampsCountFromStart) {
+TEST_F(MidiDriverThreadInputTest, TimeStampsCountFromStart) {
     mInput->Send({0x90, 0x3C, 0x64});
     const std::vector<Event> events = Take();
     ASSERT_EQ(events.size(), 1u);
@@ -190,7 +190,7 @@ TEST_F(MidiInputTest, TimeStampsCountFromStart) {
     EXPECT_LT(events[0].param2, 60000u);
 }
 
-TEST_F(MidiInputTest, NothingArrivesUnlessStarted) {
+TEST_F(MidiDriverThreadInputTest, NothingArrivesUnlessStarted) {
     ASSERT_EQ(midiInStop(mHandle), MMSYSERR_NOERROR);
     mInput->Send(SysEx(10), 1);
     mInput->Send({0x90, 0x3C, 0x64});
@@ -200,7 +200,7 @@ TEST_F(MidiInputTest, NothingArrivesUnlessStarted) {
     EXPECT_EQ(Take(), std::vector<Event>{Data(0x01C0, 1)});
 }
 
-TEST_F(MidiInputTest, SysExWithoutBuffersIsLost) {
+TEST_F(MidiDriverThreadInputTest, SysExWithoutBuffersIsLost) {
     mRequeue = false;
     mInput->Send(SysEx(3 * 256 + 10), 1);
     EXPECT_EQ(Take().size(), 3u);
@@ -208,7 +208,7 @@ TEST_F(MidiInputTest, SysExWithoutBuffersIsLost) {
     EXPECT_TRUE(Take().empty());
 }
 
-TEST_F(MidiInputTest, StopReturnsAPartBufferAndResetReturnsEveryBuffer) {
+TEST_F(MidiDriverThreadInputTest, StopReturnsAPartBufferAndResetReturnsEveryBuffer) {
     mRequeue = false;
     mInput->Send({0xF0, 0x01, 0x02}, 1);
     mSystem->WaitUntilIdle();
@@ -225,7 +225,7 @@ TEST_F(MidiInputTest, StopReturnsAPartBufferAndResetReturnsEveryBuffer) {
 
 // Reset and close never wait for the driver thread: a caller may hold the very lock that a
 // callback in progress waits for.
-TEST_F(MidiInputTest, ResetAndCloseDoNotWaitForCallbacks) {
+TEST_F(MidiDriverThreadInputTest, ResetAndCloseDoNotWaitForCallbacks) {
     std::unique_lock<std::mutex> held(mLock);
     mInput->Send({0x90, 0x3C, 0x64}, 1);
     mInput->Send({0x90, 0x3E, 0x64}, 2);
@@ -251,7 +251,7 @@ TEST_F(MidiInputTest, ResetAndCloseDoNotWaitForCallbacks) {
     }
 }
 
-TEST_F(MidiInputTest, HandlesAreCheckedAndBuffersMustBePrepared) {
+TEST_F(MidiDriverThreadInputTest, HandlesAreCheckedAndBuffersMustBePrepared) {
     MIDIHDR header{mBuffers[0].data.data(), 256, 0, 0, 0};
     EXPECT_EQ(midiInAddBuffer(mHandle, &header, sizeof(MIDIHDR)), MIDIERR_UNPREPARED);
     EXPECT_EQ(midiInAddBuffer(mHandle, &mBuffers[0].header, sizeof(MIDIHDR)), MIDIERR_STILLPLAYING);
@@ -262,7 +262,7 @@ TEST_F(MidiInputTest, HandlesAreCheckedAndBuffersMustBePrepared) {
     EXPECT_EQ(midiInClose(nullptr), MMSYSERR_INVALHANDLE);
 }
 
-TEST(MidiVirtualTest, ListsDevicesByNameAndUnplugs) {
+TEST(MidiDriverThreadDeviceTest, ListsDevicesByNameAndUnplugs) {
     auto system = VirtualMidiSystem::Create();
     ScopedMidiSystem installed(system);
     system->AddInput(u"Midi Through");
@@ -296,7 +296,7 @@ TEST(MidiVirtualTest, ListsDevicesByNameAndUnplugs) {
     EXPECT_EQ(keyboard->GetOpenCount(), 1u);
 }
 
-TEST(MidiVirtualTest, OpenAndStartFaults) {
+TEST(MidiDriverThreadDeviceTest, OpenAndStartFaults) {
     auto system = VirtualMidiSystem::Create();
     ScopedMidiSystem installed(system);
     auto input = system->AddInput(u"In");
@@ -317,7 +317,7 @@ TEST(MidiVirtualTest, OpenAndStartFaults) {
 
 // An output device opened with a callback that records its messages; the far end records what
 // it hears.
-class MidiOutputTest : public testing::Test {
+class MidiDriverThreadOutputTest : public testing::Test {
 protected:
     void SetUp() override {
         mOutput = mSystem->AddOutput(u"Synth");
@@ -337,7 +337,7 @@ protected:
     }
 
     static void Callback(HMIDIOUT, uint32_t message, uintptr_t instance, uintptr_t param1, uintptr_t) {
-        auto* self = reinterpret_cast<MidiOutputTest*>(instance);
+        auto* self = reinterpret_cast<MidiDriverThreadOutputTest*>(instance);
         std::lock_guard<std::mutex> guard(self->mLock);
         self->mMessages.push_back(message);
         if (message == MOM_DONE) {
@@ -366,7 +366,7 @@ protected:
     std::vector<uintptr_t> mDone;
 };
 
-TEST_F(MidiOutputTest, ShortMessagesTakeTheirLengthFromTheStatusByte) {
+TEST_F(MidiDriverThreadOutputTest, ShortMessagesTakeTheirLengthFromTheStatusByte) {
     EXPECT_EQ(midiOutShortMsg(mHandle, 0x643C90), MMSYSERR_NOERROR);
     EXPECT_EQ(midiOutShortMsg(mHandle, 0x6405C0), MMSYSERR_NOERROR);
     EXPECT_EQ(midiOutShortMsg(mHandle, 0x0201F2), MMSYSERR_NOERROR);
@@ -378,7 +378,7 @@ TEST_F(MidiOutputTest, ShortMessagesTakeTheirLengthFromTheStatusByte) {
     EXPECT_TRUE(Heard().empty());
 }
 
-TEST_F(MidiOutputTest, LongMessageCompletesWithDone) {
+TEST_F(MidiDriverThreadOutputTest, LongMessageCompletesWithDone) {
     Bytes message = SysEx(182);
     MIDIHDR header{message.data(), 182, 182, 0, 0};
     EXPECT_EQ(midiOutLongMsg(mHandle, &header, sizeof(header)), MIDIERR_UNPREPARED);
@@ -392,7 +392,7 @@ TEST_F(MidiOutputTest, LongMessageCompletesWithDone) {
 
 // A withheld long message stays the driver's until reset gives it back; after that the driver
 // never reads it, even when it would have played it out.
-TEST_F(MidiOutputTest, ResetGivesBackAWithheldMessageUnread) {
+TEST_F(MidiDriverThreadOutputTest, ResetGivesBackAWithheldMessageUnread) {
     mOutput->SetWithholdCompletion(true);
     auto message = std::make_unique<Bytes>(SysEx(182));
     MIDIHDR header{message->data(), 182, 182, 0, 0};
@@ -410,7 +410,7 @@ TEST_F(MidiOutputTest, ResetGivesBackAWithheldMessageUnread) {
     EXPECT_TRUE(Heard().empty());
 }
 
-TEST_F(MidiOutputTest, WithheldMessagePlaysWhenReleased) {
+TEST_F(MidiDriverThreadOutputTest, WithheldMessagePlaysWhenReleased) {
     mOutput->SetWithholdCompletion(true);
     Bytes message = SysEx(20);
     MIDIHDR header{message.data(), 20, 20, 0, 0};
