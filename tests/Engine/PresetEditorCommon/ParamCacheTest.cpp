@@ -80,15 +80,14 @@ TEST(ParamCacheTest, KeepsQualifiedValuesAsAnOrderedList) {
     EXPECT_EQ(cache->changes, (std::vector<uint32_t>{4, 4}));
 
     // The whole list is reported, ordered by qualifier.
-    QV::Variant list;
+    QV::ParamValues list;
     ASSERT_EQ(cache->GetValue(Slot(4), list), 0);
     EXPECT_EQ(list, cache->lastValue);
     ASSERT_EQ(list.GetListCount(), 2u);
-    const QV::ParamValues& values = static_cast<const QV::ParamValues&>(list);
     QV::Variant value;
     QV::Variant qualifier;
     int32_t id = -1;
-    ASSERT_EQ(values.GetItem(0, value, id, qualifier), 0);
+    ASSERT_EQ(list.GetItem(0, value, id, qualifier), 0);
     EXPECT_EQ(id, 4);
     EXPECT_EQ(qualifier, Int32(1));
     EXPECT_EQ(value, Blob({0xA}));
