@@ -2,15 +2,16 @@
 
 namespace QV {
 
-EventPool::EventPool(uint32_t count) : mEvents(count), mHandles(count) {
+EventPool::EventPool(uint32_t count) : mHandles(count) {
+    mEvents.SetCount(count);
     for (uint32_t i = 0; i < count; ++i) {
-        mEvents[i] = LEvent::Create(true);
-        mHandles[i] = mEvents[i]->GetHandle();
+        GetEvent(i) = LEvent::Create(true);
+        mHandles[i] = GetEvent(i)->GetHandle();
     }
 }
 
 EventPool::~EventPool() {
-    mEvents.clear();
+    mEvents.SetCount(0);
 }
 
 int EventPool::WaitAny(uint32_t milliseconds) {

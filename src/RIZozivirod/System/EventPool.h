@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "RIZozivirod/System/Event.h"
+#include "RIZozivirod/Utilities/Storage/RCPtrArray.h"
 
 namespace QV {
 
@@ -16,16 +17,16 @@ public:
     EventPool& operator=(const EventPool&) = delete;
     virtual ~EventPool();
 
-    uint32_t GetCount() const { return static_cast<uint32_t>(mEvents.size()); }
+    uint32_t GetCount() const { return mEvents.GetCount(); }
     // No bounds test.
-    RCPtr<LEvent>& GetEvent(uint32_t index) { return mEvents[index]; }
+    RCPtr<LEvent>& GetEvent(uint32_t index) { return mEvents.GetData()[index]; }
 
     // The index of the lowest signalled event, whose signal alone is consumed; -1 on
     // time-out, and always for a pool of none or of more than one wait can take.
     int WaitAny(uint32_t milliseconds);
 
 private:
-    std::vector<RCPtr<LEvent>> mEvents;
+    RCPtrArray<LEvent, 1, 0> mEvents;
     std::vector<Platform::EventHandle> mHandles;
 };
 
