@@ -144,10 +144,6 @@ ParamValues BatchOf(const std::vector<ParamValue>& values) {
     return list;
 }
 
-// Set while a thread runs a callback of the simulator, so that a disconnect from inside a
-// callback does not wait for itself.
-thread_local bool tInCallback = false;
-
 class Simulator {
 public:
     static Simulator& Get() {
@@ -471,8 +467,10 @@ private:
         ++mConnection;
         mPending.clear();
         mChanged.notify_all();
-        const int32_t own = tInCallback ? 1 : 0;
-        mChanged.wait(lock, [this, own] { return mInFlight <= own; });
+        // A disconnect from inside a callback does not wait for itself.
+        const bool own = std::find(mCallbackThreads.begin(), mCallbackThreads.end(),
+                                   std::this_thread::get_id()) != mCallbackThreads.end();
+        mChanged.wait(lock, [this, own] { return mInFlight <= (own ? 1 : 0); });
     }
 
     void QueueLocked(const ParamValues& batch) {
@@ -492,11 +490,12 @@ private:
         void* const context = mContext;
         ++mInFlight;
         ++mCallbackCount;
+        mCallbackThreads.push_back(std::this_thread::get_id());
         lock.unlock();
-        tInCallback = true;
         callback(context, 0, &batch);
-        tInCallback = false;
         lock.lock();
+        mCallbackThreads.erase(
+            std::find(mCallbackThreads.begin(), mCallbackThreads.end(), std::this_thread::get_id()));
         --mInFlight;
         mChanged.notify_all();
         return true;
@@ -564,6 +563,8 @@ private:
     // Counts connections, so that a callback meant for an ended one is never made.
     uint64_t mConnection = 0;
     int32_t mInFlight = 0;
+    // The threads running a callback now.
+    std::vector<std::thread::id> mCallbackThreads;
     uint32_t mCallbackCount = 0;
 
     ParamValues mStore;
