@@ -343,18 +343,19 @@ TEST_F(MidiManagerThreadTest, RawSysExGoesOutUnchanged) {
 
 // The dump is applied while the retrieval's wait has already ended: the retrieval reports it.
 TEST_F(MidiManagerThreadTest, DumpAppliedAsTheWaitEndsIsASuccess) {
-    LMidiManager::SetReplyTimeout(20);
+    LMidiManager::SetReplyTimeout(100);
     mKeyboard.SetReply(Reply::kHeld);
     mKeyboard.SetSlot(6, Preset(6));
     std::thread keyboard([&] {
         while (mKeyboard.GetRequestCount() == 0) {
             std::this_thread::yield();
         }
-        // The engine's posts wait for the queue lock, so the handler stays in the middle of
-        // applying the dump while the retrieval's wait ends.
+        // The engine's posts wait for the queue lock, so the handler, which the dump reaches
+        // well within the wait, stays in the middle of applying it until after the wait has
+        // ended. Whatever the timing, the dump is applied and the retrieval must say so.
         CAutoLock queue(GetQueueLock());
         mKeyboard.SendHeldReply();
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
     });
     EXPECT_EQ(mManager->GetPresetFromMidiDevice(6), 0);
     keyboard.join();
