@@ -291,7 +291,7 @@ struct Arguments {
 
 enum class LengthModifier { None, hh, h, l, ll, w, I, I32, I64, L };
 
-struct Spec {
+struct FieldFormat {
     bool left = false, plus = false, space = false, alternate = false, zero = false;
     size_t width = 0;
     bool hasPrecision = false;
@@ -309,20 +309,20 @@ size_t ReadDecimal(const char16_t*& p) {
     return value;
 }
 
-// Parses the specification after "%", reading the "*" arguments. Returns false for an incomplete or unknown
+// Parses the field format after "%", reading the "*" arguments. Returns false for an incomplete or unknown
 // one.
-bool ParseSpec(const char16_t*& p, Arguments& args, Spec& spec) {
+bool ParseFieldFormat(const char16_t*& p, Arguments& args, FieldFormat& field) {
     for (;; ++p) {
         if (*p == u'-')
-            spec.left = true;
+            field.left = true;
         else if (*p == u'+')
-            spec.plus = true;
+            field.plus = true;
         else if (*p == u' ')
-            spec.space = true;
+            field.space = true;
         else if (*p == u'#')
-            spec.alternate = true;
+            field.alternate = true;
         else if (*p == u'0')
-            spec.zero = true;
+            field.zero = true;
         else
             break;
     }
@@ -330,57 +330,57 @@ bool ParseSpec(const char16_t*& p, Arguments& args, Spec& spec) {
         ++p;
         const int64_t width = va_arg(args.list, int);
         if (width < 0)
-            spec.left = true;
-        spec.width = static_cast<size_t>(std::min<int64_t>(width < 0 ? -width : width, kMaxField));
+            field.left = true;
+        field.width = static_cast<size_t>(std::min<int64_t>(width < 0 ? -width : width, kMaxField));
     } else {
-        spec.width = ReadDecimal(p);
+        field.width = ReadDecimal(p);
     }
     if (*p == u'.') {
         ++p;
-        spec.hasPrecision = true;
+        field.hasPrecision = true;
         if (*p == u'*') {
             ++p;
             const int precision = va_arg(args.list, int);
-            spec.hasPrecision = precision >= 0;
-            spec.precision = precision >= 0 ? static_cast<size_t>(precision) : 0;
+            field.hasPrecision = precision >= 0;
+            field.precision = precision >= 0 ? static_cast<size_t>(precision) : 0;
         } else {
-            spec.precision = ReadDecimal(p);
+            field.precision = ReadDecimal(p);
         }
     }
     switch (*p) {
         case u'h':
             ++p;
-            spec.length = LengthModifier::h;
+            field.length = LengthModifier::h;
             if (*p == u'h') {
                 ++p;
-                spec.length = LengthModifier::hh;
+                field.length = LengthModifier::hh;
             }
             break;
         case u'l':
             ++p;
-            spec.length = LengthModifier::l;
+            field.length = LengthModifier::l;
             if (*p == u'l') {
                 ++p;
-                spec.length = LengthModifier::ll;
+                field.length = LengthModifier::ll;
             }
             break;
         case u'w':
             ++p;
-            spec.length = LengthModifier::w;
+            field.length = LengthModifier::w;
             break;
         case u'L':
             ++p;
-            spec.length = LengthModifier::L;
+            field.length = LengthModifier::L;
             break;
         case u'I':
             ++p;
-            spec.length = LengthModifier::I;
+            field.length = LengthModifier::I;
             if (p[0] == u'3' && p[1] == u'2') {
                 p += 2;
-                spec.length = LengthModifier::I32;
+                field.length = LengthModifier::I32;
             } else if (p[0] == u'6' && p[1] == u'4') {
                 p += 2;
-                spec.length = LengthModifier::I64;
+                field.length = LengthModifier::I64;
             }
             break;
         default:
@@ -389,49 +389,49 @@ bool ParseSpec(const char16_t*& p, Arguments& args, Spec& spec) {
     if (*p == 0 || *p >= 0x80 || std::strchr("%cCsSdiuoxXeEfFgGaApn", static_cast<char>(*p)) == nullptr) {
         return false;
     }
-    spec.conversion = static_cast<char>(*p++);
+    field.conversion = static_cast<char>(*p++);
     return true;
 }
 
-void PadBefore(Writer& out, const Spec& spec, size_t length) {
-    if (!spec.left && spec.width > length)
-        out.Repeat(u' ', spec.width - length);
+void PadBefore(Writer& out, const FieldFormat& field, size_t length) {
+    if (!field.left && field.width > length)
+        out.Repeat(u' ', field.width - length);
 }
 
-void PadAfter(Writer& out, const Spec& spec, size_t length) {
-    if (spec.left && spec.width > length)
-        out.Repeat(u' ', spec.width - length);
+void PadAfter(Writer& out, const FieldFormat& field, size_t length) {
+    if (field.left && field.width > length)
+        out.Repeat(u' ', field.width - length);
 }
 
-void EmitWide(Writer& out, const Spec& spec, const char16_t* text) {
+void EmitWide(Writer& out, const FieldFormat& field, const char16_t* text) {
     if (text == nullptr)
         text = u"(null)";
     size_t length = 0;
-    while ((!spec.hasPrecision || length < spec.precision) && text[length] != 0)
+    while ((!field.hasPrecision || length < field.precision) && text[length] != 0)
         ++length;
-    PadBefore(out, spec, length);
+    PadBefore(out, field, length);
     out.PutUnits(text, length);
-    PadAfter(out, spec, length);
+    PadAfter(out, field, length);
 }
 
 // Narrow text is UTF-8; the precision limits the bytes read, and the text ends at a character that is cut
 // by that limit or is not well-formed, as the string conversions do.
-void EmitNarrow(Writer& out, const Spec& spec, const char* text) {
+void EmitNarrow(Writer& out, const FieldFormat& field, const char* text) {
     if (text == nullptr)
         text = "(null)";
-    const size_t bytes = spec.hasPrecision ? strnlen(text, spec.precision) : std::strlen(text);
+    const size_t bytes = field.hasPrecision ? strnlen(text, field.precision) : std::strlen(text);
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     size_t units = 0;
     char32_t codePoint;
     for (size_t i = 0, n; i < bytes && (n = DecodeUtf8(p + i, bytes - i, codePoint)) != 0; i += n) {
         units += Utf16Units(codePoint);
     }
-    PadBefore(out, spec, units);
+    PadBefore(out, field, units);
     for (size_t i = 0, n; i < bytes && (n = DecodeUtf8(p + i, bytes - i, codePoint)) != 0; i += n) {
         char16_t encoded[2];
         out.PutUnits(encoded, EncodeUtf16(codePoint, encoded));
     }
-    PadAfter(out, spec, units);
+    PadAfter(out, field, units);
 }
 
 bool IsHexDigit(char c) {
@@ -440,17 +440,18 @@ bool IsHexDigit(char c) {
 
 // Pads a formatted number to the field width; the "0" flag puts zeros after the sign and the "0x" prefix, and
 // never into "inf" or "nan".
-void EmitNumberText(Writer& out, const Spec& spec, const char* body, size_t length, bool zeroAllowed) {
-    if (spec.width <= length || spec.left) {
+void EmitNumberText(Writer& out, const FieldFormat& field, const char* body, size_t length,
+                    bool zeroAllowed) {
+    if (field.width <= length || field.left) {
         out.PutAscii(body, length);
-        PadAfter(out, spec, length);
+        PadAfter(out, field, length);
         return;
     }
-    const size_t pad = spec.width - length;
+    const size_t pad = field.width - length;
     size_t prefix = (body[0] == '-' || body[0] == '+' || body[0] == ' ') ? 1 : 0;
     if (body[prefix] == '0' && (body[prefix + 1] == 'x' || body[prefix + 1] == 'X'))
         prefix += 2;
-    if (zeroAllowed && spec.zero && IsHexDigit(body[prefix])) {
+    if (zeroAllowed && field.zero && IsHexDigit(body[prefix])) {
         out.PutAscii(body, prefix);
         out.Repeat(u'0', pad);
         out.PutAscii(body + prefix, length - prefix);
@@ -464,18 +465,18 @@ void EmitNumberText(Writer& out, const Spec& spec, const char* body, size_t leng
 // (as "*") and the conversion; the field width is applied afterwards so that it costs nothing beyond what
 // fits.
 template <typename T>
-void EmitNumber(Writer& out, const Spec& spec, const char* format, T value, bool zeroAllowed) {
-    const int precision = static_cast<int>(spec.precision);
+void EmitNumber(Writer& out, const FieldFormat& field, const char* format, T value, bool zeroAllowed) {
+    const int precision = static_cast<int>(field.precision);
     auto print = [&](char* buffer, size_t size) {
         if (std::is_floating_point_v<T>) {
             const locale_t previous = uselocale(CLocale());
-            const int n = spec.hasPrecision ? snprintf(buffer, size, format, precision, value)
-                                            : snprintf(buffer, size, format, value);
+            const int n = field.hasPrecision ? snprintf(buffer, size, format, precision, value)
+                                             : snprintf(buffer, size, format, value);
             uselocale(previous);
             return n;
         }
-        return spec.hasPrecision ? snprintf(buffer, size, format, precision, value)
-                                 : snprintf(buffer, size, format, value);
+        return field.hasPrecision ? snprintf(buffer, size, format, precision, value)
+                                  : snprintf(buffer, size, format, value);
     };
     char small[256];
     const int printed = print(small, sizeof small);
@@ -483,26 +484,26 @@ void EmitNumber(Writer& out, const Spec& spec, const char* format, T value, bool
         return;  // too long for the C library: the field stays empty
     const size_t length = static_cast<size_t>(printed);
     if (length < sizeof small) {
-        EmitNumberText(out, spec, small, length, zeroAllowed);
+        EmitNumberText(out, field, small, length, zeroAllowed);
         return;
     }
     // Only the part that can still be written is kept; the spare bytes keep the prefix checks inside.
     std::vector<char> large(std::min(length, out.Remaining()) + 8);
     print(large.data(), large.size());
-    EmitNumberText(out, spec, large.data(), length, zeroAllowed);
+    EmitNumberText(out, field, large.data(), length, zeroAllowed);
 }
 
 // Builds the narrow format "%[+ #][.*]<size><conversion>".
-void MakeNarrowFormat(const Spec& spec, const char* size, char conversion, char (&format)[16]) {
+void MakeNarrowFormat(const FieldFormat& field, const char* size, char conversion, char (&format)[16]) {
     char* p = format;
     *p++ = '%';
-    if (spec.plus)
+    if (field.plus)
         *p++ = '+';
-    if (spec.space)
+    if (field.space)
         *p++ = ' ';
-    if (spec.alternate)
+    if (field.alternate)
         *p++ = '#';
-    if (spec.hasPrecision) {
+    if (field.hasPrecision) {
         *p++ = '.';
         *p++ = '*';
     }
@@ -512,9 +513,9 @@ void MakeNarrowFormat(const Spec& spec, const char* size, char conversion, char 
     *p = 0;
 }
 
-bool IsWideText(const Spec& spec, bool upperCase) {
-    return spec.length == LengthModifier::l || spec.length == LengthModifier::w ||
-           (spec.length == LengthModifier::None && !upperCase);
+bool IsWideText(const FieldFormat& field, bool upperCase) {
+    return field.length == LengthModifier::l || field.length == LengthModifier::w ||
+           (field.length == LengthModifier::None && !upperCase);
 }
 
 bool IsTextLength(LengthModifier length) {
@@ -523,48 +524,48 @@ bool IsTextLength(LengthModifier length) {
 }
 
 // Emits one conversion; false when its length modifier does not go with it.
-bool EmitConversion(Writer& out, const Spec& spec, Arguments& args) {
+bool EmitConversion(Writer& out, const FieldFormat& field, Arguments& args) {
     using LM = LengthModifier;
     char format[16];
-    switch (spec.conversion) {
+    switch (field.conversion) {
         case '%':
             out.Put(u'%');
             return true;
         case 'c':
         case 'C': {
-            if (!IsTextLength(spec.length))
+            if (!IsTextLength(field.length))
                 return false;
             const int value = va_arg(args.list, int);
             char16_t unit[2] = {static_cast<char16_t>(value), 0};
-            if (IsWideText(spec, spec.conversion == 'C')) {
-                PadBefore(out, spec, 1);
+            if (IsWideText(field, field.conversion == 'C')) {
+                PadBefore(out, field, 1);
                 out.Put(unit[0]);
-                PadAfter(out, spec, 1);
+                PadAfter(out, field, 1);
             } else {
                 // A narrow character is one byte of UTF-8: only ASCII stands alone.
                 const auto byte = static_cast<unsigned char>(value);
                 const size_t length = byte < 0x80 ? 1 : 0;
                 unit[0] = byte;
-                PadBefore(out, spec, length);
+                PadBefore(out, field, length);
                 out.PutUnits(unit, length);
-                PadAfter(out, spec, length);
+                PadAfter(out, field, length);
             }
             return true;
         }
         case 's':
         case 'S':
-            if (!IsTextLength(spec.length))
+            if (!IsTextLength(field.length))
                 return false;
-            if (IsWideText(spec, spec.conversion == 'S')) {
-                EmitWide(out, spec, va_arg(args.list, const char16_t*));
+            if (IsWideText(field, field.conversion == 'S')) {
+                EmitWide(out, field, va_arg(args.list, const char16_t*));
             } else {
-                EmitNarrow(out, spec, va_arg(args.list, const char*));
+                EmitNarrow(out, field, va_arg(args.list, const char*));
             }
             return true;
         case 'd':
         case 'i': {
             long long value;
-            switch (spec.length) {
+            switch (field.length) {
                 case LM::hh:
                     value = static_cast<signed char>(va_arg(args.list, int));
                     break;
@@ -586,8 +587,8 @@ bool EmitConversion(Writer& out, const Spec& spec, Arguments& args) {
                 default:
                     return false;
             }
-            MakeNarrowFormat(spec, "ll", 'd', format);
-            EmitNumber(out, spec, format, value, !spec.hasPrecision);
+            MakeNarrowFormat(field, "ll", 'd', format);
+            EmitNumber(out, field, format, value, !field.hasPrecision);
             return true;
         }
         case 'u':
@@ -595,7 +596,7 @@ bool EmitConversion(Writer& out, const Spec& spec, Arguments& args) {
         case 'x':
         case 'X': {
             unsigned long long value;
-            switch (spec.length) {
+            switch (field.length) {
                 case LM::hh:
                     value = static_cast<unsigned char>(va_arg(args.list, int));
                     break;
@@ -617,8 +618,8 @@ bool EmitConversion(Writer& out, const Spec& spec, Arguments& args) {
                 default:
                     return false;
             }
-            MakeNarrowFormat(spec, "ll", spec.conversion, format);
-            EmitNumber(out, spec, format, value, !spec.hasPrecision);
+            MakeNarrowFormat(field, "ll", field.conversion, format);
+            EmitNumber(out, field, format, value, !field.hasPrecision);
             return true;
         }
         case 'e':
@@ -630,21 +631,21 @@ bool EmitConversion(Writer& out, const Spec& spec, Arguments& args) {
         case 'a':
         case 'A': {
             // The Windows long double is a double.
-            if (spec.length != LM::None && spec.length != LM::l && spec.length != LM::L)
+            if (field.length != LM::None && field.length != LM::l && field.length != LM::L)
                 return false;
-            MakeNarrowFormat(spec, "", spec.conversion, format);
-            EmitNumber(out, spec, format, va_arg(args.list, double), true);
+            MakeNarrowFormat(field, "", field.conversion, format);
+            EmitNumber(out, field, format, va_arg(args.list, double), true);
             return true;
         }
         case 'p': {
-            if (spec.length != LM::None)
+            if (field.length != LM::None)
                 return false;
             // All the digits of the address in upper case, without prefix.
             const auto value = reinterpret_cast<uintptr_t>(va_arg(args.list, void*));
             char text[2 * sizeof(uintptr_t) + 1];
             const int n = snprintf(text, sizeof text, "%0*llX", static_cast<int>(2 * sizeof(uintptr_t)),
                                    static_cast<unsigned long long>(value));
-            EmitNumberText(out, spec, text, static_cast<size_t>(n), false);
+            EmitNumberText(out, field, text, static_cast<size_t>(n), false);
             return true;
         }
         case 'n':
@@ -674,8 +675,8 @@ size_t VFormat(char16_t* dst, size_t capacity, const char16_t* format, va_list a
             }
             ++p;
             // Past an unknown conversion the argument list can no longer be trusted: the output ends there.
-            Spec spec;
-            if (!ParseSpec(p, arguments, spec) || !EmitConversion(out, spec, arguments))
+            FieldFormat field;
+            if (!ParseFieldFormat(p, arguments, field) || !EmitConversion(out, field, arguments))
                 break;
         }
         va_end(arguments.list);
