@@ -167,7 +167,15 @@ protected:
         }
         T* old = mPointer;
         mPointer = pointer;
-        Share();
+        try {
+            Share();
+        } catch (...) {
+            // The old pointee is let go even when the new one cannot be copied on share.
+            if (old != nullptr) {
+                Base(old)->Release();
+            }
+            throw;
+        }
         if (old != nullptr) {
             Base(old)->Release();
         }

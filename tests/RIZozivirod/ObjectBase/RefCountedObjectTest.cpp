@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "RIZozivirod/Utilities/Storage/StringT.h"
@@ -258,6 +259,30 @@ TEST(SharedPointer, AssignmentAndCasts) {
     EXPECT_EQ(destroyed, 0);
     a = nullptr;
     EXPECT_EQ(destroyed, 1);
+}
+
+// Assigning an unshareable object that cannot be copied still lets go of the old pointee.
+TEST(SharedPointer, FailedCopyOnAssignmentReleasesTheOldPointee) {
+    struct Case {
+        const char* name;
+        std::function<LRefCountedObject*()> make;
+    };
+    const Case cases[] = {
+        {"CreateCopy throws", [] { return new Other(); }},
+        {"CreateCopy returns null", [] { return new Copyable(1, true); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RCPtr<LRefCountedObject> unshareable(c.make());
+        unshareable->SetUnshareable(true);
+        int destroyed = 0;
+        RCPtr<LRefCountedObject> target(new Tracked(&destroyed));
+        EXPECT_THROW(target = unshareable, std::logic_error);
+        EXPECT_EQ(destroyed, 1);
+        target = nullptr;
+        EXPECT_EQ(unshareable->GetRefCount(), 1);
+        unshareable->SetUnshareable(false);
+    }
 }
 
 // Assigning from a pointer that only the old pointee keeps alive must not destroy the new one.
