@@ -377,7 +377,10 @@ StringT<C, O> StringT<C, O>::Mid(int32_t start, int32_t count) const {
 
 template <class C, class O>
 StringT<C, O> StringT<C, O>::Mid(int32_t start) const {
-    return Mid(start, GetLength() - start);
+    // The count wraps instead of overflowing for a start far below zero; Mid then takes the
+    // whole window that lies in the text.
+    return Mid(start,
+               static_cast<int32_t>(static_cast<uint32_t>(GetLength()) - static_cast<uint32_t>(start)));
 }
 
 template <class C, class O>
@@ -387,7 +390,7 @@ StringT<C, O> StringT<C, O>::Left(int32_t count) const {
 
 template <class C, class O>
 StringT<C, O> StringT<C, O>::Right(int32_t count) const {
-    return Mid(-count, count);
+    return Mid(static_cast<int32_t>(0u - static_cast<uint32_t>(count)), count);
 }
 
 template <class C, class O>

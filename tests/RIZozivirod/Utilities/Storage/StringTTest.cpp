@@ -141,6 +141,9 @@ TEST(String, MidLeftRight) {
     for (size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_TRUE(cases[i].result == cases[i].expected) << i << ": " << Utf8(cases[i].result);
     }
+    // A start or count this far below zero must not overflow: the window covers the text.
+    EXPECT_TRUE(s.Mid(INT32_MIN) == u"abcdef");
+    EXPECT_TRUE(s.Right(INT32_MIN) == u"abcdef");
 }
 
 TEST(String, InsertAndDelete) {
