@@ -7,6 +7,8 @@ struct LRootModule::Private {
     QV::Mutex lock;
     // The one change handed to the callback; overwritten by the next.
     QV::Array<QV::ParamValue> changeBuffer;
+    // The interface delivers to this root and holds a reference of the root's own for it.
+    bool receiverLinked = false;
 };
 
 QV::RCPtr<LRootModule> LRootModule::Create(bool offline) {
@@ -31,6 +33,18 @@ LRootModule::~LRootModule() {
     cache = nullptr;
     communication = nullptr;
     device = nullptr;
+}
+
+int32_t LRootModule::ReleaseInternalReferences() {
+    if (privateData->receiverLinked) {
+        privateData->receiverLinked = false;
+        // Waits for a delivery under way; none starts afterwards.
+        communication->EnableDelivery(false);
+        communication->SetReceiver(nullptr);
+        AddInternalReferences(-1);
+        Release();
+    }
+    return IRootModule::ReleaseInternalReferences();
 }
 
 void LRootModule::CreateChildren() {
@@ -59,6 +73,15 @@ int32_t LRootModule::Initialize(ChangeCallback callback, void* context,
     }
     if (communication) {
         communication->SetReceiver(this);
+        if (!privateData->receiverLinked) {
+            // A delivery takes references to the root through its modules: were the root's count
+            // allowed to reach zero while one runs, the delivery would destroy the root under
+            // itself. So the root goes only after the last outside release has switched delivery
+            // off.
+            AddRef();
+            AddInternalReferences(1);
+            privateData->receiverLinked = true;
+        }
         communication->EnableDelivery(true);
         communication->Start();
     }
@@ -210,6 +233,9 @@ void LRootModule::OnParamValues(const QV::ParamValues& received) {
 }
 
 void LRootModule::ReceiveDeviceValues(const QV::RCPtr<DeviceParamValues>& values) {
+    // The last outside release may come while the values are stored: the root then goes as this
+    // reference does, after its code has run.
+    const QV::RCPtr<LRootModule> self(this);
     if (values) {
         OnParamValues(*values);
     }

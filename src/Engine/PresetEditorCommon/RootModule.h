@@ -79,6 +79,10 @@ protected:
     explicit LRootModule(bool startOffline);
     ~LRootModule() override;
 
+    // The interface's link to the root is one of the root's own references: when only it is left,
+    // delivery is switched off and the link dropped while the root is still whole.
+    int32_t ReleaseInternalReferences() override;
+
 private:
     struct Private;
 

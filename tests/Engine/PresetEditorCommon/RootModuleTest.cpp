@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/DeviceParameters.h"
@@ -270,6 +273,85 @@ TEST_F(RootModuleTest, ReleasedRootLeavesTheInterfaceWithoutReceiver) {
     root = nullptr;
     EXPECT_GE(communication->disconnects, 1);
     // Nothing the interface still receives can reach the destroyed root.
+    EXPECT_FALSE(communication->EchoToReceiver(1));
+}
+
+// A root released by its owner while the interface's worker is storing values into it: the
+// modules take references to the root on the way, so the root must not go until the delivery
+// has left it.
+class RootModuleDeliveryThreadTest : public ::testing::Test {
+protected:
+    class WatchedRoot : public LRootModule {
+    public:
+        static QV::RCPtr<WatchedRoot> Create(RootModuleDeliveryThreadTest* test) {
+            QV::RCPtr<WatchedRoot> root(new WatchedRoot(test));
+            root->CreateChildren();
+            return root;
+        }
+
+        void OnParamValues(const QV::ParamValues& received) override {
+            delivering = true;
+            LRootModule::OnParamValues(received);
+            delivering = false;
+        }
+
+    protected:
+        ~WatchedRoot() override {
+            test->destroyedInDelivery = delivering;
+            test->destroyed = true;
+        }
+
+    private:
+        explicit WatchedRoot(RootModuleDeliveryThreadTest* owner) : LRootModule(false), test(owner) {}
+
+        RootModuleDeliveryThreadTest* test;
+        bool delivering = false;
+    };
+
+    // Holds the delivery inside the root until the test lets it go.
+    static int32_t HoldDelivery(void* context, QV::IArray<QV::ParamValue>* /*changes*/) {
+        auto* test = static_cast<RootModuleDeliveryThreadTest*>(context);
+        std::unique_lock hold(test->mutex);
+        test->inDelivery = true;
+        test->changed.notify_all();
+        test->changed.wait(hold, [test] { return test->released; });
+        return 0;
+    }
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool inDelivery = false;
+    bool released = false;
+    std::atomic<bool> destroyed{false};
+    std::atomic<bool> destroyedInDelivery{false};
+};
+
+TEST_F(RootModuleDeliveryThreadTest, RootReleasedDuringADeliveryGoesAfterIt) {
+    QV::RCPtr<LDeviceCommunicationInterface> communication =
+        LDeviceCommunicationInterface::Create(kMissingLibraryPath);
+    ASSERT_GE(communication->Initialize(), 0);
+    QV::RCPtr<WatchedRoot> root = WatchedRoot::Create(this);
+    ASSERT_EQ(
+        root->Initialize(&HoldDelivery, this, LParamCache::Create(kDeviceParameterCount), communication, 0),
+        0);
+
+    const QV::ParamValues received = ValuesOf({{0, QV::Variant(), Blob({0x41, 0x42})}});
+    LDeviceCommunicationInterface::OnDeviceValues(communication.Get(), 0, &received);
+    {
+        std::unique_lock hold(mutex);
+        changed.wait(hold, [this] { return inDelivery; });
+    }
+    root = nullptr;
+    EXPECT_FALSE(destroyed.load());
+    {
+        std::lock_guard hold(mutex);
+        released = true;
+    }
+    changed.notify_all();
+
+    ASSERT_TRUE(EngineTestSupport::WaitUntil([this] { return destroyed.load(); }));
+    EXPECT_FALSE(destroyedInDelivery.load());
+    // Nothing the interface receives afterwards reaches the root.
     EXPECT_FALSE(communication->EchoToReceiver(1));
 }
 
