@@ -53,6 +53,19 @@ bool TextEquals(const C* a, const C* b) {
 template <class C>
 constexpr C kWhiteSpace[] = {C(' '), C('\t'), C('\r'), C('\n'), C(0)};
 
+// The decimal point before the last `digits` digits of a number's text, zeros added in front
+// while it is shorter (5 with 2 digits gives ".05"); digits <= 0 leaves the text as it is.
+WString WithDecimalPoint(WString text, int32_t digits) {
+    if (digits <= 0) {
+        return text;
+    }
+    while (text.GetLength() < digits) {
+        text = WString(u'0') + text;
+    }
+    const int32_t split = text.GetLength() - digits;
+    return text.Left(split) + WString(u'.') + text.Mid(split);
+}
+
 }  // namespace
 
 template <class C, class O>
@@ -577,28 +590,12 @@ StringT<C, O> StringT<C, O>::Format(const C* format, ...) requires kWide {
 
 template <class C, class O>
 StringT<C, O> StringT<C, O>::FromInt(int32_t value, int32_t digits) requires kWide {
-    StringT text = Format(u"%d", value);
-    if (digits <= 0) {
-        return text;
-    }
-    while (text.GetLength() < digits) {
-        text = StringT(u'0') + text;
-    }
-    const int32_t split = text.GetLength() - digits;
-    return text.Left(split) + StringT(u'.') + text.Mid(split);
+    return WithDecimalPoint(Format(u"%d", value), digits);
 }
 
 template <class C, class O>
 StringT<C, O> StringT<C, O>::FromUInt(uint32_t value, int32_t digits) requires kWide {
-    StringT text = Format(u"%u", value);
-    if (digits <= 0) {
-        return text;
-    }
-    while (text.GetLength() < digits) {
-        text = StringT(u'0') + text;
-    }
-    const int32_t split = text.GetLength() - digits;
-    return text.Left(split) + StringT(u'.') + text.Mid(split);
+    return WithDecimalPoint(Format(u"%u", value), digits);
 }
 
 template <class C, class O>
