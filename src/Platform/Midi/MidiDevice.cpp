@@ -116,6 +116,29 @@ bool ValidHeader(const MIDIHDR* header, uint32_t size) {
     return header != nullptr && size >= sizeof(MIDIHDR);
 }
 
+// Preparing and unpreparing a buffer is the same for input and output: flags under the
+// device's lock, and a queued buffer cannot be unprepared.
+uint32_t MarkPrepared(std::mutex& lock, MIDIHDR* header, uint32_t size) {
+    if (!ValidHeader(header, size)) {
+        return MMSYSERR_INVALPARAM;
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+uint32_t MarkUnprepared(std::mutex& lock, MIDIHDR* header, uint32_t size) {
+    if (!ValidHeader(header, size)) {
+        return MMSYSERR_INVALPARAM;
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    if ((header->dwFlags & MHDR_INQUEUE) != 0) {
+        return MIDIERR_STILLPLAYING;
+    }
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
 }  // namespace
 
 MidiInDevice::MidiInDevice(std::shared_ptr<MidiDriver> driver, std::u16string name, MidiInCallback callback,
@@ -143,24 +166,11 @@ uint32_t MidiInDevice::GetCaps(MIDIINCAPS* caps, uint32_t size) {
 }
 
 uint32_t MidiInDevice::PrepareHeader(MIDIHDR* header, uint32_t size) {
-    if (!ValidHeader(header, size)) {
-        return MMSYSERR_INVALPARAM;
-    }
-    std::lock_guard<std::mutex> guard(mLock);
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return MarkPrepared(mLock, header, size);
 }
 
 uint32_t MidiInDevice::UnprepareHeader(MIDIHDR* header, uint32_t size) {
-    if (!ValidHeader(header, size)) {
-        return MMSYSERR_INVALPARAM;
-    }
-    std::lock_guard<std::mutex> guard(mLock);
-    if ((header->dwFlags & MHDR_INQUEUE) != 0) {
-        return MIDIERR_STILLPLAYING;
-    }
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return MarkUnprepared(mLock, header, size);
 }
 
 uint32_t MidiInDevice::AddBuffer(MIDIHDR* header, uint32_t size) {
@@ -461,24 +471,11 @@ uint32_t MidiOutDevice::ShortMsg(uint32_t message) {
 }
 
 uint32_t MidiOutDevice::PrepareHeader(MIDIHDR* header, uint32_t size) {
-    if (!ValidHeader(header, size)) {
-        return MMSYSERR_INVALPARAM;
-    }
-    std::lock_guard<std::mutex> guard(mLock);
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return MarkPrepared(mLock, header, size);
 }
 
 uint32_t MidiOutDevice::UnprepareHeader(MIDIHDR* header, uint32_t size) {
-    if (!ValidHeader(header, size)) {
-        return MMSYSERR_INVALPARAM;
-    }
-    std::lock_guard<std::mutex> guard(mLock);
-    if ((header->dwFlags & MHDR_INQUEUE) != 0) {
-        return MIDIERR_STILLPLAYING;
-    }
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return MarkUnprepared(mLock, header, size);
 }
 
 uint32_t MidiOutDevice::LongMsg(MIDIHDR* header, uint32_t size) {
