@@ -549,8 +549,14 @@ int32_t StringT<C, O>::AssignUTF8(RCPtr<LIBuffer>& out, const char* text, int32_
     const Text::ConversionResult result = Text::Utf8ToUtf16(text, bytes, units, bytes + 1);
     units[bytes] = 0;
     const size_t length = Text::Length(units);
-    buffer->SetSize(static_cast<uint32_t>((length + 1) * sizeof(char16_t)));
-    out = buffer;
+    if (length == 0) {
+        // Nothing converted (a lone continuation byte, a cut lead byte): the empty result is
+        // the shared empty text, like every other empty string.
+        out = RCPtr<LIBuffer>(EmptyBuffer());
+    } else {
+        buffer->SetSize(static_cast<uint32_t>((length + 1) * sizeof(char16_t)));
+        out = buffer;
+    }
     return result.complete ? S_OK : E_FAIL;
 }
 
@@ -566,8 +572,13 @@ int32_t StringT<C, O>::AssignUTF16(RCPtr<LIBuffer>& out, const char16_t* text,
     char* bytes = static_cast<char*>(buffer->GetData());
     const Text::ConversionResult result = Text::Utf16ToUtf8(text, units, bytes, 4 * units + 1);
     bytes[4 * units] = 0;
-    buffer->SetSize(static_cast<uint32_t>(std::strlen(bytes) + 1));
-    out = buffer;
+    const size_t length = std::strlen(bytes);
+    if (length == 0) {
+        out = RCPtr<LIBuffer>(EmptyBuffer());
+    } else {
+        buffer->SetSize(static_cast<uint32_t>(length + 1));
+        out = buffer;
+    }
     return result.complete ? S_OK : E_FAIL;
 }
 

@@ -46,6 +46,37 @@ TEST(StringConversion, Utf8ToUtf16KeepsTheWellFormedPrefix) {
     EXPECT_EQ(static_cast<const char16_t*>(empty->GetData()), WString::GetEmpty().GetString());
 }
 
+TEST(StringConversion, ConversionOfNothingSharesTheEmptyText) {
+    const struct {
+        const char* utf8;
+        int32_t byteCount;
+    } cases[] = {
+        {"\x80", 1},          // a lone continuation byte
+        {"\xC3\xA9", 1},      // a lead byte cut by the count
+        {"\xE2\x82\xAC", 2},  // a three-byte character cut after two
+        {"\xED\xA0\x80"
+         "abc",
+         6},  // an encoded surrogate first
+    };
+    for (const auto& c : cases) {
+        WString s(u"previous text");
+        s.Assign(c.utf8, c.byteCount);
+        EXPECT_EQ(s.GetString(), WString::GetEmpty().GetString()) << c.utf8;
+        EXPECT_FALSE(s.IsLocked());
+        EXPECT_EQ(WString(std::string(c.utf8, static_cast<size_t>(c.byteCount)).c_str()).GetString(),
+                  WString::GetEmpty().GetString());
+    }
+    WString some;
+    some.Assign("\xC3\xA9\x80", 3);
+    EXPECT_EQ(Units(some), u"\u00E9");
+
+    // A high surrogate that ends the counted units converts to nothing as well.
+    const char16_t high[] = {0xD800, 0};
+    RCPtr<LIBuffer> narrow;
+    EXPECT_EQ(NString::AssignUTF16(narrow, high, 1), E_FAIL);
+    EXPECT_EQ(static_cast<const char*>(narrow->GetData()), NString::GetEmpty().GetString());
+}
+
 TEST(StringConversion, Utf16ToUtf8IsLenientWithLoneSurrogates) {
     const struct {
         std::u16string utf16;
