@@ -1,0 +1,224 @@
+#include "Platform/Desktop/SystemDesktopShell.h"
+
+#include <SDL.h>
+#include <sys/stat.h>
+
+#include <ostream>
+#include <vector>
+
+#include "Platform/DebugOutput.h"
+#include "Platform/Desktop/ChildProcess.h"
+
+namespace Platform {
+
+namespace {
+
+std::string JoinPatterns(const FileFilter& filter) {
+    std::string joined;
+    for (const std::string& pattern : filter.patterns) {
+        joined += (joined.empty() ? "" : " ") + pattern;
+    }
+    return joined;
+}
+
+// Where the chooser starts: inside the folder, on the proposed name of a save.
+std::string StartPath(const FileChooserRequest& request) {
+    if (request.mode != FileChooserRequest::Mode::kSave || request.fileName.empty()) {
+        return request.folder.empty() ? std::string() : request.folder + "/";
+    }
+    if (request.fileName[0] == '/' || request.folder.empty()) {
+        return request.fileName;
+    }
+    return request.folder + "/" + request.fileName;
+}
+
+std::vector<std::string> ZenityArguments(const FileChooserRequest& request) {
+    std::vector<std::string> arguments = {"zenity", "--file-selection"};
+    if (!request.title.empty()) {
+        arguments.push_back("--title=" + request.title);
+    }
+    if (request.mode == FileChooserRequest::Mode::kSave) {
+        arguments.push_back("--save");
+        if (request.confirmOverwrite) {
+            arguments.push_back("--confirm-overwrite");
+        }
+    }
+    if (request.mode == FileChooserRequest::Mode::kOpenMultiple) {
+        arguments.push_back("--multiple");
+        arguments.push_back("--separator=\n");
+    }
+    const std::string start = StartPath(request);
+    if (!start.empty()) {
+        arguments.push_back("--filename=" + start);
+    }
+    for (const FileFilter& filter : request.filters) {
+        arguments.push_back("--file-filter=" + filter.description + " | " + JoinPatterns(filter));
+    }
+    return arguments;
+}
+
+// kdialog asks before a save overwrites a file on its own.
+std::vector<std::string> KdialogArguments(const FileChooserRequest& request) {
+    std::vector<std::string> arguments = {"kdialog"};
+    if (!request.title.empty()) {
+        arguments.push_back("--title");
+        arguments.push_back(request.title);
+    }
+    arguments.push_back(request.mode == FileChooserRequest::Mode::kSave ? "--getsavefilename"
+                                                                        : "--getopenfilename");
+    const std::string start = StartPath(request);
+    arguments.push_back(start.empty() ? "." : start);
+    std::string filters;
+    for (const FileFilter& filter : request.filters) {
+        filters += (filters.empty() ? "" : "\n") + JoinPatterns(filter) + "|" + filter.description;
+    }
+    arguments.push_back(filters);
+    if (request.mode == FileChooserRequest::Mode::kOpenMultiple) {
+        arguments.push_back("--multiple");
+        arguments.push_back("--separate-output");
+    }
+    return arguments;
+}
+
+// One chosen path a line.
+std::vector<std::string> OutputPaths(const std::string& output) {
+    std::vector<std::string> paths;
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos) {
+            end = output.size();
+        }
+        if (end > start) {
+            paths.push_back(output.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return paths;
+}
+
+struct ButtonSet {
+    int count;
+    int32_t ids[3];
+    const char* texts[3];
+};
+
+ButtonSet ButtonsOf(uint32_t style) {
+    switch (style & 0xF) {
+        case MB_OKCANCEL:
+            return {2, {IDOK, IDCANCEL}, {"OK", "Cancel"}};
+        case MB_ABORTRETRYIGNORE:
+            return {3, {IDABORT, IDRETRY, IDIGNORE}, {"Abort", "Retry", "Ignore"}};
+        case MB_YESNOCANCEL:
+            return {3, {IDYES, IDNO, IDCANCEL}, {"Yes", "No", "Cancel"}};
+        case MB_YESNO:
+            return {2, {IDYES, IDNO}, {"Yes", "No"}};
+        case MB_RETRYCANCEL:
+            return {2, {IDRETRY, IDCANCEL}, {"Retry", "Cancel"}};
+        default:
+            return {1, {IDOK}, {"OK"}};
+    }
+}
+
+}  // namespace
+
+int32_t SystemDesktopShell::ShowMessageBox(intptr_t owner, const std::string& text,
+                                           const std::string& caption, uint32_t style) {
+    const ButtonSet set = ButtonsOf(style);
+    // Escape and closing the box answer Cancel where there is one, OK where it is the only
+    // button.
+    int32_t escapeId = 0;
+    SDL_MessageBoxButtonData buttons[3] = {};
+    for (int i = 0; i < set.count; ++i) {
+        buttons[i].buttonid = set.ids[i];
+        buttons[i].text = set.texts[i];
+        if (i == 0) {
+            buttons[i].flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+        }
+        if (set.ids[i] == IDCANCEL || set.count == 1) {
+            buttons[i].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+            escapeId = set.ids[i];
+        }
+    }
+    uint32_t flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    switch (style & 0xF0) {
+        case MB_ICONERROR:
+            flags |= SDL_MESSAGEBOX_ERROR;
+            break;
+        case MB_ICONWARNING:
+            flags |= SDL_MESSAGEBOX_WARNING;
+            break;
+        case MB_ICONQUESTION:
+        case MB_ICONINFORMATION:
+            flags |= SDL_MESSAGEBOX_INFORMATION;
+            break;
+        default:
+            break;
+    }
+    const SDL_MessageBoxData data = {
+        flags,  reinterpret_cast<SDL_Window*>(owner), caption.c_str(), text.c_str(), set.count, buttons,
+        nullptr};
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        DebugOutput::Get().GetNarrowStream()
+            << "Message box not shown (" << SDL_GetError() << ") : " << caption << " : " << text << std::endl;
+        return 0;
+    }
+    return pressed < 0 ? (escapeId != 0 ? escapeId : set.ids[0]) : pressed;
+}
+
+FileChooserAnswer SystemDesktopShell::ChooseFiles(const FileChooserRequest& request) {
+    FileChooserAnswer answer;
+    std::vector<std::string> arguments;
+    std::string program = FindProgram("zenity");
+    if (!program.empty()) {
+        arguments = ZenityArguments(request);
+    } else if (!(program = FindProgram("kdialog")).empty()) {
+        arguments = KdialogArguments(request);
+    } else {
+        if (!mToldNoChooser) {
+            mToldNoChooser = true;
+            DebugOutput::Get().GetNarrowStream()
+                << "File dialogs are not available: neither zenity nor kdialog was found" << std::endl;
+        }
+        return answer;
+    }
+    const ProcessResult run = RunProcess(program, arguments);
+    if (!run.started) {
+        DebugOutput::Get().GetNarrowStream()
+            << "The file chooser could not be started : " << program << std::endl;
+        return answer;
+    }
+    // Exit status 1 is the user's cancel; anything else but 0 is the chooser failing.
+    if (!run.exited || run.exitCode != 0) {
+        if (run.exitCode != 1) {
+            DebugOutput::Get().GetNarrowStream()
+                << "The file chooser failed : " << program << " : exit status " << run.exitCode << std::endl;
+        }
+        return answer;
+    }
+    answer.paths = OutputPaths(run.output);
+    if (request.mode != FileChooserRequest::Mode::kOpenMultiple && answer.paths.size() > 1) {
+        answer.paths.resize(1);
+    }
+    answer.chosen = !answer.paths.empty();
+    return answer;
+}
+
+bool SystemDesktopShell::OpenDocument(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        return false;
+    }
+    const std::string program = FindProgram("xdg-open");
+    if (program.empty()) {
+        DebugOutput::Get().GetNarrowStream()
+            << "Documents cannot be opened: xdg-open was not found" << std::endl;
+        return false;
+    }
+    const ProcessResult run = RunProcess(program, {"xdg-open", path}, kOpenDocumentWaitMs);
+    // A program that is still busy after the wait has taken the document.
+    return run.started && (!run.exited || run.exitCode == 0);
+}
+
+}  // namespace Platform

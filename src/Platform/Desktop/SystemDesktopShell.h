@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Platform/Desktop/DesktopShell.h"
+
+namespace Platform {
+
+// The desktop's own shell: SDL message boxes, the file chooser of zenity (else kdialog) and
+// xdg-open, each run as a program of its own with an argument vector. The chooser is waited
+// for on the calling thread, which makes it modal to the program's windows. Without a chooser
+// every file dialog counts as cancelled, and the debug output says so once. Diagnostics go to
+// the debug output. User-interface thread.
+class SystemDesktopShell : public IDesktopShell {
+public:
+    // How long OpenDocument waits for xdg-open's verdict before taking the hand-over as done.
+    static constexpr int32_t kOpenDocumentWaitMs = 5000;
+
+    int32_t ShowMessageBox(intptr_t owner, const std::string& text, const std::string& caption,
+                           uint32_t style) override;
+    FileChooserAnswer ChooseFiles(const FileChooserRequest& request) override;
+    bool OpenDocument(const std::string& path) override;
+
+private:
+    bool mToldNoChooser = false;
+};
+
+}  // namespace Platform

@@ -1,0 +1,211 @@
+#include "Platform/Desktop/SystemDesktopShell.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Platform/Desktop/ChildProcess.h"
+
+namespace Platform {
+namespace {
+
+// A folder that is the whole PATH while the test runs, where the test writes stand-ins of the
+// desktop's programs. Each stand-in records its arguments and answers as scripted (only
+// programs named by their full path run inside the stand-ins).
+class FakeProgramsTest : public testing::Test {
+protected:
+    FakeProgramsTest() {
+        std::string pattern = std::filesystem::temp_directory_path().string() + "/skylet-programs-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        mFolder = pattern;
+        if (const char* path = std::getenv("PATH")) {
+            mSavedPath = path;
+        }
+        ::setenv("PATH", mFolder.c_str(), 1);
+    }
+
+    ~FakeProgramsTest() override {
+        if (mSavedPath) {
+            ::setenv("PATH", mSavedPath->c_str(), 1);
+        } else {
+            ::unsetenv("PATH");
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(mFolder, ignored);
+    }
+
+    void WriteProgram(const std::string& name, const std::string& output, int exitCode) {
+        const std::filesystem::path folder = mFolder;
+        std::ofstream(folder / (name + ".out"), std::ios::binary) << output;
+        const std::filesystem::path program = folder / name;
+        std::ofstream(program) << "#!/bin/sh\n"
+                               << "for a in \"${0##*/}\" \"$@\"; do printf '%s\\0' \"$a\"; done > '"
+                               << (folder / name).string() << ".args'\n"
+                               << "/bin/cat '" << (folder / name).string() << ".out'\n"
+                               << "exit " << exitCode << "\n";
+        ::chmod(program.c_str(), 0755);
+    }
+
+    // The arguments the stand-in was run with; none when it was not run.
+    std::optional<std::vector<std::string>> Arguments(const std::string& name) const {
+        std::ifstream in(std::filesystem::path(mFolder) / (name + ".args"), std::ios::binary);
+        if (!in) {
+            return std::nullopt;
+        }
+        std::vector<std::string> arguments;
+        std::string argument;
+        while (std::getline(in, argument, '\0')) {
+            arguments.push_back(argument);
+        }
+        return arguments;
+    }
+
+    std::string mFolder;
+    std::optional<std::string> mSavedPath;
+    SystemDesktopShell mShell;
+};
+
+FileChooserRequest OpenRequest(FileChooserRequest::Mode mode) {
+    FileChooserRequest request;
+    request.mode = mode;
+    request.title = "Presets – \"Bänke\" $HOME";
+    request.folder = "/home/ann/My Presets";
+    request.filters = {{"Skylet Preset (*.skp)", {"*.skp"}}, {"Banks", {"*.skb", "*.syx"}}};
+    return request;
+}
+
+TEST_F(FakeProgramsTest, ZenityGetsItsArgumentsAsTheyStandAndAnswersOnePathALine) {
+    struct Case {
+        FileChooserRequest request;
+        std::string output;
+        std::vector<std::string> arguments;
+        std::vector<std::string> paths;
+    };
+    FileChooserRequest save = OpenRequest(FileChooserRequest::Mode::kSave);
+    save.fileName = "Untitled";
+    save.confirmOverwrite = true;
+    const std::vector<Case> cases = {
+        {OpenRequest(FileChooserRequest::Mode::kOpen),
+         "/home/ann/My Presets/a b.skp\n",
+         {"zenity", "--file-selection", "--title=Presets – \"Bänke\" $HOME",
+          "--filename=/home/ann/My Presets/", "--file-filter=Skylet Preset (*.skp) | *.skp",
+          "--file-filter=Banks | *.skb *.syx"},
+         {"/home/ann/My Presets/a b.skp"}},
+        {OpenRequest(FileChooserRequest::Mode::kOpenMultiple),
+         "/p/a.skp\n/p/ü.skp\n",
+         {"zenity", "--file-selection", "--title=Presets – \"Bänke\" $HOME", "--multiple", "--separator=\n",
+          "--filename=/home/ann/My Presets/", "--file-filter=Skylet Preset (*.skp) | *.skp",
+          "--file-filter=Banks | *.skb *.syx"},
+         {"/p/a.skp", "/p/ü.skp"}},
+        {save,
+         "/home/ann/x.skp\n",
+         {"zenity", "--file-selection", "--title=Presets – \"Bänke\" $HOME", "--save", "--confirm-overwrite",
+          "--filename=/home/ann/My Presets/Untitled", "--file-filter=Skylet Preset (*.skp) | *.skp",
+          "--file-filter=Banks | *.skb *.syx"},
+         {"/home/ann/x.skp"}},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        WriteProgram("zenity", cases[i].output, 0);
+        WriteProgram("kdialog", "/never\n", 0);
+        const FileChooserAnswer answer = mShell.ChooseFiles(cases[i].request);
+        EXPECT_TRUE(answer.chosen);
+        EXPECT_EQ(answer.paths, cases[i].paths);
+        EXPECT_EQ(Arguments("zenity"), cases[i].arguments);
+        EXPECT_FALSE(Arguments("kdialog").has_value());
+    }
+}
+
+TEST_F(FakeProgramsTest, KdialogStandsInWhenThereIsNoZenity) {
+    WriteProgram("kdialog", "/p/a.skp\n/p/b.skp\n", 0);
+    const FileChooserAnswer answer = mShell.ChooseFiles(OpenRequest(FileChooserRequest::Mode::kOpenMultiple));
+    EXPECT_TRUE(answer.chosen);
+    EXPECT_EQ(answer.paths, (std::vector<std::string>{"/p/a.skp", "/p/b.skp"}));
+    EXPECT_EQ(
+        Arguments("kdialog"),
+        (std::vector<std::string>{"kdialog", "--title", "Presets – \"Bänke\" $HOME", "--getopenfilename",
+                                  "/home/ann/My Presets/", "*.skp|Skylet Preset (*.skp)\n*.skb *.syx|Banks",
+                                  "--multiple", "--separate-output"}));
+}
+
+TEST_F(FakeProgramsTest, CancelAndFailureChooseNothingAndOnlyFailureIsLogged) {
+    struct Case {
+        std::string output;
+        int exitCode;
+        bool logged;
+    };
+    const std::vector<Case> cases = {
+        {"", 1, false},       // the user cancelled
+        {"/p/a\n", 5, true},  // the chooser failed
+        {"", 0, false},       // nothing chosen
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.exitCode);
+        WriteProgram("zenity", c.output, c.exitCode);
+        testing::internal::CaptureStderr();
+        const FileChooserAnswer answer = mShell.ChooseFiles(OpenRequest(FileChooserRequest::Mode::kOpen));
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(answer.chosen);
+        EXPECT_EQ(log.find("file chooser failed") != std::string::npos, c.logged) << log;
+    }
+}
+
+TEST_F(FakeProgramsTest, WithoutAChooserDialogsAreCancelledAndTheDebugOutputSaysSoOnce) {
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(mShell.ChooseFiles(OpenRequest(FileChooserRequest::Mode::kOpen)).chosen);
+    EXPECT_FALSE(mShell.ChooseFiles(OpenRequest(FileChooserRequest::Mode::kSave)).chosen);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "File dialogs are not available: neither zenity nor kdialog was found\n");
+}
+
+TEST_F(FakeProgramsTest, OpenDocumentRunsXdgOpenForExistingFilesOnly) {
+    const std::string document = mFolder + "/User Guide ü.pdf";
+    std::ofstream(document) << "%PDF";
+    WriteProgram("xdg-open", "", 0);
+    EXPECT_FALSE(mShell.OpenDocument(mFolder + "/missing.pdf"));
+    EXPECT_FALSE(Arguments("xdg-open").has_value());
+    EXPECT_TRUE(mShell.OpenDocument(document));
+    EXPECT_EQ(Arguments("xdg-open"), (std::vector<std::string>{"xdg-open", document}));
+    WriteProgram("xdg-open", "", 4);
+    EXPECT_FALSE(mShell.OpenDocument(document));
+    std::filesystem::remove(std::filesystem::path(mFolder) / "xdg-open");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(mShell.OpenDocument(document));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("xdg-open was not found"), std::string::npos);
+}
+
+TEST_F(FakeProgramsTest, RunProcessCollectsOutputAndStopsWaitingAtItsTimeOut) {
+    EXPECT_EQ(FindProgram("no-such-program"), "");
+    WriteProgram("answer", "42", 3);
+    EXPECT_EQ(FindProgram("answer"), mFolder + "/answer");
+    const ProcessResult answer = RunProcess(FindProgram("answer"), {"answer"});
+    EXPECT_TRUE(answer.started && answer.exited);
+    EXPECT_EQ(answer.exitCode, 3);
+    EXPECT_EQ(answer.output, "42");
+
+    EXPECT_FALSE(RunProcess(mFolder + "/missing", {"missing"}).started);
+
+    const ProcessResult big = RunProcess("/bin/sh", {"sh", "-c", "/usr/bin/head -c 3000000 /dev/zero"});
+    EXPECT_TRUE(big.exited);
+    EXPECT_EQ(big.output.size(), kMaxProcessOutput);
+
+    const auto start = std::chrono::steady_clock::now();
+    const ProcessResult slow = RunProcess("/bin/sh", {"sh", "-c", "/bin/sleep 2"}, 50);
+    EXPECT_TRUE(slow.started);
+    EXPECT_FALSE(slow.exited);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+}  // namespace
+}  // namespace Platform
