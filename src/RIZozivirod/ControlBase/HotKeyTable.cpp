@@ -1,5 +1,6 @@
 #include "RIZozivirod/ControlBase/HotKeyTable.h"
 
+#include "RIZozivirod/ControlBase/StringTable.h"
 #include "RIZozivirod/Notification/Notification.h"
 
 namespace QV {
@@ -54,6 +55,15 @@ int32_t LHotKeyTable::LoadFromEntries(const IArray<Entry>& entries, const WStrin
         }
     }
     return S_OK;
+}
+
+int32_t LHotKeyTable::LoadFromStringTable(const RCPtr<LStringTable>& table, const WString& prefix) {
+    if (!table) {
+        return E_INVALIDARG;
+    }
+    Array<Entry> entries;
+    table->GetEntriesWithPrefix(prefix + WString(u'.'), entries);
+    return LoadFromEntries(entries, prefix);
 }
 
 }  // namespace QV

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "RIZozivirod/ControlBase/KeyCode.h"
+#include "RIZozivirod/ObjectBase/RefCountedObject.h"
 #include "RIZozivirod/Utilities/Storage/Array.h"
 #include "RIZozivirod/Utilities/Storage/Pair.h"
 #include "RIZozivirod/Utilities/Storage/StringT.h"
@@ -13,6 +14,8 @@ namespace QV {
 // Commands (notification names) bound to key codes. A key is bound to at most one command; a
 // command may have several keys. Filled from string-table entries "<prefix>.<command>" whose
 // texts are hot-key texts ("Ctrl+VKEY_C"). User-interface thread only.
+class LStringTable;
+
 class LHotKeyTable {
 public:
     using Entry = Pair<WString, WString>;
@@ -30,6 +33,9 @@ public:
     // the command is the identifier after its last ".". Texts that name no key and keys that
     // are already bound are passed over. Returns 0.
     int32_t LoadFromEntries(const IArray<Entry>& entries, const WString& prefix);
+    // The same for the entries of a string table ("LHK", "GHK" or "GHK_WIN"); E_INVALIDARG
+    // without a table, else 0.
+    int32_t LoadFromStringTable(const RCPtr<LStringTable>& table, const WString& prefix);
 
 private:
     struct Binding {

@@ -1,5 +1,7 @@
 #include "RIZozivirod/ControlBase/HotKeyTable.h"
 
+#include "RIZozivirod/ControlBase/StringTable.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -97,6 +99,24 @@ TEST(HotKeyTableTest, LoadsTheEntriesOfItsPrefixFollowedByADot) {
             EXPECT_FALSE(table.HasCommand(command)) << Utf8(command);
         }
     }
+}
+
+TEST(HotKeyTableTest, LoadsFromAStringTable) {
+    LHotKeyTable table;
+    EXPECT_EQ(table.LoadFromStringTable(nullptr, u"GHK"), E_INVALIDARG);
+    const RCPtr<LStringTable> strings = LStringTable::Create({
+        {u"GHK.NID_EDIT_COPY_REQ", u"Ctrl+VKEY_C"},
+        {u"GHK_WIN.NID_APP_EXIT_REQ", u"Alt+VKEY_F4"},
+        {u"GHK.NID_NOTHING_REQ", u""},
+        {u"LABEL", u"Copy"},
+    });
+    EXPECT_EQ(table.LoadFromStringTable(strings, u"GHK"), S_OK);
+    EXPECT_EQ(Utf8(table.FindCommand(KeyCode(0x43, true, 0, KeyCode::kCtrl))), "NID_EDIT_COPY_REQ");
+    EXPECT_EQ(table.GetKeys(u"NID_EDIT_COPY_REQ").GetAt(0).GetCode(), 0x21430000u);
+    EXPECT_FALSE(table.HasCommand(u"NID_APP_EXIT_REQ"));
+    EXPECT_FALSE(table.HasCommand(u"NID_NOTHING_REQ"));
+    EXPECT_EQ(table.LoadFromStringTable(strings, u"GHK_WIN"), S_OK);
+    EXPECT_EQ(Utf8(table.FindCommand(KeyCode::Parse(u"Alt+VKEY_F4"))), "NID_APP_EXIT_REQ");
 }
 
 }  // namespace
