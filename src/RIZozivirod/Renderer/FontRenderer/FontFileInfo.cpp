@@ -6,10 +6,14 @@
 #include <string>
 
 #include "Platform/DebugOutput.h"
+#include "Platform/Fonts/FontFace.h"
 #include "Platform/Fonts/FontFileIndexFolders.h"
+#include "RIZozivirod/Application/Windows/ApplicationServices.h"
 #include "RIZozivirod/Renderer/FontRenderer/FontFileNames.h"
+#include "RIZozivirod/Utilities/Graphics/Font.h"
 #include "RIZozivirod/Utilities/Storage/File.h"
 #include "RIZozivirod/Utilities/Storage/RCPtrArray.h"
+#include "RIZozivirod/Utilities/Storage/RCPtrMap.h"
 
 namespace QV {
 namespace {
@@ -20,6 +24,14 @@ using FontIndex = RCPtrArray<LFontFileInfo, 1, 0>;
 FontIndex& Index() {
     static FontIndex* const index = new FontIndex();
     return *index;
+}
+
+using ResolutionCache = RCPtrMap<LFont, LFontFileInfo, 8>;
+
+// Font object -> its family's entry; made on first use and never destroyed.
+ResolutionCache& Cache() {
+    static ResolutionCache* const cache = new ResolutionCache();
+    return *cache;
 }
 
 // The styles to try, in order, when a family lacks the one asked for.
@@ -123,6 +135,8 @@ int32_t LFontFileInfo::BuildFontIndex(const WStringArray& folders) {
 }
 
 void LFontFileInfo::EmptyFontIndex() {
+    // Cached entries belong to the index being emptied.
+    Cache().RemoveAll();
     Index().RemoveAll();
 }
 
@@ -137,15 +151,39 @@ void LFontFileInfo::Enter(const WString& family, const WString& subfamily, const
     entry->mPaths[StyleOfSubfamily(subfamily)] = path;
 }
 
-int32_t LFontFileInfo::GetFileID(const WString& face, int32_t style, const WString& fallbackFace) {
-    LFontFileInfo* entry = Find(face);
-    if (entry == nullptr) {
-        entry = Find(fallbackFace);
-    }
-    if (entry == nullptr) {
+int32_t LFontFileInfo::GetFileID(const ConstRCPtr<LFont>& font) {
+    if (!font) {
         QV_THROW(std::runtime_error);
     }
-    return ChooseStyle(*entry, style);
+    LFontFileInfo* entry = Cache().Lookup(font)->Get();
+    if (entry == nullptr) {
+        entry = Find(font->GetFace());
+        if (entry == nullptr) {
+            entry = FindSystemFamily();
+        }
+        if (entry == nullptr) {
+            QV_THROW(std::runtime_error);
+        }
+        Cache().SetAt(font, RCPtr<LFontFileInfo>(entry));
+    }
+    return ChooseStyle(*entry, font->GetStyle());
+}
+
+LFontFileInfo* LFontFileInfo::FindSystemFamily() {
+    WString face;
+    float size = 0;
+    uint32_t style = 0;
+    if (Failed(GetApplicationServices().GetSystemFont(face, size, style)) || face.IsEmpty()) {
+        return nullptr;
+    }
+    if (LFontFileInfo* entry = Find(face)) {
+        return entry;
+    }
+    // The system font may be named by a generic family ("sans-serif"): the family fontconfig
+    // gives for it.
+    const std::shared_ptr<Platform::FontFace> matched =
+        Platform::FontFace::Resolve(NString(face).GetString(), 0);
+    return matched ? Find(WString(matched->GetFamilyName().c_str())) : nullptr;
 }
 
 int32_t LFontFileInfo::ChooseStyle(LFontFileInfo& entry, int32_t style) {

@@ -8,6 +8,8 @@
 
 namespace QV {
 
+class LFont;
+
 // One font family of the system font index: the file of each of its four styles. The index
 // (process-wide, entries in order of creation, entry n with index n) is built from the font
 // files' own naming tables and turns a font into a font-file id (index x 4 + style: 0 regular,
@@ -36,11 +38,12 @@ public:
     // Empties the resolution cache, then the index.
     static void EmptyFontIndex();
 
-    // The id of the font with this face name and style bits (bold 1, italic 2); an entry whose
-    // family is the face exactly, else the entry of fallbackFace. A missing style takes the
-    // nearest one the family has, and the family keeps that choice. Raises a runtime error
-    // when neither face is in the index.
-    static int32_t GetFileID(const WString& face, int32_t style, const WString& fallbackFace);
+    // The id of a font: the family whose name is the font's face exactly, else the family of
+    // the system font (the application's system font face, or the family fontconfig gives for
+    // it); the style from the font's bold and italic bits. A missing style takes the nearest
+    // one the family has, and the family keeps that choice. A font's family is looked up once
+    // and then kept by font object. Raises a runtime error when no family can be found.
+    static int32_t GetFileID(const ConstRCPtr<LFont>& font);
     // The path of an id; the shared empty string for an id outside the index.
     static const WString& GetFilePath(int32_t id);
 
@@ -50,6 +53,7 @@ public:
     static ConstRCPtr<LFontFileInfo> FindFamily(const WString& family);
 
 private:
+    static LFontFileInfo* FindSystemFamily();
     static void Enter(const WString& family, const WString& subfamily, const WString& path);
     static int32_t ChooseStyle(LFontFileInfo& entry, int32_t style);
 

@@ -162,6 +162,22 @@ LGLTexture::~LGLTexture() {
     }
 }
 
+void LGLTexture::SetSource(const ConstRCPtr<LBitmap>& bitmap) {
+    mSource = bitmap;
+    if (!bitmap) {
+        return;
+    }
+    // Locking only reads the pixels.
+    const RCPtr<LBitmapData> data = const_cast<LBitmap*>(bitmap.Get())->LockData();
+    const uint32_t* pixels = data ? data->GetPixelPointer(0, 0) : nullptr;
+    if (pixels == nullptr) {
+        return;
+    }
+    GLImage image(GL_BGRA, GL_UNSIGNED_BYTE, pixels, data->GetWidth(), data->GetHeight(), data->GetPitch(),
+                  4);
+    Create(image, GL_RGBA8, 0, 1.0f);
+}
+
 int32_t LGLTexture::FitToHardware(int32_t& width, int32_t& height, GLenum& internalFormat, GLenum format,
                                   GLenum type) {
     int32_t factor = 1;

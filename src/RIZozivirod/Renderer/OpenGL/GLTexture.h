@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "RIZozivirod/ObjectBase/RefCountedObject.h"
+#include "RIZozivirod/Utilities/Graphics/Bitmap.h"
 #include "RIZozivirod/Utilities/Storage/Geometry.h"
 
 namespace QV {
@@ -60,6 +61,9 @@ public:
     LGLTexture() = default;
     ~LGLTexture() override;
 
+    // Builds the texture from the whole pixel store of a bitmap (a sub-bitmap's owner's); a
+    // bitmap without pixels leaves the texture empty.
+    void SetSource(const ConstRCPtr<LBitmap>& bitmap);
     // Builds the texture from an image (converted to coverage for GL_ALPHA4 and GL_ALPHA8).
     void Create(GLImage& image, GLenum internalFormat, uint32_t flags, float scale);
     // Halves the size until the driver accepts a texture of it; returns the factor (1 when
@@ -86,6 +90,7 @@ protected:
     float mImageHeight = 0;
     float mScaledWidth = 0;
     float mScaledHeight = 0;
+    ConstRCPtr<LBitmap> mSource;
 };
 
 // Reads and drops every pending GL error.

@@ -13,6 +13,9 @@
 
 #include "Platform/Fonts/FontFileIndexFolders.h"
 #include "RIZozivirod/Renderer/FontRenderer/SfntBuilder.h"
+#include "RIZozivirod/Utilities/Graphics/Font.h"
+#include "UITestSupport/TestApplicationServices.h"
+#include "UITestSupport/TestFonts.h"
 
 namespace QV {
 namespace {
@@ -57,7 +60,12 @@ protected:
         return entry ? Utf8(entry->GetPath(style)) : "(no family)";
     }
 
+    static int32_t IdOf(const char16_t* face, int32_t style) {
+        return LFontFileInfo::GetFileID(LFont::GetFont(face, 9.0f, style));
+    }
+
     std::string mRoot;
+    ScopedTestApplicationServices mServices;
 };
 
 TEST_F(FontFileInfoTest, IndexesStylesOfFontFolders) {
@@ -92,7 +100,7 @@ TEST_F(FontFileInfoTest, IndexesStylesOfFontFolders) {
     EXPECT_FALSE(LFontFileInfo::FindFamily(u"sans"));
 
     // Ids and paths: index x 4 + style; ids outside the index have no path.
-    EXPECT_EQ(LFontFileInfo::GetFileID(u"Serif", 1, u"Sans"), 5);
+    EXPECT_EQ(IdOf(u"Serif", LFont::kBold | LFont::kUnderline), 5);
     EXPECT_EQ(Utf8(LFontFileInfo::GetFilePath(5)), collection);
     EXPECT_EQ(Utf8(LFontFileInfo::GetFilePath(3)), boldItalic);
     for (const int32_t outside : {-1, -4, 8, 9}) {
@@ -143,24 +151,44 @@ TEST_F(FontFileInfoTest, MissingStylesFallBackAndAreKept) {
         const ConstRCPtr<LFontFileInfo> entry = LFontFileInfo::FindFamily(c.family);
         ASSERT_TRUE(entry) << Utf8(c.family);
         const std::string expected = Utf8(entry->GetPath(c.chosen));
-        const int32_t id = LFontFileInfo::GetFileID(c.family, c.requested, u"R");
+        const int32_t id = IdOf(c.family, c.requested);
         EXPECT_EQ(id, entry->GetIndex() * 4 + c.requested) << Utf8(c.family) << " " << c.requested;
         EXPECT_EQ(Utf8(LFontFileInfo::GetFilePath(id)), expected) << Utf8(c.family) << " " << c.requested;
         EXPECT_EQ(Utf8(entry->GetPath(c.requested)), expected) << Utf8(c.family) << " " << c.requested;
     }
 }
 
-TEST_F(FontFileInfoTest, UnknownFacesUseTheFallbackFamily) {
+// The tests' own fonts are indexed from the folder fontconfig was given them in.
+TEST_F(FontFileInfoTest, IndexesTheFontsTheApplicationAdded) {
+    TestSupport::UseTestFonts();
+    ASSERT_EQ(LFontFileInfo::BuildFontIndex(), S_OK);
+    const ConstRCPtr<LFontFileInfo> dejaVu = LFontFileInfo::FindFamily(u"DejaVu Sans");
+    ASSERT_TRUE(dejaVu);
+    EXPECT_EQ(Utf8(dejaVu->GetPath(LFontFileInfo::kRegular)), TestSupport::TestFontPath());
+    EXPECT_EQ(Utf8(dejaVu->GetPath(LFontFileInfo::kBold)), TestSupport::TestBoldFontPath());
+}
+
+TEST_F(FontFileInfoTest, UnknownFacesUseTheSystemFontsFamily) {
+    TestSupport::UseTestFonts();
     const std::string system = Put("f/System.ttf", Font(u"System Sans", u"Regular"));
+    const std::string dejaVu = Put("f/DejaVu.ttf", Font(u"DejaVu Sans", u"Bold"));
     Put("f/Case.ttf", Font(u"Mixed Case", u"Regular"));
     Build({"f"});
 
     // Face names match exactly: another letter case is another family.
-    const int32_t id = LFontFileInfo::GetFileID(u"mixed case", 0, u"System Sans");
-    EXPECT_EQ(Utf8(LFontFileInfo::GetFilePath(id)), system);
+    mServices->systemFontFace = u"System Sans";
+    const RCPtr<LFont> other = LFont::GetFont(u"mixed case", 9.0f, 0);
+    EXPECT_EQ(Utf8(LFontFileInfo::GetFilePath(LFontFileInfo::GetFileID(other))), system);
+    // A generic system face resolves through fontconfig (to DejaVu Sans in the tests' set).
+    mServices->systemFontFace = u"sans-serif";
+    EXPECT_EQ(Utf8(LFontFileInfo::GetFilePath(IdOf(u"Nowhere", 0))), dejaVu);
+    // A font keeps the family it was resolved to until the index is rebuilt.
+    EXPECT_EQ(Utf8(LFontFileInfo::GetFilePath(LFontFileInfo::GetFileID(other))), system);
 
+    Put("g/Case.ttf", Font(u"Mixed Case", u"Regular"));
+    Build({"g"});
     try {
-        LFontFileInfo::GetFileID(u"Nowhere", 0, u"Neither");
+        LFontFileInfo::GetFileID(other);
         ADD_FAILURE() << "no exception";
     } catch (const std::runtime_error& e) {
         EXPECT_TRUE(std::regex_match(
@@ -172,6 +200,20 @@ TEST_F(FontFileInfoTest, UnknownFacesUseTheFallbackFamily) {
 
 // The machine's own fonts: every indexed path is a font file of a folder fontconfig scans.
 TEST_F(FontFileInfoTest, IndexesTheMachinesFonts) {
+    // The machine's configuration rather than the tests' own, kept for the process (faces are
+    // remembered by configuration).
+    static FcConfig* const machine = FcInitLoadConfigAndFonts();
+    ASSERT_NE(machine, nullptr);
+    FcConfig* const previous = FcConfigReference(nullptr);
+    FcConfigSetCurrent(machine);
+    struct Restore {
+        FcConfig* config;
+        ~Restore() {
+            FcConfigSetCurrent(config);
+            FcConfigDestroy(config);
+        }
+    } restore{previous};
+
     WStringArray folders;
     if (Failed(Platform::GetFontFolders(folders))) {
         GTEST_SKIP() << "fontconfig names no font folder";
@@ -189,7 +231,7 @@ TEST_F(FontFileInfoTest, IndexesTheMachinesFonts) {
     // A regular DejaVu Sans that fontconfig knows is indexed under its family.
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("DejaVu Sans:style=Book"));
     FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
-    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+    FcFontSet* fonts = FcFontList(machine, pattern, objects);
     if (fonts != nullptr && fonts->nfont > 0) {
         EXPECT_TRUE(LFontFileInfo::FindFamily(u"DejaVu Sans"));
     }

@@ -127,6 +127,27 @@ TEST(GLTextureTest, ScaledImagesFillTheirTexture) {
     EXPECT_EQ(gl.Pixel(63, 1), 0xFFFF0000u);
 }
 
+// A sub-bitmap's texture is its owner's whole pixel store; a bitmap without pixels gives none.
+TEST(GLTextureTest, BitmapsBecomeTexturesOfTheirPixelStore) {
+    TestSupport::OffscreenGL gl(8, 8);
+    ASSERT_TRUE(gl.IsReady());
+    const RCPtr<LBitmap> owner = LBitmap::CreateFilledBitmap({6, 3}, Color::FromARGB(0xFF00FF00u));
+    const RCPtr<LBitmap> part = owner->CreateSubBitmap(2, 1, 2, 2);
+    RCPtr<LGLTexture> texture(new LGLTexture());
+    texture->SetSource(part);
+    EXPECT_EQ(texture->GetImageWidth(), 6.0f);
+    EXPECT_EQ(texture->GetTextureWidth(), 8.0f);
+    texture->DrawQuad({2, 1, 2, 2}, 0, 0, 2, 2);
+    EXPECT_EQ(gl.Pixel(1, 1), 0xFF00FF00u);
+    EXPECT_EQ(gl.Pixel(2, 2), 0u);
+
+    RCPtr<LGLTexture> empty(new LGLTexture());
+    empty->SetSource(RCPtr<LBitmap>(new LBitmap(u"no such file.png", u"")));
+    EXPECT_EQ(empty->GetTextureWidth(), 0.0f);
+    empty->DrawQuad({0, 0, 4, 4}, 0, 0, 4, 4);
+    EXPECT_EQ(gl.Pixel(3, 3), 0u);
+}
+
 TEST(GLTextureTest, AlphaTexturesHoldCoverage) {
     TestSupport::OffscreenGL gl(8, 8);
     ASSERT_TRUE(gl.IsReady());
