@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace Platform {
+
+// One running copy of the program per user. The first copy holds a lock file, "<name>Prevent"
+// (name: the main window's class name), for its whole life and listens on a local socket,
+// "<name>Prevent.socket", beside it. A later copy finds the lock taken, connects, hands over its
+// full command line and ends. The lock is an flock on an open file, so a copy that crashed or
+// was killed leaves nothing that blocks the next start.
+//
+// Hand-over frame: tag 1125 (u32), byte count (u32, the UTF-8 text with its terminating zero),
+// the bytes; the running copy answers one byte once it has taken the text. The running copy
+// reads at most kMaxCommandLineBytes and gives up on a connection that stalls.
+//
+// Used by one thread: the one that calls Start and Poll (the user-interface thread). Nothing
+// runs in the background; a waiting hand-over is taken on the next Poll.
+class SingleInstance {
+public:
+    static constexpr uint32_t kHandOverTag = 1125;
+    static constexpr uint32_t kMaxCommandLineBytes = 128 * 1024;
+    static constexpr int32_t kDefaultReadTimeoutMs = 500;
+    static constexpr int32_t kDefaultHandOverWaitMs = 3000;
+
+    enum class Role {
+        kFirstInstance,   // holds the lock and listens for later copies
+        kAlreadyRunning,  // another copy runs and was given the command line: end this one
+        kRunAlongside,    // another copy holds the lock but could not be reached (or no lock
+                          // could be made): start as a normal copy, without listening
+    };
+
+    using CommandLineHandler = std::function<void(const std::string& commandLine)>;
+
+    // The per-user folder for the lock and the socket: $XDG_RUNTIME_DIR, else the user's state
+    // folder (made when missing); empty when there is none.
+    static std::string GetDefaultFolder();
+
+    SingleInstance(const std::string& name, const std::string& folder = GetDefaultFolder());
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // Decides this copy's role. A later copy hands commandLine (UTF-8) to the running one and
+    // waits up to handOverWaitMs for it to be taken; when the running copy does not answer in
+    // time the text still waits for it, and this copy is told to end all the same.
+    Role Start(const std::string& commandLine, int32_t handOverWaitMs = kDefaultHandOverWaitMs);
+
+    // The listening socket of the first copy (-1 otherwise): readable when a later copy waits.
+    int GetFileDescriptor() const { return mListener; }
+    // Takes every waiting hand-over without blocking for new ones (each connection is read for
+    // at most the read time-out) and gives each command line to handler, on this thread. A
+    // text ends at its first zero or at the byte count it came with. Returns how many were
+    // delivered.
+    int32_t Poll(const CommandLineHandler& handler);
+    void SetReadTimeout(int32_t milliseconds) { mReadTimeoutMs = milliseconds; }
+
+    const std::string& GetLockPath() const { return mLockPath; }
+    const std::string& GetSocketPath() const { return mSocketPath; }
+
+private:
+    bool Listen();
+    bool HandOver(const std::string& commandLine, int32_t waitMs);
+    bool ReadHandOver(int connection, std::string& commandLine) const;
+
+    std::string mLockPath;
+    std::string mSocketPath;
+    int mLock = -1;
+    int mListener = -1;
+    int32_t mReadTimeoutMs = kDefaultReadTimeoutMs;
+};
+
+}  // namespace Platform

@@ -1,0 +1,179 @@
+#include "Platform/Desktop/SingleInstance.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace Platform {
+namespace {
+
+using Role = SingleInstance::Role;
+
+const std::string kCommandLine =
+    "\"/opt/Skylet Editor/SkyletPresetEditor\" \"/home/ann/Bänke/Lead pad.skp\" -DEBUG_CONSOLE:9000 "
+    "プリセット";
+
+class SingleInstanceTest : public testing::Test {
+protected:
+    SingleInstanceTest() {
+        std::string pattern = std::filesystem::temp_directory_path().string() + "/skylet-instance-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        mFolder = pattern;
+    }
+    ~SingleInstanceTest() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(mFolder, ignored);
+    }
+
+    SingleInstance* New() {
+        mInstances.push_back(std::make_unique<SingleInstance>(kName, mFolder));
+        return mInstances.back().get();
+    }
+
+    // Polls first on a thread of its own until a command line arrives (or a generous limit
+    // passes), while the calling thread starts a later copy.
+    std::vector<std::string> StartSecondWhileFirstPolls(SingleInstance& first, const std::string& commandLine,
+                                                        Role& secondRole) {
+        std::vector<std::string> received;
+        std::thread poller([&first, &received] {
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (received.empty() && std::chrono::steady_clock::now() < limit) {
+                pollfd wait{first.GetFileDescriptor(), POLLIN, 0};
+                ::poll(&wait, 1, 20);
+                first.Poll([&received](const std::string& line) { received.push_back(line); });
+            }
+        });
+        secondRole = New()->Start(commandLine, 10000);
+        poller.join();
+        return received;
+    }
+
+    const std::string kName = "SkyletTestMainWindowClass";
+    std::string mFolder;
+    std::vector<std::unique_ptr<SingleInstance>> mInstances;
+};
+
+TEST_F(SingleInstanceTest, ALaterCopyHandsItsCommandLineToTheRunningOne) {
+    SingleInstance& first = *New();
+    EXPECT_EQ(first.GetLockPath(), mFolder + "/SkyletTestMainWindowClassPrevent");
+    ASSERT_EQ(first.Start("first"), Role::kFirstInstance);
+    ASSERT_GE(first.GetFileDescriptor(), 0);
+    EXPECT_EQ(first.Poll(nullptr), 0);
+
+    Role second = Role::kFirstInstance;
+    EXPECT_EQ(StartSecondWhileFirstPolls(first, kCommandLine, second),
+              std::vector<std::string>{kCommandLine});
+    EXPECT_EQ(second, Role::kAlreadyRunning);
+
+    // A copy that is not answered in time still ends; its command line waits for the next poll
+    // and the socket shows it.
+    EXPECT_EQ(New()->Start("late copy", 0), Role::kAlreadyRunning);
+    pollfd wait{first.GetFileDescriptor(), POLLIN, 0};
+    EXPECT_EQ(::poll(&wait, 1, 5000), 1);
+    std::vector<std::string> received;
+    EXPECT_EQ(first.Poll([&received](const std::string& line) { received.push_back(line); }), 1);
+    EXPECT_EQ(received, std::vector<std::string>{"late copy"});
+
+    // Once the running copy is gone the next one starts as the first.
+    mInstances.clear();
+    EXPECT_FALSE(std::filesystem::exists(mFolder + "/SkyletTestMainWindowClassPrevent.socket"));
+    EXPECT_EQ(New()->Start("next"), Role::kFirstInstance);
+}
+
+TEST_F(SingleInstanceTest, AKilledCopyLeavesNothingThatBlocksTheNextStart) {
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SingleInstance instance(kName, mFolder);
+        const char role = static_cast<char>(instance.Start("killed copy"));
+        (void)!::write(report[1], &role, 1);
+        for (;;) {
+            ::pause();
+        }
+    }
+    ::close(report[1]);
+    char role = -1;
+    ASSERT_EQ(::read(report[0], &role, 1), 1);
+    ::close(report[0]);
+    EXPECT_EQ(role, static_cast<char>(Role::kFirstInstance));
+    ::kill(child, SIGKILL);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    ASSERT_TRUE(std::filesystem::exists(mFolder + "/SkyletTestMainWindowClassPrevent.socket"));
+
+    SingleInstance& first = *New();
+    ASSERT_EQ(first.Start("after the crash"), Role::kFirstInstance);
+    Role second = Role::kFirstInstance;
+    EXPECT_EQ(StartSecondWhileFirstPolls(first, kCommandLine, second),
+              std::vector<std::string>{kCommandLine});
+    EXPECT_EQ(second, Role::kAlreadyRunning);
+}
+
+TEST_F(SingleInstanceTest, AnUnreachableOrMissingLockStartsANormalCopy) {
+    SingleInstance& first = *New();
+    ASSERT_EQ(first.Start("first"), Role::kFirstInstance);
+    std::filesystem::remove(first.GetSocketPath());
+    EXPECT_EQ(New()->Start(kCommandLine, 100), Role::kRunAlongside);
+    EXPECT_EQ(SingleInstance(kName, "").Start(kCommandLine), Role::kRunAlongside);
+}
+
+std::string Frame(uint32_t tag, uint32_t byteCount, const std::string& bytes) {
+    std::string frame(8, '\0');
+    std::memcpy(frame.data(), &tag, 4);
+    std::memcpy(frame.data() + 4, &byteCount, 4);
+    return frame + bytes;
+}
+
+TEST_F(SingleInstanceTest, TheRunningCopyReadsNoMoreThanTheFrameSaysAndGivesUpOnBadOrStalledOnes) {
+    SingleInstance& first = *New();
+    ASSERT_EQ(first.Start("first"), Role::kFirstInstance);
+    first.SetReadTimeout(50);
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> received;
+    };
+    const std::vector<Case> cases = {
+        {Frame(1125, 5, std::string("ab\0cd", 5)), {"ab"}},  // the text ends at its first zero
+        {Frame(1125, 5, "hello"), {"hello"}},                // or with the bytes that came
+        {Frame(1125, 6, "hello") + "!!!", {"hello!"}},
+        {Frame(1126, 6, std::string("hello", 6)), {}},  // another tag
+        {Frame(1125, 0, ""), {}},
+        {Frame(1125, SingleInstance::kMaxCommandLineBytes + 1, "x"), {}},
+        {Frame(1125, 10, "abc"), {}},  // stalls
+        {"\x65\x04", {}},              // stalls in the header
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, first.GetSocketPath().c_str());
+        ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ASSERT_EQ(::write(client, cases[i].bytes.data(), cases[i].bytes.size()),
+                  static_cast<ssize_t>(cases[i].bytes.size()));
+        std::vector<std::string> received;
+        const auto start = std::chrono::steady_clock::now();
+        first.Poll([&received](const std::string& line) { received.push_back(line); });
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_EQ(received, cases[i].received);
+        ::close(client);
+    }
+}
+
+}  // namespace
+}  // namespace Platform
