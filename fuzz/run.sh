@@ -1,17 +1,117 @@
 #!/usr/bin/env bash
-# Builds the fuzzers and runs each one for a bounded time (seconds, default 60) over its seed
-# corpus in fuzz/corpus/<Target>/. Inputs the fuzzer finds, and any crash input, are written
-# under build/fuzz, never into the repository.
+# Builds the fuzzers and fuzzes every target that has a seed corpus in fuzz/corpus/<Target>/,
+# as many side by side as the machine has cores, within one total time budget in seconds (the
+# argument, default 120) shared by all of them; the build comes before the budget.
+#
+# First every input kept in fuzz/regressions/<Target>/ and every seed is replayed once. Inputs
+# the fuzzers find are written under build/fuzz, never into the repository; a crash, leak or
+# time-out is reported with its input's path (copy it to fuzz/regressions/<Target>/ once
+# fixed) and makes the script fail. At the end each target's executions and coverage are
+# printed.
 set -euo pipefail
-seconds=${1:-60}
+budget=${1:-120}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/fuzz
-cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build "$build"
+jobs=$(nproc)
+
+# clang 19 (Debian clang-19, libclang-rt-19-dev): older ones refuse parts of the framework's
+# C++20.
+compiler=${FUZZ_CXX:-clang++-19}
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_BUILD_TYPE=Debug \
+    "${launcher[@]}" >/dev/null
+cmake --build "$build" -j "$jobs"
+
+targets=()
 for seeds in "$root"/fuzz/corpus/*/; do
     target=$(basename "$seeds")
+    if [[ ! -x $build/$target ]]; then
+        echo "fuzz: no target $target for corpus $seeds" >&2
+        exit 1
+    fi
+    targets+=("$target")
+done
+if ((${#targets[@]} == 0)); then
+    echo "fuzz: no corpus" >&2
+    exit 1
+fi
+
+# Replay: the kept regression inputs and the seeds, each once.
+for target in "${targets[@]}"; do
+    inputs=("$root/fuzz/corpus/$target")
+    if [[ -d $root/fuzz/regressions/$target ]]; then
+        inputs+=("$root/fuzz/regressions/$target")
+    fi
+    if ! "$build/$target" -runs=0 "${inputs[@]}" >"$build/$target.replay.log" 2>&1; then
+        tail -n 40 "$build/$target.replay.log" >&2
+        echo "fuzz: $target fails on a kept input" >&2
+        exit 1
+    fi
+done
+
+# Each target's share: the targets run in waves of $jobs, together within the budget.
+parallel=$((jobs < ${#targets[@]} ? jobs : ${#targets[@]}))
+waves=$(((${#targets[@]} + parallel - 1) / parallel))
+seconds=$((budget / waves))
+if ((seconds < 1)); then
+    seconds=1
+fi
+echo "fuzz: ${#targets[@]} targets, $parallel at a time, ${seconds}s each (budget ${budget}s)"
+
+run_one() {
+    local target=$1
     mkdir -p "$build/corpus/$target" "$build/artifacts/$target"
     "$build/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$build/artifacts/$target/" -print_final_stats=1 \
-        "$build/corpus/$target" "$seeds"
+        "$build/corpus/$target" "$root/fuzz/corpus/$target" >"$build/$target.log" 2>&1
+}
+
+declare -A status
+running=()
+for target in "${targets[@]}"; do
+    while ((${#running[@]} >= parallel)); do
+        wait -n || true
+        still=()
+        for pid in "${running[@]}"; do
+            if kill -0 "$pid" 2>/dev/null; then
+                still+=("$pid")
+            fi
+        done
+        running=("${still[@]}")
+    done
+    run_one "$target" &
+    pids[$!]=$target
+    running+=($!)
 done
+for pid in "${!pids[@]}"; do
+    if wait "$pid"; then
+        status[${pids[$pid]}]=ok
+    else
+        status[${pids[$pid]}]=FAILED
+    fi
+done
+
+failed=0
+printf '%-24s %12s %8s %8s %8s  %s\n' target executions exec/s cov ft result
+for target in "${targets[@]}"; do
+    log=$build/$target.log
+    executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+    speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
+    coverage=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
+    features=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
+    printf '%-24s %12s %8s %8s %8s  %s\n' "$target" "${executions:--}" "${speed:--}" "${coverage:--}" \
+        "${features:--}" "${status[$target]}"
+    if [[ ${status[$target]} != ok ]]; then
+        failed=1
+    fi
+done
+for target in "${targets[@]}"; do
+    if [[ ${status[$target]} != ok ]]; then
+        echo "---- $target" >&2
+        grep -E 'ERROR|SUMMARY|Test unit written|artifact' "$build/$target.log" >&2 || tail -n 40 "$build/$target.log" >&2
+    fi
+done
+exit "$failed"

@@ -208,7 +208,8 @@ protected:
         if (mPointer == nullptr || Base(mPointer)->GetRefCount() <= 1) {
             return;
         }
-        RCPtr<LRefCountedObject> copy = Base(mPointer)->CreateCopy();
+        // RCPtr is complete only below: the copy takes its type from the call, which depends on T.
+        auto copy = Base(mPointer)->CreateCopy();
         ConstRCPtr temporary(copy);
         if (temporary.mPointer != mPointer) {
             T* old = mPointer;
