@@ -38,7 +38,15 @@ int32_t LNotificationCenter::ReleaseInternalReferences() {
 
 // ---- manager ----
 
+LNotificationCenterManager::LNotificationCenterManager()
+    : mLock("notification centres", LockLevel::kNotificationCentres) {}
+
 LNotificationCenterManager::~LNotificationCenterManager() = default;
+
+uint32_t LNotificationCenterManager::GetCentreCount() const {
+    CAutoLock lock(mLock);
+    return mCentres.GetCount();
+}
 
 RCPtr<LNotificationCenterManager> LNotificationCenterManager::GetInstance() {
     CAutoLock lock(InstanceLock());
@@ -60,6 +68,7 @@ void LNotificationCenterManager::ReleaseInstance() {
 }
 
 RCPtr<LNotificationCenter> LNotificationCenterManager::FindNotificationCenter(const WString& name) const {
+    CAutoLock lock(mLock);
     const uint32_t count = mCentres.GetCount();
     for (uint32_t i = 0; i < count; ++i) {
         const RCPtr<LNotificationCenter>& centre = mCentres.GetAt(i);
@@ -74,6 +83,9 @@ RCPtr<LNotificationCenter> LNotificationCenterManager::GetNotificationCenter(con
     if (name.IsEmpty()) {
         return nullptr;
     }
+    // Looked up and made under one hold of the lock, so threads asking for a new name together
+    // get one centre.
+    CAutoLock lock(mLock);
     RCPtr<LNotificationCenter> centre = FindNotificationCenter(name);
     if (centre) {
         return centre;
@@ -89,11 +101,16 @@ RCPtr<LNotificationCenter> LNotificationCenterManager::GetNotificationCenter(con
 
 bool LNotificationCenterManager::ProcessNotifications(bool idle) {
     bool pending = false;
-    for (uint32_t i = mCentres.GetCount(); i-- > 0;) {
-        if (i >= mCentres.GetCount()) {
-            continue;
+    for (uint32_t i = GetCentreCount(); i-- > 0;) {
+        // Drained without the lock: deliveries may make centres.
+        RCPtr<LNotificationCenter> centre;
+        {
+            CAutoLock lock(mLock);
+            if (i >= mCentres.GetCount()) {
+                continue;
+            }
+            centre = mCentres.GetAt(i);
         }
-        const RCPtr<LNotificationCenter> centre(mCentres.GetAt(i));
         if (centre->ProcessQueue(idle)) {
             pending = true;
         }

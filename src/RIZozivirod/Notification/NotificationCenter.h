@@ -4,6 +4,7 @@
 
 #include "RIZozivirod/Notification/NotificationDistributor.h"
 #include "RIZozivirod/Notification/NotificationQueue.h"
+#include "RIZozivirod/System/Mutex.h"
 #include "RIZozivirod/Utilities/Storage/RCPtrArray.h"
 #include "RIZozivirod/Utilities/Storage/StringT.h"
 
@@ -32,7 +33,7 @@ private:
 };
 
 // The process's centres by name, in creation order; the main one is "application". Centres
-// are never removed: they go with the manager.
+// are never removed: they go with the manager. Any thread may look centres up or make them.
 class LNotificationCenterManager : public virtual LRefCountedObject {
 public:
     // Made on the first call.
@@ -53,8 +54,11 @@ protected:
     ~LNotificationCenterManager() override;
 
 private:
-    LNotificationCenterManager() = default;
+    LNotificationCenterManager();
+    uint32_t GetCentreCount() const;
 
+    // Guards the list: any thread looks centres up while the user-interface thread makes them.
+    mutable Mutex mLock;
     RCPtrArray<LNotificationCenter, 1, 0> mCentres;
 };
 

@@ -1,13 +1,17 @@
 #include "RIZozivirod/Notification/NotificationDistributor.h"
 
+#include <utility>
+
+#include "RIZozivirod/Notification/NotificationLocks.h"
+
 namespace QV {
 
 namespace {
 
 using DistributorList = RCPtrArray<LNotificationDistributor, 1, 0>;
 
-// One reference to every distributor that has registrations. Changed on the thread that
-// registers, like the registrations themselves.
+// One reference to every distributor that has registrations. Guarded by the registration lock,
+// like the registrations themselves.
 DistributorList& RegisteredDistributors() {
     static DistributorList* const list = new DistributorList;
     return *list;
@@ -115,6 +119,7 @@ int32_t LNotificationClient::ReleaseInternalReferences() {
 
 int32_t LNotificationDistributor::LNotificationClientPool::FindClient(
     const LNotificationClient* client) const {
+    CAutoLock lock(GetRegistrationLock());
     for (uint32_t i = mClients.GetCount(); i-- > 0;) {
         if (mClients.GetAt(i)->mClient.Get() == client) {
             return static_cast<int32_t>(i);
@@ -128,6 +133,7 @@ int32_t LNotificationDistributor::LNotificationClientPool::AddOrUpdateClient(
     if (!client) {
         return E_INVALIDARG;
     }
+    CAutoLock lock(GetRegistrationLock());
     const int32_t index = FindClient(client.Get());
     if (index < 0) {
         mClients.Add(
@@ -150,11 +156,18 @@ int32_t LNotificationDistributor::LNotificationClientPool::AddOrUpdateClient(
 }
 
 int32_t LNotificationDistributor::LNotificationClientPool::RemoveClient(const LNotificationClient* client) {
+    // Let go of after the lock: its client may go with it.
+    RCPtr<LNotificationRegisteredClientInfo> removed;
+    return RemoveClient(client, removed);
+}
+
+int32_t LNotificationDistributor::LNotificationClientPool::RemoveClient(
+    const LNotificationClient* client, RCPtr<LNotificationRegisteredClientInfo>& removed) {
+    CAutoLock lock(GetRegistrationLock());
     const int32_t index = FindClient(client);
     if (index < 0) {
         return S_FALSE;
     }
-    RCPtr<LNotificationRegisteredClientInfo> removed;
     mClients.RemoveItem(static_cast<uint32_t>(index), removed);
     if (static_cast<uint32_t>(index) < static_cast<uint32_t>(mDispatchIndex)) {
         --mDispatchIndex;
@@ -162,9 +175,42 @@ int32_t LNotificationDistributor::LNotificationClientPool::RemoveClient(const LN
     return S_OK;
 }
 
+uint32_t LNotificationDistributor::LNotificationClientPool::GetCount() const {
+    CAutoLock lock(GetRegistrationLock());
+    return mClients.GetCount();
+}
+
+RCPtr<LNotificationDistributor::LNotificationRegisteredClientInfo>
+LNotificationDistributor::LNotificationClientPool::GetClientInfo(uint32_t index) const {
+    CAutoLock lock(GetRegistrationLock());
+    return mClients.GetAt(index);
+}
+
+int32_t LNotificationDistributor::LNotificationClientPool::GetFlags() const {
+    CAutoLock lock(GetRegistrationLock());
+    return mFlags;
+}
+
+void LNotificationDistributor::LNotificationClientPool::MarkLatest(
+    const RCPtr<LNotification>& notification, RCPtrArray<LNotification, 1, 0>& replaced) {
+    CAutoLock lock(GetRegistrationLock());
+    if ((mFlags & kCoalesce) == 0) {
+        return;
+    }
+    for (uint32_t i = mClients.GetCount(); i-- > 0;) {
+        LNotificationRegisteredClientInfo& info = *mClients.GetAt(i);
+        if ((info.mFlags & kCoalesce) != 0) {
+            if (info.mLatest) {
+                replaced.Add(std::move(info.mLatest));
+            }
+            info.mLatest = notification;
+        }
+    }
+}
+
 int32_t LNotificationDistributor::LNotificationClientPool::Dispatch(
     const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& notification) {
-    const uint32_t count = mClients.GetCount();
+    const uint32_t count = GetCount();
     if (count == 0) {
         return S_FALSE;
     }
@@ -177,21 +223,28 @@ int32_t LNotificationDistributor::LNotificationClientPool::Dispatch(
 
 int32_t LNotificationDistributor::LNotificationClientPool::NotifyClient(
     const RCPtr<LNotificationDistributor>& sender, int32_t index, const RCPtr<LNotification>& notification) {
-    // A nested walk may leave the dispatch index above what removals left; such a place is
-    // passed over like a skipped one.
-    if (index < 0 || static_cast<uint32_t>(index) >= mClients.GetCount()) {
-        return index;
-    }
-    const RCPtr<LNotificationRegisteredClientInfo> info(mClients.GetAt(static_cast<uint32_t>(index)));
-    if ((info->mFlags & kCoalesce) != 0) {
-        if (info->mLatest.Get() != notification.Get()) {
+    // Declared before the lock, so they are let go of after it.
+    RCPtr<LNotification> consumed;
+    RCPtr<LNotificationClient> client;
+    {
+        CAutoLock lock(GetRegistrationLock());
+        // A nested walk may leave the dispatch index above what removals left; such a place is
+        // passed over like a skipped one.
+        if (index < 0 || static_cast<uint32_t>(index) >= mClients.GetCount()) {
             return index;
         }
-        info->mLatest = nullptr;
+        LNotificationRegisteredClientInfo& info = *mClients.GetAt(static_cast<uint32_t>(index));
+        if ((info.mFlags & kCoalesce) != 0) {
+            if (info.mLatest.Get() != notification.Get()) {
+                return index;
+            }
+            consumed = std::move(info.mLatest);
+        }
+        client = info.mClient;
+        mDispatchIndex = index;
     }
-    const RCPtr<LNotificationClient> client(info->mClient);
-    mDispatchIndex = index;
     client->ReceiveNotification(sender, notification);
+    CAutoLock lock(GetRegistrationLock());
     return mDispatchIndex;
 }
 
@@ -208,7 +261,9 @@ int32_t LNotificationDistributor::Register(const RCPtr<LNotificationClient>& cli
     if (id == nullptr) {
         return S_FALSE;
     }
-    RCPtr<LNotificationClientPool> pool = FindClientPool(id);
+    RCPtr<LNotificationClientPool> pool;
+    CAutoLock lock(GetRegistrationLock());
+    pool = FindClientPool(id);
     const bool already = pool && pool->FindClient(client.Get()) >= 0;
     if (!already) {
         // The registration's reference to this distributor.
@@ -244,20 +299,25 @@ int32_t LNotificationDistributor::Unregister(const RCPtr<LNotificationClient>& c
 
 int32_t LNotificationDistributor::UnregisterFromPool(LNotificationClientPool& pool,
                                                      const RCPtr<LNotificationClient>& client) {
-    // The references dropped below may be the last ones but this.
+    // The references dropped below may be the last ones but this. They are let go of after the
+    // lock, the registration (with its client) first.
     const RCPtr<LNotificationDistributor> self(this);
-    if (pool.RemoveClient(client.Get()) != S_OK) {
-        return S_FALSE;
-    }
-    if (--mRegistrationCount == 0) {
-        const int32_t index = FindRegisteredDistributor(this);
-        if (index >= 0) {
-            AddInternalReferences(-1);
-            RCPtr<LNotificationDistributor> listed;
-            RegisteredDistributors().RemoveItem(static_cast<uint32_t>(index), listed);
+    RCPtr<LNotificationDistributor> listed;
+    RCPtr<LNotificationRegisteredClientInfo> removed;
+    {
+        CAutoLock lock(GetRegistrationLock());
+        if (pool.RemoveClient(client.Get(), removed) != S_OK) {
+            return S_FALSE;
         }
+        if (--mRegistrationCount == 0) {
+            const int32_t index = FindRegisteredDistributor(this);
+            if (index >= 0) {
+                AddInternalReferences(-1);
+                RegisteredDistributors().RemoveItem(static_cast<uint32_t>(index), listed);
+            }
+        }
+        AddInternalReferences(-1);
     }
-    AddInternalReferences(-1);
     Release();
     return S_OK;
 }
@@ -268,8 +328,8 @@ int32_t LNotificationDistributor::UnregisterClientFromAll(const RCPtr<LNotificat
     }
     const RCPtr<LNotificationDistributor> self(this);
     int32_t removed = 0;
-    for (uint32_t i = mPools.GetCount(); i-- > 0;) {
-        const RCPtr<LNotificationClientPool> pool(mPools.GetAt(i));
+    for (uint32_t i = GetPoolCount(); i-- > 0;) {
+        const RCPtr<LNotificationClientPool> pool = GetPool(i);
         if (pool->GetIdentifier() != nullptr && UnregisterFromPool(*pool, client) == S_OK) {
             ++removed;
         }
@@ -279,8 +339,8 @@ int32_t LNotificationDistributor::UnregisterClientFromAll(const RCPtr<LNotificat
 
 int32_t LNotificationDistributor::UnregisterAllClients() {
     const RCPtr<LNotificationDistributor> self(this);
-    for (uint32_t p = mPools.GetCount(); p-- > 0;) {
-        const RCPtr<LNotificationClientPool> pool(mPools.GetAt(p));
+    for (uint32_t p = GetPoolCount(); p-- > 0;) {
+        const RCPtr<LNotificationClientPool> pool = GetPool(p);
         // Counts are read again at every step: clients remove registrations as they go.
         for (int32_t j = static_cast<int32_t>(pool->GetCount()) - 1; j >= 0; --j) {
             const int32_t count = static_cast<int32_t>(pool->GetCount());
@@ -299,6 +359,7 @@ bool LNotificationDistributor::HasClient(const RCPtr<LNotificationClient>& clien
     if (!client) {
         return false;
     }
+    CAutoLock lock(GetRegistrationLock());
     for (uint32_t i = mPools.GetCount(); i-- > 0;) {
         if (mPools.GetAt(i)->FindClient(client.Get()) >= 0) {
             return true;
@@ -313,6 +374,7 @@ int32_t LNotificationDistributor::GetRegistrationFlags(const RCPtr<LNotification
     if (id == nullptr) {
         return E_FAIL;
     }
+    CAutoLock lock(GetRegistrationLock());
     const RCPtr<LNotificationClientPool> pool = FindClientPool(id);
     if (!pool) {
         return E_FAIL;
@@ -327,6 +389,7 @@ int32_t LNotificationDistributor::GetRegistrationFlags(const RCPtr<LNotification
 
 RCPtr<LNotificationDistributor::LNotificationClientPool> LNotificationDistributor::FindClientPool(
     const WChar* identifier) const {
+    CAutoLock lock(GetRegistrationLock());
     for (uint32_t i = mPools.GetCount(); i-- > 0;) {
         const RCPtr<LNotificationClientPool>& pool = mPools.GetAt(i);
         if (pool->GetIdentifier() == identifier) {
@@ -334,6 +397,17 @@ RCPtr<LNotificationDistributor::LNotificationClientPool> LNotificationDistributo
         }
     }
     return nullptr;
+}
+
+uint32_t LNotificationDistributor::GetPoolCount() const {
+    CAutoLock lock(GetRegistrationLock());
+    return mPools.GetCount();
+}
+
+RCPtr<LNotificationDistributor::LNotificationClientPool> LNotificationDistributor::GetPool(
+    uint32_t index) const {
+    CAutoLock lock(GetRegistrationLock());
+    return mPools.GetAt(index);
 }
 
 int32_t LNotificationDistributor::Notify(const RCPtr<LNotification>& notification) {

@@ -60,7 +60,9 @@ private:
 };
 
 // The sending side: one pool of registrations per identifier. Notify delivers synchronously on
-// the calling thread, the most recent registration first. Each registration is counted as an
+// the calling thread, the most recent registration first. Registrations may change on one thread
+// while others read them (a queue posting into this distributor): the registration lock guards
+// them. Each registration is counted as an
 // internal reference of the distributor, and so is its place on the process-wide list of
 // distributors with registrations, which keeps it alive while it has any.
 class LNotificationDistributor : public virtual LRefCountedObject {
@@ -82,7 +84,9 @@ public:
         int32_t mFlags;
     };
 
-    // The registrations of one identifier, in registration order.
+    // The registrations of one identifier, in registration order. Its state is guarded by the
+    // registration lock, so any thread may read it and mark latest notifications while the
+    // registering thread changes it; receivers are called without the lock.
     class LNotificationClientPool : public LRefCountedObject {
     public:
         explicit LNotificationClientPool(const WChar* identifier) : mIdentifier(identifier) {}
@@ -93,6 +97,10 @@ public:
         int32_t AddOrUpdateClient(const RCPtr<LNotificationClient>& client, int32_t flags);
         // 0 removed, 1 absent.
         int32_t RemoveClient(const LNotificationClient* client);
+        // The same, handing the removed registration to the caller, who lets go of it after
+        // whatever lock it holds.
+        int32_t RemoveClient(const LNotificationClient* client,
+                             RCPtr<LNotificationRegisteredClientInfo>& removed);
         // Delivers to every registration, the most recent first; 1 for an empty pool, else 0.
         int32_t Dispatch(const RCPtr<LNotificationDistributor>& sender,
                          const RCPtr<LNotification>& notification);
@@ -102,12 +110,15 @@ public:
         int32_t NotifyClient(const RCPtr<LNotificationDistributor>& sender, int32_t index,
                              const RCPtr<LNotification>& notification);
 
-        uint32_t GetCount() const { return mClients.GetCount(); }
-        const RCPtr<LNotificationRegisteredClientInfo>& GetClientInfo(uint32_t index) {
-            return mClients.GetAt(index);
-        }
-        int32_t GetFlags() const { return mFlags; }
+        uint32_t GetCount() const;
+        RCPtr<LNotificationRegisteredClientInfo> GetClientInfo(uint32_t index) const;
+        int32_t GetFlags() const;
         const WChar* GetIdentifier() const { return mIdentifier; }
+
+        // Makes notification the latest of every coalescing registration, as a queue does when
+        // it is posted; the notifications it replaces go to replaced, to be let go of by the
+        // caller after its locks.
+        void MarkLatest(const RCPtr<LNotification>& notification, RCPtrArray<LNotification, 1, 0>& replaced);
 
     private:
         // OR of the flags of the registrations added or updated; not recomputed on removal.
@@ -148,6 +159,8 @@ protected:
     ~LNotificationDistributor() override;
 
 private:
+    uint32_t GetPoolCount() const;
+    RCPtr<LNotificationClientPool> GetPool(uint32_t index) const;
     // Removes the client's registration from pool; the distributor's bookkeeping and the
     // registration's reference to it go with it. 0 removed, 1 absent.
     int32_t UnregisterFromPool(LNotificationClientPool& pool, const RCPtr<LNotificationClient>& client);

@@ -15,12 +15,17 @@ thread_local int tQueueLockDepth = 0;
 }  // namespace
 
 Mutex& GetNotificationLock() {
-    static Mutex* const lock = new Mutex;
+    static Mutex* const lock = new Mutex("notification names", LockLevel::kNotificationNames);
     return *lock;
 }
 
 Mutex& GetQueueLock() {
-    static Mutex* const lock = new Mutex;
+    static Mutex* const lock = new Mutex("notification queue", LockLevel::kNotificationQueue);
+    return *lock;
+}
+
+Mutex& GetRegistrationLock() {
+    static Mutex* const lock = new Mutex("notification registrations", LockLevel::kNotificationRegistration);
     return *lock;
 }
 

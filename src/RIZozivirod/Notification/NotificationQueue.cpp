@@ -1,6 +1,9 @@
 #include "RIZozivirod/Notification/NotificationQueue.h"
 
+#include <utility>
+
 #include "RIZozivirod/Notification/NotificationLocks.h"
+#include "RIZozivirod/Utilities/Storage/RCPtrArray.h"
 
 namespace QV {
 
@@ -12,7 +15,11 @@ LNotificationQueue::LPostingReceiver::~LPostingReceiver() = default;
 
 void LNotificationQueue::LPostingReceiver::ReceiveNotification(const RCPtr<LNotificationDistributor>&,
                                                                const RCPtr<LNotification>& notification) {
-    const RCPtr<LNotificationQueue> queue(mQueue);
+    RCPtr<LNotificationQueue> queue;
+    {
+        CAutoLock lock(GetRegistrationLock());
+        queue = mQueue;
+    }
     if (!queue || !notification) {
         return;
     }
@@ -41,6 +48,7 @@ LNotificationQueue::~LNotificationQueue() {
 }
 
 int32_t LNotificationQueue::SetTargetDistributor(const RCPtr<LNotificationDistributor>& distributor) {
+    CAutoLock lock(GetRegistrationLock());
     if (mTarget || !mPostingReceiver) {
         return E_FAIL;
     }
@@ -54,19 +62,19 @@ int32_t LNotificationQueue::PostNotification(const RCPtr<LNotification>& notific
     if (!notification || notification->IsPosted()) {
         return E_INVALIDARG;
     }
+    // The notifications no longer latest are let go of after the lock.
+    RCPtrArray<LNotification, 1, 0> replaced;
+    RCPtr<LNotificationDistributor::LNotificationClientPool> pool;
+    // Held from the marks through the enqueue, so the latest notification of a coalescing
+    // registration is also the last of its identifier in the ring, whichever threads post.
+    CAutoLock lock(GetRegistrationLock());
     if (!mTarget) {
         return E_FAIL;
     }
     // Coalescing registrations are told which notification of their identifier came last.
-    const RCPtr<LNotificationDistributor::LNotificationClientPool> pool =
-        mTarget->FindClientPool(notification->GetID());
-    if (pool && (pool->GetFlags() & LNotificationDistributor::kCoalesce) != 0) {
-        for (uint32_t i = pool->GetCount(); i-- > 0;) {
-            LNotificationDistributor::LNotificationRegisteredClientInfo& info = *pool->GetClientInfo(i);
-            if ((info.mFlags & LNotificationDistributor::kCoalesce) != 0) {
-                info.mLatest = notification;
-            }
-        }
+    pool = mTarget->FindClientPool(notification->GetID());
+    if (pool) {
+        pool->MarkLatest(notification, replaced);
     }
     notification->SetPosted(true);
     int32_t result = S_OK;
@@ -115,9 +123,9 @@ bool LNotificationQueue::ProcessQueue(bool idle) {
         } finish{*this, nullptr};
         const uint32_t count = GetPendingCount();
         // A queue closed by one of its deliveries has nothing left to deliver.
-        for (uint32_t i = 0; i < count && mTarget; ++i) {
+        for (uint32_t i = 0; i < count && GetTarget(); ++i) {
             finish.current = Dequeue();
-            const RCPtr<LNotificationDistributor> target(mTarget);
+            const RCPtr<LNotificationDistributor> target = GetTarget();
             if (target) {
                 target->Notify(finish.current);
             }
@@ -126,8 +134,8 @@ bool LNotificationQueue::ProcessQueue(bool idle) {
         }
     }
     // A queue without a target has no one to tell it is idle.
-    if (idle && mTarget) {
-        const RCPtr<LNotificationDistributor> target(mTarget);
+    const RCPtr<LNotificationDistributor> target = idle ? GetTarget() : nullptr;
+    if (target) {
         target->Notify(mIdleNotification);
     }
     return GetPendingCount() > 0;
@@ -141,16 +149,33 @@ bool LNotificationQueue::DiscardPendingNotifications() {
     return GetPendingCount() > 0;
 }
 
+RCPtr<LNotificationDistributor> LNotificationQueue::GetTarget() const {
+    CAutoLock lock(GetRegistrationLock());
+    return mTarget;
+}
+
+RCPtr<LNotificationQueue::LPostingReceiver> LNotificationQueue::GetPostingReceiver() const {
+    CAutoLock lock(GetRegistrationLock());
+    return mPostingReceiver;
+}
+
 void LNotificationQueue::Close() {
     DiscardPendingNotifications();
-    mTarget = nullptr;
-    RCPtr<LPostingReceiver> receiver = mPostingReceiver;
-    mPostingReceiver = nullptr;
-    if (receiver) {
-        // Uncounted before the receiver lets go, so that release cannot be mistaken for the
-        // last outside one.
-        AddInternalReferences(-1);
-        receiver->mQueue = nullptr;
+    // Let go of after the lock, in this order: the target, the receiver's reference to this
+    // queue, the receiver.
+    RCPtr<LPostingReceiver> receiver;
+    RCPtr<LNotificationQueue> receiversQueue;
+    RCPtr<LNotificationDistributor> target;
+    {
+        CAutoLock lock(GetRegistrationLock());
+        target = std::move(mTarget);
+        receiver = std::move(mPostingReceiver);
+        if (receiver) {
+            // Uncounted before the receiver lets go, so that release cannot be mistaken for the
+            // last outside one.
+            AddInternalReferences(-1);
+            receiversQueue = std::move(receiver->mQueue);
+        }
     }
 }
 

@@ -10,7 +10,9 @@
 namespace QV {
 
 // Notifications posted from any thread wait here and are delivered through the target
-// distributor's Notify when the user-interface thread drains the queue. The queue's posting
+// distributor's Notify when the user-interface thread drains the queue. Posting marks the
+// target's coalescing registrations and enqueues under the registration lock, so it is safe while
+// the user-interface thread registers, unregisters or closes the queue. The queue's posting
 // receiver holds a reference to it, counted as an internal one: the owner breaks that cycle
 // with Close when it releases its internal references.
 class LNotificationQueue : public virtual LRefCountedObject {
@@ -57,7 +59,7 @@ public:
     // takes and delivers nothing.
     void Close();
 
-    RCPtr<LPostingReceiver> GetPostingReceiver() const { return mPostingReceiver; }
+    RCPtr<LPostingReceiver> GetPostingReceiver() const;
     uint32_t GetPendingCount() const;
 
 protected:
@@ -67,10 +69,13 @@ private:
     using Ring = RCPtrQueue<LNotification, 256>;
 
     RCPtr<LNotification> Dequeue();
+    RCPtr<LNotificationDistributor> GetTarget() const;
 
     // Set while a drain of this queue runs; only the draining thread touches it.
     bool mProcessing = false;
     mutable Ring mRing;
+    // Both guarded by the registration lock: posting threads read them while the draining
+    // thread closes the queue.
     RCPtr<LNotificationDistributor> mTarget;
     RCPtr<LPostingReceiver> mPostingReceiver;
     RCPtr<LNotification> mIdleNotification;

@@ -27,6 +27,7 @@ using Log = std::vector<std::string>;
 
 constexpr const char16_t* kValue = u"NID_VALUE_CHANGE";
 constexpr const char16_t* kIdle = u"NID_IDLE";
+constexpr const char16_t* kStatus = u"NID_SET_STATUS_TEXT";
 
 // Every test starts with a fresh manager and lets go of it at the end.
 class NotificationCenters : public ::testing::Test {
@@ -176,6 +177,110 @@ TEST_F(NotificationCenters, CrossThreadPostsArriveOnceInPerThreadOrder) {
     for (int t = 0; t < kThreads; ++t) {
         EXPECT_EQ(next[t], kPosts) << t;
     }
+    LNotification::EnablePooling(false);
+}
+
+// Three threads post plain and coalescing notifications into a centre while this thread
+// registers and unregisters clients on it, coalescing ones included, and drains it. Every plain
+// notification reaches the client registered throughout once; every client sees each thread's
+// notifications in the order they were posted; the coalescing client registered throughout ends
+// with the notification posted last.
+TEST_F(NotificationCenters, PostingWhileClientsComeAndGoKeepsEveryDeliveryAndItsOrder) {
+    constexpr int kThreads = 3;
+    constexpr int kPosts = 1500;
+    LNotification::EnablePooling(true);
+    const RCPtr<LNotificationCenterManager> manager = LNotificationCenterManager::GetInstance();
+    const RCPtr<LNotificationCenter> centre = manager->GetNotificationCenter(WString(u"application"));
+
+    // Per client and identifier: the next sequence expected of each thread.
+    struct Order {
+        std::vector<int> next = std::vector<int>(kThreads, 0);
+        int received = 0;
+        bool kept = true;
+        int last = -1;
+        void See(const RCPtr<LNotification>& n) {
+            const RCPtr<LHolder<int>> value(n->GetParam());
+            if (!value) {
+                kept = false;
+                return;
+            }
+            last = value->GetValue();
+            if (last < 0) {
+                return;
+            }
+            const int thread = last / kPosts;
+            const int sequence = last % kPosts;
+            kept = kept && sequence >= next[thread];
+            next[thread] = sequence + 1;
+            ++received;
+        }
+    };
+    auto recordInto = [](Order& values, Order& statuses) {
+        return [&values, &statuses](RecordingClient&, const RCPtr<LNotificationDistributor>&,
+                                    const RCPtr<LNotification>& n) {
+            (n->GetID() == QV::GetNotificationID(kStatus) ? statuses : values).See(n);
+        };
+    };
+    Order steadyValues;
+    Order steadyStatuses;
+    const RCPtr<RecordingClient> steady = RecordingClient::Create("steady", nullptr);
+    steady->OnReceive(recordInto(steadyValues, steadyStatuses));
+    steady->RegisterForNotification(centre, kValue, 0);
+    steady->RegisterForNotification(centre, kStatus, LNotificationDistributor::kCoalesce);
+
+    std::atomic<int> refused{0};
+    std::atomic<int> finished{0};
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t) {
+        posters.emplace_back([t, &refused, &finished, centre] {
+            for (int i = 0; i < kPosts; ++i) {
+                for (const char16_t* name : {kValue, kStatus}) {
+                    if (centre->PostNotification(name, LHolder<int>::Create(t * kPosts + i)) != S_OK) {
+                        ++refused;
+                    }
+                }
+            }
+            ++finished;
+        });
+    }
+    int churned = 0;
+    bool churnOrdered = true;
+    while (finished.load() < kThreads) {
+        Order values;
+        Order statuses;
+        RCPtr<RecordingClient> passing = RecordingClient::Create("passing", nullptr);
+        passing->OnReceive(recordInto(values, statuses));
+        passing->RegisterForNotification(centre, kStatus,
+                                         churned % 2 == 0 ? LNotificationDistributor::kCoalesce : 0);
+        passing->RegisterForNotification(centre, kValue, 0);
+        manager->ProcessNotifications(false);
+        passing->UnregisterForNotification(centre, kStatus);
+        manager->ProcessNotifications(false);
+        passing->UnregisterAll();
+        churnOrdered = churnOrdered && values.kept && statuses.kept;
+        ++churned;
+    }
+    for (std::thread& poster : posters) {
+        poster.join();
+    }
+    while (manager->ProcessNotifications(false)) {
+    }
+    centre->PostNotification(kStatus, LHolder<int>::Create(-1));
+    manager->ProcessNotifications(false);
+
+    EXPECT_EQ(refused.load(), 0);
+    EXPECT_GT(churned, 0);
+    EXPECT_TRUE(churnOrdered);
+    EXPECT_EQ(steadyValues.received, kThreads * kPosts);
+    EXPECT_TRUE(steadyValues.kept);
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(steadyValues.next[t], kPosts) << t;
+    }
+    EXPECT_TRUE(steadyStatuses.kept);
+    EXPECT_GE(steadyStatuses.received, 1);
+    EXPECT_LE(steadyStatuses.received, kThreads * kPosts);
+    EXPECT_EQ(steadyStatuses.last, -1);
+    steady->UnregisterAll();
     LNotification::EnablePooling(false);
 }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -43,6 +45,84 @@ TEST(MutexThreads, ScopedLockIsReleasedWhenAnExceptionLeaves) {
     });
     other.join();
     EXPECT_TRUE(locked);
+}
+
+// The lock-order check of debug builds, with a handler that records instead of aborting. Each
+// case is a sequence of steps: a letter locks that lock, "-" and a letter unlocks it; the
+// expected text lists the violations as "taken<held".
+std::vector<std::string>& Violations() {
+    static std::vector<std::string> violations;
+    return violations;
+}
+
+void RecordViolation(const Mutex& taken, const Mutex& held) {
+    Violations().push_back(std::string(taken.GetName()) + "<" + held.GetName());
+}
+
+TEST(MutexLockOrder, InversionsAreReportedBeforeTheLockIsTaken) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "checked in debug builds";
+#else
+    struct Case {
+        const char* steps;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"H L", ""},          // from higher to lower
+        {"L H", "H<L"},       // inversion
+        {"L M", "M<L"},       // two locks of one level
+        {"H L L", ""},        // re-entering a held lock is always allowed
+        {"H U L U", ""},      // unchecked locks take no part
+        {"L -L H", ""},       // released before the higher one is taken
+        {"H L -H M", "M<L"},  // what is still held counts
+    };
+    const LockOrderViolationHandler previous = SetLockOrderViolationHandler(&RecordViolation);
+    std::vector<std::unique_ptr<Mutex>> locks;
+    for (const Case& c : cases) {
+        // Locks of each case's own, alive to the end, so the cases' orders never meet (a
+        // ThreadSanitizer build would see a cycle in them).
+        locks.push_back(std::make_unique<Mutex>("H", 20));
+        locks.push_back(std::make_unique<Mutex>("L", 10));
+        locks.push_back(std::make_unique<Mutex>("M", 10));
+        locks.push_back(std::make_unique<Mutex>());
+        const size_t first = locks.size() - 4;
+        auto lockNamed = [&](char name) -> Mutex& {
+            const size_t offset = name == 'H' ? 0 : name == 'L' ? 1 : name == 'M' ? 2 : 3;
+            return *locks[first + offset];
+        };
+        Violations().clear();
+        std::vector<Mutex*> held;
+        const std::string steps = c.steps;
+        for (size_t i = 0; i < steps.size(); ++i) {
+            if (steps[i] == ' ') {
+                continue;
+            }
+            if (steps[i] == '-') {
+                Mutex& mutex = lockNamed(steps[++i]);
+                mutex.Unlock();
+                for (size_t j = held.size(); j-- > 0;) {
+                    if (held[j] == &mutex) {
+                        held.erase(held.begin() + static_cast<std::ptrdiff_t>(j));
+                        break;
+                    }
+                }
+                continue;
+            }
+            Mutex& mutex = lockNamed(steps[i]);
+            mutex.Lock();
+            held.push_back(&mutex);
+        }
+        for (size_t j = held.size(); j-- > 0;) {
+            held[j]->Unlock();
+        }
+        std::string reported;
+        for (const std::string& violation : Violations()) {
+            reported += (reported.empty() ? "" : " ") + violation;
+        }
+        EXPECT_EQ(reported, c.expected) << c.steps;
+    }
+    SetLockOrderViolationHandler(previous);
+#endif
 }
 
 }  // namespace
