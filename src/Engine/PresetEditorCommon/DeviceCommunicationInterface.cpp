@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "Engine/PresetEditorCommon/DeviceControlClientInterface.h"
+#include "Engine/PresetEditorCommon/EngineLockLevels.h"
 #include "RIZozivirod/System/Event.h"
 #include "RIZozivirod/System/Mutex.h"
 #include "RIZozivirod/System/Thread.h"
@@ -34,8 +35,9 @@ constexpr uint32_t kQueueSlots = 256;
 // Maker and program, at the device index and the next one.
 constexpr const char* kNames[] = {"Tarvel", "Skylet Preset Editor"};
 
-void SleepFor(uint32_t milliseconds) {
+bool SleepFor(uint32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    return false;
 }
 
 bool SameDevices(const Array<Variant>& a, const Array<Variant>& b) {
@@ -66,12 +68,12 @@ public:
 };
 
 struct LDeviceCommunicationInterface::Private {
-    QV::Mutex stateLock;
+    QV::Mutex stateLock{"communication state", EngineLockLevel::kCommunicationState};
     RCPtr<QV::LEventGatedThreader> threader;
     RCPtr<QV::LEvent> wakeEvent;
-    QV::Mutex queueLock;
+    QV::Mutex queueLock{"communication queue", EngineLockLevel::kCommunicationQueue};
     QV::RCPtrQueue<DeviceParamValues, kQueueSlots> queue{&queueLock, kQueueSlots};
-    QV::Mutex workerLock;
+    QV::Mutex workerLock{"communication worker", EngineLockLevel::kCommunicationWorker};
     RCPtr<LDeviceCommunicationThreadWorker> worker;
     // Owned; set once by Initialize and read by every thread without a lock.
     std::atomic<DeviceControlClientInterface*> binding{nullptr};
@@ -84,7 +86,7 @@ struct LDeviceCommunicationInterface::Private {
     std::mutex initializeLock;
     // Empty: the program's folder.
     QV::WString libraryPath;
-    std::function<void(uint32_t)> sleep = SleepFor;
+    std::function<bool(uint32_t)> pause = SleepFor;
 };
 
 RCPtr<LDeviceCommunicationInterface> LDeviceCommunicationInterface::Create() {
@@ -175,8 +177,16 @@ bool LDeviceCommunicationInterface::EchoToReceiver(int64_t value) {
     RCPtr<DeviceParamValues> values = DeviceParamValues::Create();
     values->SetFromValue(ParamDescriptor(kEchoParamID), echo);
 
-    CAutoLock lock(p.stateLock);
-    DeviceCommunicationReceiver* receiver = p.receiver.load();
+    // Delivered after the state lock is let go of: the receiver takes its own locks, which other
+    // threads hold while they take the state lock. A receiver that counts references (the root
+    // module) is held for the delivery, so a concurrent removal cannot free it under the call.
+    DeviceCommunicationReceiver* receiver = nullptr;
+    RCPtr<QV::LRefCountedObject> held;
+    {
+        CAutoLock lock(p.stateLock);
+        receiver = p.receiver.load();
+        held = dynamic_cast<QV::LRefCountedObject*>(receiver);
+    }
     if (receiver != nullptr) {
         receiver->ReceiveDeviceValues(values);
     }
@@ -216,7 +226,9 @@ int32_t LDeviceCommunicationInterface::WaitForDeviceListChange(const Array<QV::_
         if (waited >= timeout) {
             return 1;
         }
-        mPrivate->sleep(kSearchPause);
+        if (mPrivate->pause(kSearchPause)) {
+            return 1;
+        }
         waited += kSearchPause;
     }
 }
@@ -375,11 +387,14 @@ void LDeviceCommunicationInterface::EnableDelivery(bool enable) {
 }
 
 void LDeviceCommunicationInterface::SetReceiver(DeviceCommunicationReceiver* receiver) {
+    // Under the state lock, so an echo either takes its reference to the old receiver before it
+    // is removed or sees the new one.
+    CAutoLock lock(mPrivate->stateLock);
     mPrivate->receiver.store(receiver);
 }
 
-void LDeviceCommunicationInterface::SetSleep(std::function<void(uint32_t milliseconds)> sleep) {
-    mPrivate->sleep = sleep ? std::move(sleep) : SleepFor;
+void LDeviceCommunicationInterface::SetPause(std::function<bool(uint32_t milliseconds)> pause) {
+    mPrivate->pause = pause ? std::move(pause) : SleepFor;
 }
 
 void LDeviceCommunicationInterface::OnDeviceValues(void* context, int32_t /*reserved*/,

@@ -33,8 +33,9 @@ protected:
 // Threads: callers (the engine's polling thread and the user-interface thread), the library's
 // own threads (only the value callback, which copies the values, queues them and wakes the
 // worker, never blocking on it), and the worker (only the delivery). The state lock guards the
-// device id and is never held during a library call; the worker lock is held for a whole
-// delivery, so switching delivery off and destruction wait for a delivery under way.
+// device id and the receiver; it is never held during a library call or a call to the receiver.
+// The worker lock is held for a whole delivery, so switching delivery off and destruction wait
+// for a delivery under way.
 //
 // The worker's thread holds the interface as its work parameter, counted as an internal
 // reference: releasing the last outside reference stops that thread first. Destruction then
@@ -61,17 +62,17 @@ public:
     // when it cannot be created.
     virtual int32_t Initialize();
     virtual bool IsOnline();
-    // Hands the receiver, on this thread, the value list (value as Int64, online flag) under id
-    // -4. The online flag; false without a receiver.
+    // Hands the receiver, on this thread and with no lock of the interface held, the value list
+    // (value as Int64, online flag) under id -4. The online flag; false without a receiver.
     virtual bool EchoToReceiver(int64_t value);
     // Returns once no other thread holds the state lock.
     virtual void Synchronize();
     virtual void Start();
     // Leaves one id in the list (an empty one when it was empty); the library is not called.
     virtual int32_t FindDevices(QV::Array<QV::Variant>& devices);
-    // Searches every 250 ms (on the interface's clock) until the list differs from the one
-    // passed in or timeout ms have passed: 0 changed, 1 timed out, E_FAIL when the library
-    // fails (the list as it was), -1 without a binding.
+    // Searches every 250 ms (on the interface's pause) until the list differs from the one
+    // passed in or timeout ms have passed: 0 changed, 1 timed out or a pause was cut short,
+    // E_FAIL when the library fails (the list as it was), -1 without a binding.
     virtual int32_t WaitForDeviceListChange(const QV::Array<QV::_GUID>& guids,
                                             QV::Array<QV::Variant>& devices, uint32_t timeout);
     // One listing; the list is refilled unless the result is negative.
@@ -103,8 +104,10 @@ public:
     void EnableDelivery(bool enable);
     // Not owned; the receiver outlives the interface or is removed first.
     void SetReceiver(DeviceCommunicationReceiver* receiver);
-    // The pause between device searches, 250 ms; tests put a clock of their own in its place.
-    void SetSleep(std::function<void(uint32_t milliseconds)> sleep);
+    // The pause between device searches, 250 ms; true when it was cut short, which ends the
+    // waiting search. The engine pauses on its clock, which its stop cuts short; null restores
+    // the plain sleep. Set before the searches start.
+    void SetPause(std::function<bool(uint32_t milliseconds)> pause);
 
     // The library's value callback; context is the interface.
     static void OnDeviceValues(void* context, int32_t reserved, const QV::Variant* values);

@@ -1,14 +1,13 @@
 #include "Engine/PresetEditorCommon/EngineClock.h"
 
 #include <chrono>
-#include <thread>
 
 namespace {
 
 class SystemEngineClock : public IEngineClock {
 public:
-    void Sleep(uint32_t milliseconds) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    bool Pause(QV::LEvent& wake, uint32_t milliseconds) override {
+        return wake.Wait(milliseconds) == QV::WAIT_OBJECT_0;
     }
 
     uint32_t WaitForEvent(QV::LEvent& event, uint32_t milliseconds) override {

@@ -1,10 +1,11 @@
 #include "Engine/PresetEditorCommon/RootModule.h"
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/DeviceParameters.h"
+#include "Engine/PresetEditorCommon/EngineLockLevels.h"
 #include "RIZozivirod/Utilities/Storage/Result.h"
 
 struct LRootModule::Private {
-    QV::Mutex lock;
+    QV::Mutex lock{"root module", EngineLockLevel::kRootModule};
     // The one change handed to the callback; overwritten by the next.
     QV::Array<QV::ParamValue> changeBuffer;
     // The interface delivers to this root and holds a reference of the root's own for it.

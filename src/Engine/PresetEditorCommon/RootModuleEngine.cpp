@@ -80,6 +80,7 @@ QV::RCPtr<LRootModuleEngine> LRootModuleEngine::Create() {
 LRootModuleEngine::LRootModuleEngine(std::shared_ptr<IEngineClock> engineClock)
     : pollingThread(std::make_unique<QV::RetriggerableThreader>(QV::WString())),
       pollingRunEnded(QV::LEvent::Create(true)),
+      pollingWake(QV::LEvent::Create(true)),
       clock(engineClock ? std::move(engineClock) : GetSystemEngineClock()) {}
 
 LRootModuleEngine::~LRootModuleEngine() {
@@ -109,6 +110,12 @@ int32_t LRootModuleEngine::Initialize(int32_t firstParamID) {
                                         QV::GetMainNotificationCenter(), kChangeRequest, 0));
 
     communication = CreateCommunicationInterface();
+    if (communication) {
+        // The waiting search pauses on the engine's clock, and a stop cuts its pause short too.
+        communication->SetPause([clock = clock, wake = pollingWake](uint32_t milliseconds) {
+            return clock->Pause(*wake, milliseconds);
+        });
+    }
     cache = LParamCache::Create(kDeviceParameterCount);
     QV::Array<QV::Variant> devices;
     noLibrary = !communication || communication->Initialize() < 0;
@@ -454,6 +461,8 @@ int32_t LRootModuleEngine::StartPolling() {
         }
     }
     stopRequested = false;
+    // A stop that came after the last run's last pause would cut this run's first one short.
+    pollingWake->Reset();
     // The run's reference to the engine counts as an internal one from here until the run ends, so
     // the last outside release still stops the loop.
     QV::RCPtr<QV::LThreadWorker> worker(this);
@@ -472,7 +481,7 @@ bool LRootModuleEngine::StopPolling() {
     if (!IsPollingRunActive()) {
         return true;
     }
-    stopRequested = true;
+    RequestStop();
     if (IsPollingThread()) {
         // The loop ends after its current pass; it cannot be waited for from within.
         return false;
@@ -493,8 +502,14 @@ void LRootModuleEngine::RequestStopPolling() {
     QV::CAutoLock hold(lock);
     const DeviceConnectionState current = state.load();
     if (current == DeviceNone || (current == DeviceConnected && !IsSelectedDeviceConnected())) {
-        stopRequested = true;
+        RequestStop();
     }
+}
+
+void LRootModuleEngine::RequestStop() {
+    stopRequested = true;
+    // The loop may be in a pause: it ends the pass at once.
+    pollingWake->Set();
 }
 
 int LRootModuleEngine::DoWork(QV::RCPtr<QV::LRefCountedObject>& /*params*/) {
@@ -524,7 +539,7 @@ int LRootModuleEngine::DoWork(QV::RCPtr<QV::LRefCountedObject>& /*params*/) {
             }
         }
         if (!pollingEnabled.load()) {
-            clock->Sleep(kPollingPause);
+            clock->Pause(*pollingWake, kPollingPause);
         } else if (!listAgain && passes < kSearchesPerListing) {
             ++passes;
             {
@@ -551,7 +566,7 @@ int LRootModuleEngine::DoWork(QV::RCPtr<QV::LRefCountedObject>& /*params*/) {
                         PostDeviceListCount(deviceList.GetCount());
                     }
                 }
-                clock->Sleep(kPollingPause);
+                clock->Pause(*pollingWake, kPollingPause);
             }
         }
     }

@@ -7,6 +7,7 @@
 
 #include "Engine/PresetEditorCommon/DeviceCommunicationInterface.h"
 #include "Engine/PresetEditorCommon/EngineClock.h"
+#include "Engine/PresetEditorCommon/EngineLockLevels.h"
 #include "Engine/PresetEditorCommon/ParamCache.h"
 #include "Engine/PresetEditorCommon/RootModule.h"
 #include "RIZozivirod/Notification/NotificationDistributor.h"
@@ -91,6 +92,8 @@ protected:
     // True when no polling run is active (any more).
     bool StopPolling();
     void RequestStopPolling();
+    // Marks the loop to end after its pass and wakes it from a pause.
+    void RequestStop();
     void OnModuleChange(QV::IArray<QV::ParamValue>& changes);
     // A polling run is under way (a busy flag left by an ended thread is cleared).
     bool IsPollingRunActive();
@@ -128,9 +131,11 @@ private:
     std::unique_ptr<QV::RetriggerableThreader> pollingThread;
     // Set by the polling thread as each run ends.
     QV::RCPtr<QV::LEvent> pollingRunEnded;
+    // Set with every stop request: it cuts the loop's pause under way (or its next one) short.
+    QV::RCPtr<QV::LEvent> pollingWake;
     std::atomic<std::thread::id> pollingThreadId{};
     std::shared_ptr<IEngineClock> clock;
-    QV::Mutex lock;
+    QV::Mutex lock{"engine", EngineLockLevel::kEngine};
 };
 
 // The application's engine; null until the application has made it. Any thread.

@@ -241,7 +241,10 @@ class DeviceCommunicationLibraryTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(device->Initialize(), 0);
-        device->SetSleep([this](uint32_t milliseconds) { sleeps.push_back(milliseconds); });
+        device->SetPause([this](uint32_t milliseconds) {
+            sleeps.push_back(milliseconds);
+            return false;
+        });
     }
 
     void Connect() {
@@ -323,6 +326,29 @@ TEST_F(DeviceCommunicationLibraryTest, ListRemoteDevicesListsOnceAndRefillsOnlyO
     EXPECT_EQ(device->WaitForDeviceListChange(Array<QV::_GUID>(), devices, 1500), E_FAIL);
     EXPECT_TRUE(Same(devices, DeviceList({Int32(1)})));
     EXPECT_TRUE(sleeps.empty());
+}
+
+// The echo is handed over with the state lock free: another thread that needs it (any library
+// call copies the device id under it) gets it while the receiver still runs.
+TEST_F(DeviceCommunicationLibraryTest, EchoReachesTheReceiverWithTheStateLockFree) {
+    device->SetReceiver(&receiver);
+    bool otherThreadGotTheLock = false;
+    receiver.hook = [&](const ParamValues&) {
+        std::atomic<bool> synchronized{false};
+        std::thread other([&] {
+            device->Synchronize();
+            synchronized = true;
+        });
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!synchronized.load() && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        otherThreadGotTheLock = synchronized.load();
+        other.join();
+    };
+    EXPECT_TRUE(device->EchoToReceiver(7));
+    EXPECT_TRUE(otherThreadGotTheLock);
+    EXPECT_EQ(receiver.Batches().size(), 1u);
 }
 
 TEST_F(DeviceCommunicationLibraryTest, WritesNeedAReceiverAndEchoesAndRefusedIdsNeverReachTheLibrary) {

@@ -71,25 +71,39 @@ inline bool WaitUntil(const std::function<bool()>& condition,
 }
 
 // A clock whose pauses take no real time. Pauses of one chosen length can be held: the thread
-// that pauses then waits until the test lets it go, so a test can stop the polling loop at a
-// known point of its pass. Waits on events are real waits, so a stopping run is really awaited.
+// that pauses then waits until the test lets it go or the pause is woken, so a test can stop the
+// polling loop at a known point of its pass. Waits on events are real waits, so a stopping run is
+// really awaited.
 class FakeClock : public IEngineClock {
 public:
-    void Sleep(uint32_t milliseconds) override {
+    bool Pause(QV::LEvent& wake, uint32_t milliseconds) override {
         std::unique_lock hold(mutex);
         now += milliseconds;
         ++sleeps[milliseconds];
         changed.notify_all();
         if (milliseconds == heldLength && heldLength != 0) {
-            changed.wait(hold, [&] { return heldLength != milliseconds || permits > 0; });
-            if (heldLength == milliseconds) {
+            ++heldNow;
+            changed.notify_all();
+            bool woken = false;
+            while (heldLength == milliseconds && permits == 0 && !woken) {
+                hold.unlock();
+                woken = wake.Wait(1) == QV::WAIT_OBJECT_0;
+                hold.lock();
+            }
+            if (!woken && heldLength == milliseconds) {
                 --permits;
             }
-            return;
+            --heldNow;
+            changed.notify_all();
+            return woken;
         }
         hold.unlock();
+        if (wake.Wait(0) == QV::WAIT_OBJECT_0) {
+            return true;
+        }
         // Keeps a loop that pauses on this clock from spinning flat out.
         std::this_thread::sleep_for(std::chrono::microseconds(100));
+        return false;
     }
 
     uint32_t WaitForEvent(QV::LEvent& event, uint32_t milliseconds) override {
@@ -133,6 +147,15 @@ public:
         return changed.wait_for(hold, std::chrono::seconds(20),
                                 [&] { return sleeps[milliseconds] >= count; });
     }
+    // True once a pause is held (a thread waits in it).
+    bool WaitForHeldPause() {
+        std::unique_lock hold(mutex);
+        return changed.wait_for(hold, std::chrono::seconds(20), [&] { return heldNow > 0; });
+    }
+    uint32_t HeldPauses() {
+        std::lock_guard hold(mutex);
+        return heldNow;
+    }
 
 private:
     std::mutex mutex;
@@ -142,6 +165,7 @@ private:
     uint32_t eventWaits = 0;
     uint32_t heldLength = 0;
     uint32_t permits = 0;
+    uint32_t heldNow = 0;
 };
 
 // An engine whose communication interface and clock the test chooses.
@@ -153,14 +177,9 @@ public:
         return QV::RCPtr<TestEngine>(new TestEngine(std::move(clock), std::move(factory)));
     }
 
-    // The interface of a library at path, pausing on the clock between its searches.
-    static Factory LibraryAt(const QV::WString& path, std::shared_ptr<FakeClock> clock) {
-        return [path, clock] {
-            QV::RCPtr<LDeviceCommunicationInterface> communication =
-                LDeviceCommunicationInterface::Create(path);
-            communication->SetSleep([clock](uint32_t milliseconds) { clock->Sleep(milliseconds); });
-            return communication;
-        };
+    // The interface of a library at path (the engine makes it pause on its clock).
+    static Factory LibraryAt(const QV::WString& path) {
+        return [path] { return LDeviceCommunicationInterface::Create(path); };
     }
 
     using LRootModuleEngine::IsPollingRunActive;

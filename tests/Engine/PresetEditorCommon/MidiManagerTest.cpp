@@ -66,7 +66,7 @@ protected:
         LMidiComm::SetSendTimeout(100);
         // The model on its cache alone: no device-control library.
         mEngine = EngineTestSupport::TestEngine::Create(
-            mClock, EngineTestSupport::TestEngine::LibraryAt(EngineTestSupport::kMissingLibraryPath, mClock));
+            mClock, EngineTestSupport::TestEngine::LibraryAt(EngineTestSupport::kMissingLibraryPath));
         ASSERT_EQ(mEngine->Initialize(0), S_OK);
         SetRootModuleEngine(mEngine);
         mPosts = EngineTestSupport::PostedNotifications::Create();

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -117,7 +120,7 @@ protected:
 class RootModuleEngineOfflineThreadTest : public RootModuleEngineFixture {
 protected:
     void SetUp() override {
-        StartWith(TestEngine::LibraryAt(kMissingLibraryPath, clock));
+        StartWith(TestEngine::LibraryAt(kMissingLibraryPath));
         started = posts->Take();
     }
 
@@ -245,7 +248,7 @@ TEST_F(RootModuleEngineOfflineThreadTest, EngineReachableThroughTheProcessWideRe
 class RootModuleEngineStartThreadTest : public RootModuleEngineFixture {};
 
 TEST_F(RootModuleEngineStartThreadTest, UninitialisedEngineRefusesWrites) {
-    engine = TestEngine::Create(clock, TestEngine::LibraryAt(kMissingLibraryPath, clock));
+    engine = TestEngine::Create(clock, TestEngine::LibraryAt(kMissingLibraryPath));
     EXPECT_EQ(engine->SetParamValue(QV::ParamDescriptor(5), Blob({1})), QV::E_FAIL);
     QV::Array<QV::ParamValue> values;
     EXPECT_EQ(engine->GetParamValues(QV::ParamRange{0, 3}, values, 0), 0);
@@ -276,7 +279,6 @@ protected:
     void SetUp() override {
         StartWith([this] {
             QV::RCPtr<SwitchableCommunication> made = SwitchableCommunication::Create(kSimulatorPath);
-            made->SetSleep([clock = clock](uint32_t milliseconds) { clock->Sleep(milliseconds); });
             communication = made;
             return made;
         });
@@ -432,8 +434,8 @@ TEST_F(RootModuleEnginePollingThreadTest, ListChangesArePostedAndKeptForTheUserI
 }
 
 // With polling off but a connected device selected, the loop only watches the connection: one
-// pause per pass and no search. Releasing the engine ends it within the pass under way.
-TEST_F(RootModuleEnginePollingThreadTest, PollingOffWatchesTheConnectionAndReleaseEndsWithinOnePass) {
+// pause per pass and no search.
+TEST_F(RootModuleEnginePollingThreadTest, PollingOffWatchesTheConnectionWithOnePausePerPass) {
     clock->Hold(1500);
     EXPECT_EQ(engine->ConnectDevice(Text("Skylet 1"), false), 0);
     ASSERT_TRUE(clock->WaitForSleeps(1500, 1));
@@ -441,18 +443,50 @@ TEST_F(RootModuleEnginePollingThreadTest, PollingOffWatchesTheConnectionAndRelea
     ASSERT_TRUE(clock->WaitForSleeps(1500, 4));
     EXPECT_EQ(Searches(), 0);
     EXPECT_TRUE(engine->IsPollingRunActive());
+}
+
+// Releasing the engine while its loop is in a pause (its own, or one between the waiting
+// search's searches) wakes the loop at once: the release is over within a few milliseconds,
+// although the held pause would never end by itself.
+struct ReleaseCase {
+    const char* name;
+    uint32_t pause;
+    std::function<void(LRootModuleEngine&)> start;
+};
+
+class RootModuleEngineReleaseThreadTest : public RootModuleEnginePollingThreadTest,
+                                          public ::testing::WithParamInterface<ReleaseCase> {};
+
+TEST_P(RootModuleEngineReleaseThreadTest, ReleaseWakesTheLoopFromItsPause) {
+    clock->Hold(GetParam().pause);
+    GetParam().start(*engine);
+    ASSERT_TRUE(clock->WaitForHeldPause());
 
     communication = nullptr;
-    std::thread releaser([&] { engine = nullptr; });
-    ASSERT_TRUE(EngineTestSupport::WaitUntil([&] { return clock->GetEventWaits() > 0; }));
-    EXPECT_EQ(sim.GetCallCount("DCCI_ReleaseAll"), 0);
-    clock->Allow(1);
+    std::atomic<bool> released{false};
+    const auto start = std::chrono::steady_clock::now();
+    std::thread releaser([&] {
+        engine = nullptr;
+        released = true;
+    });
+    const bool inTime =
+        EngineTestSupport::WaitUntil([&] { return released.load(); }, std::chrono::seconds(5));
+    const auto took = std::chrono::steady_clock::now() - start;
+    // A pause that was not woken is let go, so a failure does not hang the suite.
+    clock->ReleaseAll();
     releaser.join();
-    // Gone with its interface, which unloaded the library, after that one pass.
+    EXPECT_TRUE(inTime);
+    EXPECT_LT(took, std::chrono::milliseconds(50));
+    EXPECT_EQ(clock->HeldPauses(), 0u);
     EXPECT_EQ(sim.GetCallCount("DCCI_ReleaseAll"), 1);
-    EXPECT_EQ(clock->GetSleeps(1500), 4u);
-    EXPECT_EQ(Searches(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Pauses, RootModuleEngineReleaseThreadTest,
+    ::testing::Values(ReleaseCase{"PollingOff", 1500,
+                                  [](LRootModuleEngine& e) { e.ConnectDevice(Text("Skylet 1"), false); }},
+                      ReleaseCase{"WaitingSearch", 250, [](LRootModuleEngine& e) { e.Enable(true); }}),
+    [](const ::testing::TestParamInfo<ReleaseCase>& info) { return std::string(info.param.name); });
 
 // A device that is present but refuses the connection stays selected, pending, and the loop
 // connects it on a later pass.

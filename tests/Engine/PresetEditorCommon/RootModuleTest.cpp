@@ -6,9 +6,11 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/DeviceParameters.h"
+#include "Engine/PresetEditorCommon/EngineLockLevels.h"
 #include "Engine/PresetEditorCommon/EngineTestSupport.h"
 #include "Engine/PresetEditorCommon/ParamCache.h"
 
@@ -223,6 +225,40 @@ TEST_F(RootModuleTest, EchoComesBackBeforeTheWriteReturns) {
     // A root that was never initialised has nobody to echo to.
     QV::RCPtr<LRootModule> bare = LRootModule::Create(true);
     EXPECT_EQ(bare->SetParamValue(QV::ParamDescriptor(ParamID_Echo), Int64(7)), 1);
+}
+
+// The root's lock is checked in the device model's lock order (debug builds): taken below a lock of
+// the communication state's level, it is reported; an echo written to the interface directly, with
+// no lock held, comes back through the root without an inversion.
+std::vector<std::string>& LockOrderViolations() {
+    static std::vector<std::string> violations;
+    return violations;
+}
+
+void RecordLockOrderViolation(const QV::Mutex& taken, const QV::Mutex& held) {
+    LockOrderViolations().push_back(std::string(taken.GetName()) + "<" + held.GetName());
+}
+
+TEST_F(RootModuleTest, LockOrderInversionsAreReported) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "checked in debug builds";
+#else
+    Start(true);
+    const QV::LockOrderViolationHandler previous =
+        QV::SetLockOrderViolationHandler(&RecordLockOrderViolation);
+    LockOrderViolations().clear();
+    EXPECT_EQ(communication->SetParamValue(QV::ParamDescriptor(ParamID_Echo), Int64(3)), 0);
+    EXPECT_EQ(changes.size(), 1u);
+    EXPECT_TRUE(LockOrderViolations().empty());
+
+    QV::Mutex stateLevel("state-level lock", EngineLockLevel::kCommunicationState);
+    {
+        QV::CAutoLock inverted(stateLevel);
+        EXPECT_EQ(root->SetParamValue(QV::ParamDescriptor(5), Blob({1})), 0);
+    }
+    EXPECT_EQ(LockOrderViolations(), (std::vector<std::string>{"root module<state-level lock"}));
+    QV::SetLockOrderViolationHandler(previous);
+#endif
 }
 
 TEST_F(RootModuleTest, ReceivedValuesAreStoredThroughTheModelOrReportedAsTheyAre) {
