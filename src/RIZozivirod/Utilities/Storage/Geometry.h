@@ -59,6 +59,37 @@ struct RectT {
     RectT<double> ToDouble() const requires std::is_same_v<T, int32_t> {
         return {Int32ToDouble(x), Int32ToDouble(y), Int32ToDouble(width), Int32ToDouble(height)};
     }
+
+    // The whole pixels the rectangle starts in: a negative width or height is turned around,
+    // then each edge is rounded down, an edge a hair (relative 2^-52) below an integer counting
+    // as that integer; width and height follow from the rounded edges.
+    RectT<double> SnapToPixels() const requires std::is_same_v<T, double> {
+        double left = x;
+        double top = y;
+        double w = width;
+        double h = height;
+        if (w < 0) {
+            left += w;
+            w = -w;
+        }
+        if (h < 0) {
+            top += h;
+            h = -h;
+        }
+        const double snappedLeft = FloorWithTolerance(left);
+        const double snappedTop = FloorWithTolerance(top);
+        return {snappedLeft, snappedTop, FloorWithTolerance(left + w) - snappedLeft,
+                FloorWithTolerance(top + h) - snappedTop};
+    }
+
+private:
+    static double FloorWithTolerance(double value) {
+        const double above = std::ceil(value);
+        if (above - value <= std::fabs(above) * 0x1p-52) {
+            return above;
+        }
+        return std::floor(value);
+    }
 };
 
 }  // namespace QV

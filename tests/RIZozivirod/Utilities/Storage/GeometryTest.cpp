@@ -59,6 +59,27 @@ TEST(GeometryTest, RoundConvertsEachValueOnItsOwn) {
     EXPECT_EQ((PointT<int32_t>{INT32_MAX, 0}), (PointT<double>{2147483647.4, 0.0}.Round()));
 }
 
+TEST(GeometryTest, SnapToPixelsRoundsEachEdgeDown) {
+    const double belowOne = std::nextafter(1.0, 0.0);
+    const struct Case {
+        RectT<double> rect;
+        RectT<double> expected;
+    } cases[] = {
+        {{10.4, 20.6, 50.0, 50.0}, {10, 20, 50, 50}},
+        {{1.5, 2.5, 3.0, 4.0}, {1, 2, 3, 4}},
+        {{-0.5, -1.5, 1.0, 1.0}, {-1, -2, 1, 1}},
+        {{10.0, 10.0, -4.5, -2.0}, {5, 8, 5, 2}},        // turned around first
+        {{belowOne, 0.0, 2.0, belowOne}, {1, 0, 2, 1}},  // a hair below an integer is that integer
+        {{0.99, 0.0, 2.0, 0.99}, {0, 0, 2, 0}},          // more than a hair is not
+        {{20.0, 20.0, 0.0, 0.0}, {20, 20, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.rect.x << "," << c.rect.y << "," << c.rect.width << "," << c.rect.height);
+        EXPECT_EQ(c.expected, c.rect.SnapToPixels());
+    }
+}
+
 TEST(GeometryTest, ToDoubleIsExactAndRoundTrips) {
     const PointT<double> point = PointT<int32_t>{INT32_MIN, INT32_MAX}.ToDouble();
     EXPECT_EQ(-2147483648.0, point.x);
