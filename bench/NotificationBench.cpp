@@ -1,5 +1,6 @@
 #include <benchmark/benchmark.h>
 
+#include <boost/signals2/signal.hpp>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,7 +11,8 @@
 #include "RIZozivirod/Utilities/Storage/Allocator.h"
 
 // Synchronous delivery to 1, 4 and 16 clients against the plain ways of calling that many
-// receivers; posting and draining through a queue; and the pooled life of a notification.
+// receivers and against a thread-safe signal library (Boost.Signals2) emitting to as many
+// slots; posting and draining through a queue; and the pooled life of a notification.
 
 namespace {
 
@@ -97,6 +99,21 @@ void BM_FunctionCallList(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The same delivery through a thread-safe signal with one counting slot per client.
+void BM_Signals2Emit(benchmark::State& state) {
+    boost::signals2::signal<void(const LNotification&)> signal;
+    std::vector<int64_t> received(static_cast<size_t>(state.range(0)));
+    for (int64_t& count : received) {
+        signal.connect([&count](const LNotification&) { ++count; });
+    }
+    const RCPtr<LNotification> n = LNotification::Create(u"NID_VALUE_CHANGE");
+    for (auto _ : state) {
+        signal(*n);
+    }
+    benchmark::DoNotOptimize(received.data());
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 // Posts a batch by identifier with pooling on, then drains it to one client.
 void BM_PostThenDrain(benchmark::State& state) {
     LNotification::EnablePooling(true);
@@ -142,5 +159,6 @@ void BM_PooledCreateRelease(benchmark::State& state) {
 BENCHMARK(BM_Notify)->Arg(1)->Arg(4)->Arg(16);
 BENCHMARK(BM_VirtualCallList)->Arg(1)->Arg(4)->Arg(16);
 BENCHMARK(BM_FunctionCallList)->Arg(1)->Arg(4)->Arg(16);
+BENCHMARK(BM_Signals2Emit)->Arg(1)->Arg(4)->Arg(16);
 BENCHMARK(BM_PostThenDrain)->Arg(1)->Arg(64)->Arg(1024);
 BENCHMARK(BM_PooledCreateRelease);

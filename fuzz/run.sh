@@ -61,11 +61,20 @@ if ((seconds < 1)); then
 fi
 echo "fuzz: ${#targets[@]} targets, $parallel at a time, ${seconds}s each (budget ${budget}s)"
 
+# Extra libFuzzer flags of a target: fuzz/options/<Target>, one or more a line, "#" comments.
+options_of() {
+    if [[ -f $root/fuzz/options/$1 ]]; then
+        grep -v '^[[:space:]]*#' "$root/fuzz/options/$1" || true
+    fi
+}
+
 run_one() {
     local target=$1
+    local options
+    read -r -a options <<<"$(options_of "$target" | tr '\n' ' ')"
     mkdir -p "$build/corpus/$target" "$build/artifacts/$target"
     "$build/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
-        -artifact_prefix="$build/artifacts/$target/" -print_final_stats=1 \
+        -artifact_prefix="$build/artifacts/$target/" -print_final_stats=1 "${options[@]}" \
         "$build/corpus/$target" "$root/fuzz/corpus/$target" >"$build/$target.log" 2>&1
 }
 
