@@ -7,7 +7,7 @@
 
 namespace TestSupport {
 
-InkBox FindInk(cairo_surface_t* surface, uint32_t background) {
+InkBox FindInk(cairo_surface_t* surface, uint32_t background, uint32_t minAlpha) {
     InkBox ink;
     cairo_surface_flush(surface);
     ink.width = cairo_image_surface_get_width(surface);
@@ -22,7 +22,7 @@ InkBox FindInk(cairo_surface_t* surface, uint32_t background) {
     }
     for (int y = 0; y < ink.height; ++y) {
         for (int x = 0; x < ink.width; ++x) {
-            if (ink.At(x, y) == background) {
+            if (ink.At(x, y) == background || (ink.At(x, y) >> 24) < minAlpha) {
                 continue;
             }
             if (ink.empty) {

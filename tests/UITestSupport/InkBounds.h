@@ -23,8 +23,9 @@ struct InkBox {
     uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-// Every pixel that is not exactly the background is ink.
-InkBox FindInk(cairo_surface_t* surface, uint32_t background = 0);
+// Every pixel that is not exactly the background is ink; with minAlpha, only those whose alpha
+// reaches it (leaving out the faint fringe antialiasing may put a pixel beyond an edge).
+InkBox FindInk(cairo_surface_t* surface, uint32_t background = 0, uint32_t minAlpha = 0);
 
 // True when every pixel of row y from column `from` to column `to` (inclusive) is ink.
 bool RowIsInked(const InkBox& ink, int y, int from, int to);

@@ -1,0 +1,19 @@
+#include "RIZozivirod/Renderer/Gdi/GDIRenderContextInfo.h"
+
+#include <utility>
+
+namespace QV {
+
+LGDIRenderContextInfo::LGDIRenderContextInfo(const RectT<int32_t>& viewport, WindowHandle window,
+                                             bool offscreen, int32_t dpi)
+    : LRenderContextInfo(viewport, window, offscreen) {
+    const PointT<int32_t> size{GetViewport().width, GetViewport().height};
+    mDrawingSurface = LGDIRendererOffscreenSurface::Create(size, window, dpi);
+    mSpareSurface = LGDIRendererOffscreenSurface::Create(size, window, dpi);
+}
+
+void LGDIRenderContextInfo::ExchangeSurfaces() {
+    std::swap(mDrawingSurface, mSpareSurface);
+}
+
+}  // namespace QV

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+#include "RIZozivirod/Renderer/Gdi/GDIRendererOffscreenSurface.h"
+#include "RIZozivirod/Renderer/Gdi/RenderPresenter.h"
+#include "RIZozivirod/Renderer/RenderContextInfo.h"
+
+namespace QV {
+
+// The Cairo renderer's target: everything is drawn into the drawing surface, which keeps its
+// picture from frame to frame, so a frame repaints only its update region and presents only
+// that; the spare surface takes the shifted picture in CopyRenderContext. Both have the
+// viewport's size (at least 1 x 1). A window's target presents to the presenter the window
+// layer sets; without one (and for offscreen targets) nothing is presented.
+class LGDIRenderContextInfo : public LRenderContextInfo {
+public:
+    LGDIRenderContextInfo(const RectT<int32_t>& viewport, WindowHandle window, bool offscreen, int32_t dpi);
+
+    PointT<int32_t> GetMaxSurfaceSize() const override { return {4096, 4096}; }
+
+    const RCPtr<LGDIRendererOffscreenSurface>& GetDrawingSurface() const { return mDrawingSurface; }
+    const RCPtr<LGDIRendererOffscreenSurface>& GetSpareSurface() const { return mSpareSurface; }
+    void ExchangeSurfaces();
+
+    // Not owned: the window layer keeps it alive as long as the target, or sets null first.
+    void SetPresenter(IRenderPresenter* presenter) { mPresenter = presenter; }
+    IRenderPresenter* GetPresenter() const { return mPresenter; }
+
+private:
+    RCPtr<LGDIRendererOffscreenSurface> mDrawingSurface;
+    RCPtr<LGDIRendererOffscreenSurface> mSpareSurface;
+    IRenderPresenter* mPresenter = nullptr;
+};
+
+}  // namespace QV

@@ -1,0 +1,63 @@
+#include "RIZozivirod/Renderer/Gdi/GDIRendererOffscreenSurface.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+
+namespace QV {
+
+LGDIRendererOffscreenSurface::LGDIRendererOffscreenSurface(WindowHandle window, int32_t dpi)
+    : mWindow(window), mDpi(dpi) {}
+
+RCPtr<LGDIRendererOffscreenSurface> LGDIRendererOffscreenSurface::Create(const PointT<int32_t>& size,
+                                                                         WindowHandle window, int32_t dpi) {
+    RCPtr<LGDIRendererOffscreenSurface> surface(new LGDIRendererOffscreenSurface(window, dpi));
+    surface->Resize(size);
+    return surface;
+}
+
+LGDIRendererOffscreenSurface::~LGDIRendererOffscreenSurface() {
+    Destroy();
+}
+
+void LGDIRendererOffscreenSurface::Destroy() {
+    if (mGraphics != nullptr) {
+        cairo_destroy(mGraphics);
+        mGraphics = nullptr;
+    }
+    if (mBitmap != nullptr) {
+        cairo_surface_destroy(mBitmap);
+        mBitmap = nullptr;
+    }
+}
+
+void LGDIRendererOffscreenSurface::Resize(const PointT<int32_t>& size) {
+    Destroy();
+    mBitmap = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(size.x, 1), std::max(size.y, 1));
+    mGraphics = cairo_create(mBitmap);
+}
+
+PointT<int32_t> LGDIRendererOffscreenSurface::GetSize() const {
+    if (mBitmap == nullptr || cairo_surface_status(mBitmap) != CAIRO_STATUS_SUCCESS) {
+        return {0, 0};
+    }
+    return {cairo_image_surface_get_width(mBitmap), cairo_image_surface_get_height(mBitmap)};
+}
+
+bool LGDIRendererOffscreenSurface::DrawTo(cairo_t* context, const PointT<int32_t>& point,
+                                          const RectT<int32_t>& source) const {
+    if (mBitmap == nullptr || context == nullptr) {
+        return false;
+    }
+    cairo_save(context);
+    cairo_set_source_surface(context, mBitmap, static_cast<double>(point.x) - source.x,
+                             static_cast<double>(point.y) - source.y);
+    cairo_pattern_set_filter(cairo_get_source(context), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(context, point.x, point.y, source.width, source.height);
+    cairo_fill(context);
+    cairo_restore(context);
+    return cairo_status(context) == CAIRO_STATUS_SUCCESS &&
+           cairo_surface_status(mBitmap) == CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace QV

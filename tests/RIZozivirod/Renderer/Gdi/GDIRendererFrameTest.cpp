@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include "RIZozivirod/Renderer/Gdi/GDIRendererTestSupport.h"
+#include "RIZozivirod/Utilities/Graphics/ColorRectList.h"
+#include "UITestSupport/RecordingPresenter.h"
+
+namespace QV {
+namespace {
+
+using GDIRendererFrames = GDIRendererTest;
+
+TEST_F(GDIRendererFrames, ShapesClipAndOriginReadBackExactly) {
+    auto target = MakeTarget(40, 30, true);
+    Frame(target, {{0, 0, 40, 30}}, [&] {
+        renderer->FillRect({0, 0, 40, 30}, Color::FromARGB(kWhite), true);
+        renderer->FrameRect({2, 2, 5, 4}, Color::FromARGB(kRed),
+                            1.0f);  // outline columns 2 and 7, rows 2 and 6
+        renderer->DrawLine({10, 1}, {14, 1}, Color::FromARGB(kBlue), 1.0f);  // both ends drawn
+        renderer->PushState();
+        // Origin (20, 10), clip (20, 10) .. (25, 13) on the target.
+        renderer->PushClip({20, 10, 10, 10}, {20, 10, 5, 3}, nullptr, true);
+        renderer->FillRect({-5, -5, 30, 30}, Color::FromARGB(kGreen), true);
+        // Unblended fills ignore origin and clip: surface coordinates, cut to the surface.
+        renderer->FillRect({36, 26, 100, 100}, Color::FromARGB(0x80FF0000), false);
+        renderer->PopState();
+        renderer->PushState();
+        renderer->PushOrigin({30.4, 1.6});  // rounded to (30, 2)
+        renderer->FillRect({0, 0, 2, 2}, Color::FromARGB(kBlue), true);
+        renderer->PopState();
+        renderer->PopState();
+        // Coloured rectangles: scaled, moved by the offset, the first entry drawn last (on top).
+        ColorRectListT<float> list;
+        list.scaleX = 2.0f;
+        list.scaleY = 1.0f;
+        list.entries = {{{0.0f, 0.0f, 1.0f, 2.0f}, kRed}, {{0.0f, 0.0f, 2.0f, 2.0f}, kGreen}};
+        renderer->DrawColorRectList(list, {2.0, 20.0});
+    });
+    struct Probe {
+        int32_t x, y;
+        uint32_t expected;
+    };
+    const Probe probes[] = {
+        {2, 2, kRed},     {7, 2, kRed},         {2, 6, kRed},         {7, 6, kRed},     {3, 3, kWhite},
+        {8, 2, kWhite},   {2, 7, kWhite},       {10, 1, kBlue},       {14, 1, kBlue},   {15, 1, kWhite},
+        {9, 1, kWhite},   {20, 10, kGreen},     {24, 12, kGreen},     {25, 12, kWhite}, {24, 13, kWhite},
+        {19, 10, kWhite}, {36, 26, 0x80800000}, {39, 29, 0x80800000}, {35, 26, kWhite}, {30, 2, kBlue},
+        {31, 3, kBlue},   {32, 2, kWhite},      {2, 20, kRed},        {3, 21, kRed},    {4, 20, kGreen},
+        {5, 21, kGreen},  {6, 20, kWhite},      {2, 22, kWhite},
+    };
+    for (const Probe& p : probes) {
+        EXPECT_EQ(Pixel(target, p.x, p.y), p.expected) << "at " << p.x << ", " << p.y;
+    }
+    // Nothing is left pushed: the next frame draws at the target's own origin.
+    Frame(target, {{0, 0, 1, 1}}, [&] { renderer->FillRect({0, 0, 1, 1}, Color::FromARGB(kBlue), true); });
+    EXPECT_EQ(Pixel(target, 0, 0), kBlue);
+}
+
+TEST_F(GDIRendererFrames, FramesPresentOnlyTheirUpdateRectanglesLastToFirst) {
+    auto target = MakeTarget(50, 20, false);
+    RecordingPresenter window(50, 20);
+    target->SetPresenter(&window);
+    Frame(target, {{0, 0, 50, 20}}, [&] { renderer->FillRect({0, 0, 50, 20}, Color::FromARGB(kRed), true); });
+    ASSERT_EQ(window.frames.size(), 1u);
+    EXPECT_EQ(window.frames[0], (std::vector<RectT<int32_t>>{{0, 0, 50, 20}}));
+
+    // A partial repaint draws over the retained picture and presents only its rectangles, in
+    // the reverse of the region's order.
+    target->GetUpdateRegion().Clear();
+    target->GetUpdateRegion().AddRect(0, 0, 10, 10);
+    target->GetUpdateRegion().AddRect(30, 5, 40, 15);
+    Array<RectT<int32_t>> order;
+    target->GetUpdateRegion().ForEachRect(order);
+    renderer->RenderStart(target);
+    renderer->FillRect({0, 0, 50, 20}, Color::FromARGB(kBlue), true);
+    renderer->RenderFinish(target);
+    ASSERT_EQ(window.frames.size(), 2u);
+    ASSERT_EQ(window.frames[1].size(), 2u);
+    EXPECT_EQ(window.frames[1][0], order.GetAt(1));
+    EXPECT_EQ(window.frames[1][1], order.GetAt(0));
+    EXPECT_EQ(window.At(5, 5), kBlue);
+    EXPECT_EQ(window.At(35, 10), kBlue);
+    EXPECT_EQ(window.At(20, 10), kRed);  // drawn on the surface, never presented
+    EXPECT_EQ(Pixel(target, 20, 10), kBlue);
+
+    // Two rectangles that together cover the viewport keep the picture; one that is the whole
+    // viewport starts from a cleared one.
+    Frame(target, {{0, 0, 25, 20}, {25, 0, 25, 20}}, [] {});
+    EXPECT_EQ(Pixel(target, 20, 10), kBlue);
+    Frame(target, {{0, 0, 50, 20}}, [] {});
+    EXPECT_EQ(Pixel(target, 20, 10), kClear);
+
+    // An offscreen target presents nothing.
+    auto offscreen = MakeTarget(10, 10, true);
+    offscreen->SetPresenter(&window);
+    Frame(offscreen, {{0, 0, 10, 10}}, [] {});
+    EXPECT_EQ(window.frames.size(), 4u);
+}
+
+TEST_F(GDIRendererFrames, SurfacesFollowTheViewport) {
+    auto target = MakeTarget(0, 0, true);
+    Frame(target, {}, [] {});
+    EXPECT_EQ(target->GetDrawingSurface()->GetSize(), (PointT<int32_t>{1, 1}));
+    EXPECT_EQ(target->GetSpareSurface()->GetSize(), (PointT<int32_t>{1, 1}));
+    renderer->RenderStart(target);
+    renderer->SetViewport({0, 0, 30, 12});
+    renderer->RenderFinish(target);
+    Frame(target, {{0, 0, 5, 5}}, [] {});
+    EXPECT_EQ(target->GetDrawingSurface()->GetSize(), (PointT<int32_t>{30, 12}));
+    EXPECT_EQ(target->GetSpareSurface()->GetSize(), (PointT<int32_t>{30, 12}));
+    EXPECT_EQ(target->GetMaxSurfaceSize(), (PointT<int32_t>{4096, 4096}));
+}
+
+TEST_F(GDIRendererFrames, AFrameStartsAtTheTargetsOriginOnce) {
+    auto target = MakeTarget(40, 40, true);
+    // An origin left on the target's state by an earlier frame; partial repaints keep the
+    // drawing context, which must not get the origin twice.
+    Frame(target, {{0, 0, 1, 1}}, [&] { renderer->Translate({5, 5}); });
+    Frame(target, {{0, 0, 1, 1}}, [&] { renderer->FillRect({0, 0, 2, 2}, Color::FromARGB(kRed), true); });
+    EXPECT_EQ(Pixel(target, 5, 5), kRed);
+    EXPECT_EQ(Pixel(target, 10, 10), kClear);
+
+    // A nested frame on another target, then the outer frame's drawing goes on where it was.
+    auto outer = MakeTarget(20, 20, true);
+    renderer->RenderStart(outer);
+    renderer->Translate({3, 3});
+    Frame(target, {{0, 0, 1, 1}}, [&] { renderer->FillRect({10, 10, 1, 1}, Color::FromARGB(kBlue), true); });
+    renderer->FillRect({0, 0, 1, 1}, Color::FromARGB(kGreen), true);
+    renderer->RenderFinish(outer);
+    EXPECT_EQ(Pixel(target, 15, 15), kBlue);
+    EXPECT_EQ(Pixel(outer, 3, 3), kGreen);
+    EXPECT_EQ(renderer->GetCurrentTarget(), nullptr);
+}
+
+TEST_F(GDIRendererFrames, RenderContextsCopyAndShift) {
+    auto source = MakeTarget(20, 20, true);
+    Frame(source, {{0, 0, 20, 20}}, [&] {
+        renderer->FillRect({0, 0, 20, 20}, Color::FromARGB(kRed), true);
+        renderer->FillRect({4, 4, 2, 2}, Color::FromARGB(kBlue), true);
+    });
+    auto window = MakeTarget(30, 30, false);
+    Frame(window, {{0, 0, 30, 30}}, [&] {
+        renderer->PushState();
+        renderer->PushOrigin({1, 1});
+        EXPECT_EQ(renderer->DrawRenderContext(source, {10, 10}, {4, 4, 3, 3}), S_OK);
+        renderer->PopState();
+        EXPECT_EQ(renderer->DrawRenderContext(window, {0, 0}, {0, 0, 1, 1}), E_INVALIDARG);  // not offscreen
+        EXPECT_EQ(renderer->DrawRenderContext(nullptr, {0, 0}, {0, 0, 1, 1}), E_INVALIDARG);
+    });
+    EXPECT_EQ(Pixel(window, 11, 11), kBlue);
+    EXPECT_EQ(Pixel(window, 12, 12), kBlue);
+    EXPECT_EQ(Pixel(window, 13, 13), kRed);
+    EXPECT_EQ(Pixel(window, 14, 14), kClear);
+    EXPECT_EQ(Pixel(window, 10, 10), kClear);
+    EXPECT_EQ(renderer->DrawRenderContext(source, {0, 0}, {0, 0, 1, 1}), E_INVALIDARG);  // no frame open
+
+    // An offscreen picture onto itself goes through a copy. (A partial repaint: one of the
+    // whole viewport would start from a cleared picture.)
+    Frame(source, {{5, 5, 2, 2}}, [&] { renderer->DrawRenderContext(source, {5, 5}, {4, 4, 2, 2}); });
+    EXPECT_EQ(Pixel(source, 6, 6), kBlue);
+    EXPECT_EQ(Pixel(source, 7, 7), kRed);
+
+    // The shift: the picture moved by the offset onto a cleared surface, outside any frame.
+    EXPECT_EQ(renderer->CopyRenderContext(source, {3, -2}), S_OK);
+    EXPECT_EQ(Pixel(source, 7, 2), kBlue);
+    EXPECT_EQ(Pixel(source, 2, 5), kClear);
+    EXPECT_EQ(Pixel(source, 19, 17), kRed);
+    EXPECT_EQ(Pixel(source, 19, 18), kClear);
+    EXPECT_EQ(renderer->CopyRenderContext(window, {1, 1}), E_INVALIDARG);
+    EXPECT_EQ(Pixel(window, 11, 11), kBlue);  // unchanged
+    // Drawing goes on into the shifted picture.
+    Frame(source, {{0, 0, 1, 1}}, [&] { renderer->FillRect({0, 0, 1, 1}, Color::FromARGB(kGreen), true); });
+    EXPECT_EQ(Pixel(source, 0, 0), kGreen);
+    EXPECT_EQ(Pixel(source, 7, 2), kBlue);
+}
+
+TEST_F(GDIRendererFrames, DrawingWithoutAFrameDoesNothing) {
+    EXPECT_EQ(renderer->FillRect({0, 0, 5, 5}, Color::FromARGB(kRed), false), S_OK);
+    EXPECT_EQ(renderer->FrameRect({0, 0, 5, 5}, Color::FromARGB(kRed), 1.0f), S_OK);
+    EXPECT_EQ(renderer->DrawLine({0, 0}, {5, 5}, Color::FromARGB(kRed), 1.0f), S_OK);
+    EXPECT_EQ(renderer->GetRendererType(), kRendererGDI);
+    EXPECT_EQ(LRenderer::Create(kRendererGDI, {0, 0, 10, 10}, 0)->GetRendererType(), kRendererGDI);
+}
+
+}  // namespace
+}  // namespace QV
