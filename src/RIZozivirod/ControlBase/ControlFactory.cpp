@@ -11,6 +11,7 @@
 #include <string>
 
 #include "Platform/DebugOutput.h"
+#include "Platform/Resources/ModuleResources.h"
 #include "RIZozivirod/ControlBase/LookDescriptor.h"
 #include "RIZozivirod/Utilities/Graphics/Colorizer.h"
 #include "RIZozivirod/Utilities/Storage/File.h"
@@ -40,21 +41,6 @@ WString FromUtf8(const char* text, size_t bytes) {
 
 WString FromUtf8(const char* text) {
     return FromUtf8(text, text == nullptr ? 0 : std::strlen(text));
-}
-
-// The resource name of an embedded document: the rest of the path after "::", upper-cased,
-// with "." and " " turned into "_".
-WString ResourceName(const WString& path) {
-    return path.Mid(2).ToUpper().Replace(u". ", u'_');
-}
-
-// Embedded documents are not in the program yet: every "::" name is missing for now.
-struct EmbeddedResource {
-    const void* data = nullptr;
-    size_t size = 0;
-};
-EmbeddedResource FindEmbeddedResource(const char16_t*, const WString&) {
-    return {};
 }
 
 }  // namespace
@@ -243,15 +229,16 @@ WString LControlFactory::TranslateFontName(const WString& name) const {
 // Documents
 
 int32_t LControlFactory::ParseDocument(const WString& path, bool missingIsFine) {
-    if (path.Left(2) == u"::") {
-        const EmbeddedResource resource = FindEmbeddedResource(u"QVXML", ResourceName(path));
-        if (resource.data == nullptr || resource.size == 0) {
+    if (Platform::IsResourceReference(path)) {
+        const Platform::ModuleResource resource = Platform::FindModuleResource(
+            Platform::kXmlResourceType, Platform::ResourceNameFromReference(path));
+        if (!resource || resource.length == 0) {
             return missingIsFine ? S_FALSE : E_FAIL;
         }
-        if (resource.size > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        if (resource.length > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
             return E_FAIL;
         }
-        return ParseXml(static_cast<const char*>(resource.data), static_cast<int32_t>(resource.size));
+        return ParseXml(reinterpret_cast<const char*>(resource.bytes), static_cast<int32_t>(resource.length));
     }
 
     // Opening, measuring or reading a file that is not there raises its Runtime Error.
