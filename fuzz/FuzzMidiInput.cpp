@@ -51,10 +51,7 @@ public:
 
 protected:
     RCPtr<LDeviceCommunicationInterface> CreateCommunicationInterface() override {
-        RCPtr<LDeviceCommunicationInterface> communication =
-            LDeviceCommunicationInterface::Create(WString(u"/nonexistent/libDeviceControlClient.so"));
-        communication->SetSleep([](uint32_t) {});
-        return communication;
+        return LDeviceCommunicationInterface::Create(WString(u"/nonexistent/libDeviceControlClient.so"));
     }
 
 private:
