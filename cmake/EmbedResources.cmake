@@ -8,7 +8,8 @@
 # CE_PNG, found as "::ce.png"). Relative paths are taken from the calling folder. A file's
 # bytes are compiled from a source generated at build time, made again when the file changes.
 # The target registers its table when it is loaded; it links the library that holds the
-# registry (QVUI). Called again for a target, it adds more resources; two resources of one
+# registry (QVUI) and is defined in the folder that calls this (the generating rules attach to
+# targets of their own folder). Called again for a target, it adds more resources; two resources of one
 # target with the same type and name are a configuration error.
 #
 # Run as a script (cmake -P) with INPUT, OUTPUT and SYMBOL, this file writes the source that
