@@ -11,7 +11,7 @@
 
 #include "Platform/DebugOutput.h"
 
-extern "C" int socket(int, int, int) {
+extern "C" int socket(int, int, int) noexcept {
     __builtin_trap();
 }
 
