@@ -1,6 +1,6 @@
 #include "RIZozivirod/ControlBase/ControlDescriptor.h"
 
-#include "RIZozivirod/Utilities/Storage/ArrayUtils.h"
+#include <utility>
 
 namespace QV {
 
@@ -33,11 +33,24 @@ void LControlDescriptor::SortChildren() {
     const auto order = [](const RCPtr<LControlDescriptor>& child) {
         return child && child->mLayout ? child->mLayout->layoutOrder : 0;
     };
-    IArray<RCPtr<LControlDescriptor>>& children = mChildren;
-    ArrayUtils::Sort(children, 0, children.GetCount(),
-                     [&order](const RCPtr<LControlDescriptor>& a, const RCPtr<LControlDescriptor>& b) {
-                         return order(a) < order(b);
-                     });
+    // Insertion sort: a control has few children, and children of equal order keep the order of
+    // the document.
+    RCPtr<LControlDescriptor>* const children = mChildren.GetData();
+    const uint32_t count = mChildren.GetCount();
+    for (uint32_t i = 1; i < count; ++i) {
+        const int32_t key = order(children[i]);
+        uint32_t j = i;
+        while (j > 0 && order(children[j - 1]) > key) {
+            --j;
+        }
+        if (j != i) {
+            RCPtr<LControlDescriptor> moving = std::move(children[i]);
+            for (uint32_t k = i; k > j; --k) {
+                children[k] = std::move(children[k - 1]);
+            }
+            children[j] = std::move(moving);
+        }
+    }
 }
 
 RCPtr<LControlDescriptor> LControlDescriptor::Clone(const WString& newName) const {
