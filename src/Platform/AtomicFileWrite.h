@@ -11,16 +11,21 @@
 
 namespace Platform {
 
-// Replaces the file at path with bytes: a temporary file in the same folder is written,
-// flushed to the disk and renamed over the target. On failure the temporary file is removed
-// and the old file stays as it was. The new file is readable by its owner only.
+// The one way every file the user cares about is saved (profile, settings, through
+// QV::File::WriteAtomically the documents): replaces the file at path with bytes. A temporary
+// file in the same folder is written, flushed to the disk and renamed over the target. On failure
+// the temporary file is removed and the old file stays as it was. A replaced file keeps its
+// permissions; a new one is readable by its owner only. Header-only, because the settings
+// library, which links no framework, saves through it too.
 inline bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     std::string temporary = path + ".XXXXXX";
     const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (descriptor < 0) {
         return false;
     }
-    bool written = true;
+    struct stat target {};
+    bool written = ::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode) ||
+                   ::fchmod(descriptor, target.st_mode & 07777) == 0;
     for (size_t done = 0; written && done < bytes.size();) {
         const ssize_t count = ::write(descriptor, bytes.data() + done, bytes.size() - done);
         if (count > 0) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Platform/AtomicFileWrite.h"
+#include "Platform/IniText.h"
 #include "RIZozivirod/Utilities/Storage/Result.h"
 
 namespace Platform {
@@ -41,28 +42,17 @@ Sections Read(const std::string& path) {
     file.read(text.data(), length);
     text.resize(static_cast<size_t>(file.gcount()));
     std::string section;
+    // Entries before the first header belong to no section; a broken header is not one, so the
+    // entries after it stay in the section before it.
     bool inSection = false;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            section = line.substr(1, line.size() - 2);
+    ReadIniText(text, [&](const IniLine& line) {
+        if (line.kind == IniLine::Section) {
             inSection = true;
-            continue;
+            section = line.name;
+        } else if (line.kind == IniLine::Entry && inSection && !line.name.empty()) {
+            sections[section][std::string(line.name)] = line.value;
         }
-        const size_t equals = line.find('=');
-        if (inSection && equals != std::string::npos && equals > 0 && line[0] != ';' && line[0] != '#') {
-            sections[section][line.substr(0, equals)] = line.substr(equals + 1);
-        }
-    }
+    });
     return sections;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "Platform/IniText.h"
+
 namespace Platform::IniFile {
 namespace {
 
@@ -112,39 +114,25 @@ bool NormalizeKey(const char* key, bool allowRoot, std::string& normalized) {
 void IniDocument::Parse(std::string_view text) {
     std::string section;
     bool sectionValid = true;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        if (line.empty() || line.front() == ';' || line.front() == '#') {
-            continue;
-        }
-        if (line.front() == '[') {
+    ReadIniText(text, [&](const IniLine& line) {
+        if (line.kind != IniLine::Entry) {
             // A broken header hides the values below it rather than filing them elsewhere.
-            sectionValid = line.size() >= 2 && line.back() == ']' &&
-                           NormalizeKey(Unescape(line.substr(1, line.size() - 2)).c_str(), true, section);
-            continue;
+            sectionValid =
+                line.kind == IniLine::Section && NormalizeKey(Unescape(line.name).c_str(), true, section);
+            return;
         }
-        const size_t equals = line.find('=');
-        if (!sectionValid || equals == std::string_view::npos) {
-            continue;
+        if (!sectionValid) {
+            return;
         }
-        std::string_view rawName = line.substr(0, equals);
-        std::string item = Unescape(line.substr(equals + 1));
+        std::string_view rawName = line.name;
+        std::string item = Unescape(line.value);
         size_t index = 0;
         bool isArrayItem = false;
         if (!rawName.empty() && rawName.back() == ']') {
             const size_t open = rawName.rfind('[');
             if (open == std::string_view::npos ||
                 !ParseIndex(rawName.substr(open + 1, rawName.size() - open - 2), index)) {
-                continue;
+                return;
             }
             rawName = rawName.substr(0, open);
             isArrayItem = true;
@@ -152,11 +140,11 @@ void IniDocument::Parse(std::string_view text) {
         const std::string name = Unescape(rawName);
         std::string key;
         if (!NormalizeKey((section.empty() ? name : section + "/" + name).c_str(), false, key)) {
-            continue;
+            return;
         }
         if (!isArrayItem) {
             values[key] = std::move(item);
-            continue;
+            return;
         }
         // Items come in index order; one beyond the end means lines were lost, and skipping it
         // keeps the list bounded by the size of the file.
@@ -169,7 +157,7 @@ void IniDocument::Parse(std::string_view text) {
         if (items.empty()) {
             arrays.erase(key);
         }
-    }
+    });
 }
 
 std::string IniDocument::Serialize(std::string_view header) const {

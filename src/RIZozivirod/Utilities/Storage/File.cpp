@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "Platform/AtomicFileWrite.h"
 #include "RIZozivirod/Utilities/Storage/Exception.h"
 #include "RIZozivirod/Utilities/Storage/TextFunctions.h"
 
@@ -292,6 +293,14 @@ int32_t File::ListDirectory(const WString& folder, const WString& pattern, WStri
         files.Add(name);
     }
     return result < 0 ? result : static_cast<int32_t>(files.GetCount());
+}
+
+int32_t File::WriteAtomically(const WString& path, const void* data, uint32_t length) {
+    if (path.IsEmpty() || (data == nullptr && length > 0)) {
+        return E_FAIL;
+    }
+    const std::string_view bytes(static_cast<const char*>(data), data == nullptr ? 0 : length);
+    return Platform::WriteFileAtomically(ToSystemPath(path).GetString(), bytes) ? S_OK : E_FAIL;
 }
 
 WString File::MakeValidFileName(const WString& text) {

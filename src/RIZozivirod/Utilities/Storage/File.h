@@ -62,6 +62,11 @@ public:
     // whose name matches pattern ("*" and "?", letters of either case), in ordinal order.
     // The count, E_NOTIMPL for a missing folder, E_FAIL when the listing broke off.
     static int32_t ListDirectory(const WString& folder, const WString& pattern, WStringArray& files);
+    // Saves a file the user cares about: replaces the file at path with the bytes through a
+    // temporary file in the same folder, flushed and renamed over it. S_OK; E_FAIL when it could
+    // not be written, the old file then left as it was. A replaced file keeps its permissions, a
+    // new one is its owner's only.
+    static int32_t WriteAtomically(const WString& path, const void* data, uint32_t length);
     // The text with each of \ / : * ? " < > | & ; , ^ ( ) replaced by "_".
     static WString MakeValidFileName(const WString& text);
     // The text before the last separator, the whole text without one.

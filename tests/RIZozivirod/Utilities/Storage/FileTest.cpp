@@ -95,6 +95,38 @@ TEST_F(FileTest, SecondOpenIsRefusedAndKeepsTheFirstFile) {
     EXPECT_EQ(ReadSome(file, 16, 0), "second");
 }
 
+// Saving replaces the whole file or, on failure, nothing: no temporary file is left behind, a
+// replaced file keeps its permissions and a new one is its owner's only.
+TEST_F(FileTest, WriteAtomicallyReplacesTheWholeFileOrNothing) {
+    Put("shared.txt", "old");
+    ASSERT_EQ(::chmod(Native("shared.txt").c_str(), 0644), 0);
+    std::filesystem::create_directory(Native("folder"));
+    const struct {
+        const char* name;
+        int32_t result;
+        const char* contents;  // null: not a file afterwards
+        unsigned mode;
+    } cases[] = {
+        {"shared.txt", S_OK, "new bytes", 0644},
+        {"created.txt", S_OK, "new bytes", 0600},
+        {"folder", E_FAIL, nullptr, 0},  // a folder is never replaced
+        {"missing/file.txt", E_FAIL, nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(File::WriteAtomically(Path(c.name), "new bytes", 9), c.result) << c.name;
+        struct stat status {};
+        if (c.contents != nullptr) {
+            EXPECT_EQ(Contents(c.name), c.contents) << c.name;
+            ASSERT_EQ(::stat(Native(c.name).c_str(), &status), 0);
+            EXPECT_EQ(status.st_mode & 0777, c.mode) << c.name;
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(Native("folder")));
+    WStringArray files;
+    EXPECT_EQ(File::ListDirectory(Path(), u"*", files), 2);
+    EXPECT_EQ(File::WriteAtomically(WString(), "x", 1), E_FAIL);
+}
+
 TEST_F(FileTest, CreateAndExclusiveFlags) {
     File file(Path("new.bin"), u"", File::kRead);
     EXPECT_FALSE(file.IsOpen());
