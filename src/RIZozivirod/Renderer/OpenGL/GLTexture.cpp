@@ -146,6 +146,31 @@ bool GLImage::Scale(int32_t newWidth, int32_t newHeight) {
     return true;
 }
 
+void GLImage::UploadEdges(GLenum target, int32_t textureWidth, int32_t textureHeight) const {
+    if (data == nullptr || width <= 0 || height <= 0) {
+        return;
+    }
+    SetUnpackLayout();
+    // The last column and row once more beside the image, so filtering at the image's right
+    // and bottom edges reads its own colours rather than the unset rest of the texture.
+    if (width < textureWidth) {
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, width - 1);
+        glTexSubImage2D(target, 0, width, 0, 1, height, format, type, data);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    }
+    if (height < textureHeight) {
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, height - 1);
+        glTexSubImage2D(target, 0, 0, height, width, 1, format, type, data);
+        if (width < textureWidth) {
+            glPixelStorei(GL_UNPACK_SKIP_PIXELS, width - 1);
+            glTexSubImage2D(target, 0, width, height, 1, 1, format, type, data);
+            glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        }
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    }
+    DrainGLErrors();
+}
+
 void GLImage::Upload(GLenum target, GLenum internalFormat, bool buildMipmaps) const {
     SetUnpackLayout();
     if (buildMipmaps) {
@@ -230,8 +255,9 @@ void LGLTexture::Create(GLImage& image, GLenum internalFormat, uint32_t flags, f
                                     : (mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
     glTexParameteri(mTarget, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexParameteri(mTarget, GL_TEXTURE_MAG_FILTER, nearest ? GL_NEAREST : GL_LINEAR);
-    glTexParameteri(mTarget, GL_TEXTURE_WRAP_S, repeat ? GL_REPEAT : GL_CLAMP);
-    glTexParameteri(mTarget, GL_TEXTURE_WRAP_T, repeat ? GL_REPEAT : GL_CLAMP);
+    // Clamped to the edge texels, never to a border colour, so scaled edges keep their colour.
+    glTexParameteri(mTarget, GL_TEXTURE_WRAP_S, repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
+    glTexParameteri(mTarget, GL_TEXTURE_WRAP_T, repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
 
     const int32_t factor =
         FitToHardware(textureWidth, textureHeight, internalFormat, image.format, image.type);
@@ -251,6 +277,9 @@ void LGLTexture::Create(GLImage& image, GLenum internalFormat, uint32_t flags, f
     glTexImage2D(mTarget, 0, static_cast<GLint>(internalFormat), textureWidth, textureHeight, 0, image.format,
                  image.type, nullptr);
     image.Upload(mTarget, internalFormat, mipmaps);
+    if (!mipmaps) {
+        image.UploadEdges(mTarget, textureWidth, textureHeight);
+    }
 }
 
 void LGLTexture::DrawQuad(const RectT<float>& source, float left, float top, float right,

@@ -33,6 +33,9 @@ struct GLImage {
     bool Scale(int32_t newWidth, int32_t newHeight);
     // Fills the bound texture (allocated at least as large) from (0, 0), or builds its mipmaps.
     void Upload(GLenum target, GLenum internalFormat, bool buildMipmaps) const;
+    // Repeats the last column and row into the texture beside the image (a texture larger than
+    // the image).
+    void UploadEdges(GLenum target, int32_t textureWidth, int32_t textureHeight) const;
 
     GLenum format = 0;
     GLenum type = 0;
