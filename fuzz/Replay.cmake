@@ -20,6 +20,7 @@ endfunction()
 
 skylet_add_fuzz_replay(FuzzVariantRecord LIBRARIES QV)
 skylet_add_fuzz_replay(FuzzFontFile LIBRARIES QVUI)
+skylet_add_fuzz_replay(FuzzPngLoad LIBRARIES QVUI)
 skylet_add_fuzz_replay(FuzzTextConversion LIBRARIES QV)
 skylet_add_fuzz_replay(FuzzDebugOption LIBRARIES QV)
 skylet_add_fuzz_replay(FuzzMidiInput LIBRARIES DeviceModel QV)

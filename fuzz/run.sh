@@ -6,7 +6,7 @@
 # First every input kept in fuzz/regressions/<Target>/ and every seed is replayed once. Inputs
 # the fuzzers find are written under build/fuzz, never into the repository; a crash, leak or
 # time-out is reported with its input's path (copy it to fuzz/regressions/<Target>/ once
-# fixed) and makes the script fail. At the end each target's executions and coverage are
+# fixed; the main build's tests replay that folder too) and makes the script fail. At the end each target's executions and coverage are
 # printed.
 set -euo pipefail
 budget=${1:-120}
@@ -75,32 +75,25 @@ run_one() {
     mkdir -p "$build/corpus/$target" "$build/artifacts/$target"
     "$build/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$build/artifacts/$target/" -print_final_stats=1 "${options[@]}" \
-        "$build/corpus/$target" "$root/fuzz/corpus/$target" >"$build/$target.log" 2>&1
+        "$build/corpus/$target" "$root/fuzz/corpus/$target" >"$build/$target.log" 2>&1 &&
+        echo ok >"$build/$target.result" || echo FAILED >"$build/$target.result"
 }
 
-declare -A status
-running=()
+running=0
 for target in "${targets[@]}"; do
-    while ((${#running[@]} >= parallel)); do
+    rm -f "$build/$target.result"
+    if ((running >= parallel)); then
         wait -n || true
-        still=()
-        for pid in "${running[@]}"; do
-            if kill -0 "$pid" 2>/dev/null; then
-                still+=("$pid")
-            fi
-        done
-        running=("${still[@]}")
-    done
-    run_one "$target" &
-    pids[$!]=$target
-    running+=($!)
-done
-for pid in "${!pids[@]}"; do
-    if wait "$pid"; then
-        status[${pids[$pid]}]=ok
-    else
-        status[${pids[$pid]}]=FAILED
+        running=$((running - 1))
     fi
+    run_one "$target" &
+    running=$((running + 1))
+done
+wait
+
+declare -A status
+for target in "${targets[@]}"; do
+    status[$target]=$(cat "$build/$target.result" 2>/dev/null || echo FAILED)
 done
 
 failed=0
