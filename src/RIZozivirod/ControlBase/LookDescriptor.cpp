@@ -1,5 +1,6 @@
 #include "RIZozivirod/ControlBase/LookDescriptor.h"
 
+#include "RIZozivirod/ControlBase/VisualPart.h"
 #include "RIZozivirod/Utilities/Graphics/Colorizer.h"
 
 namespace QV {
@@ -20,7 +21,11 @@ RCPtr<LVisualPartDescriptor> LVisualPartDescriptor::Create(const WString& name, 
     return part;
 }
 
-LVisualPartDescriptor::~LVisualPartDescriptor() = default;
+LVisualPartDescriptor::~LVisualPartDescriptor() {
+    if (mCachedPart) {
+        mCachedPart->DetachOwner();
+    }
+}
 
 RCPtr<LDockedPart> LDockedPart::Create(const RCPtr<LVisualPartDescriptor>& part, const Placement& placement) {
     RCPtr<LDockedPart> docked(new LDockedPart());

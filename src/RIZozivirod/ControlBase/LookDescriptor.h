@@ -9,6 +9,7 @@
 
 namespace QV {
 
+class LBitmap;
 class LColorizer;
 class LVisualPart;
 
@@ -31,11 +32,12 @@ public:
                                                const BitmapReference& mask);
     ~LVisualPartDescriptor() override;
 
-    // The run-time part: the cached one while it lives, else a new one (null without image and
-    // colorizer).
+    // The run-time part: the cached one while anything else holds it, else a new one (null
+    // without image and colorizer). An image that cannot be loaded leaves the colorizer.
     RCPtr<LVisualPart> GetVisualPart();
-    // Called by the cached part when nothing but this cache holds it any more.
-    void ForgetVisualPart(const LVisualPart* part);
+    // The image or mask named by the reference, cut to its rectangle; null when it cannot be
+    // loaded.
+    static RCPtr<LBitmap> LoadPartBitmap(const BitmapReference& reference);
 
     WString name;
     BitmapReference image;
@@ -49,7 +51,9 @@ public:
 private:
     LVisualPartDescriptor() = default;
 
-    LVisualPart* mCachedPart = nullptr;  // not counted: the part counts its link back to us
+    friend class LVisualPart;
+    // The part counts this link as an internal reference of its own.
+    RCPtr<LVisualPart> mCachedPart;
 };
 
 // A visual part placed in a look. Bits of the mask say which offsets were given: 1 left, 2 top,
