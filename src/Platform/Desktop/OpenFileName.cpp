@@ -126,6 +126,9 @@ bool Run(OpenFileName& record, FileChooserRequest::Mode mode) {
     if (!answer.chosen || answer.paths.empty()) {
         return false;
     }
+    if (mode != FileChooserRequest::Mode::kOpenMultiple) {
+        answer.paths.resize(1);
+    }
     for (const std::string& path : answer.paths) {
         if (path.empty() || path[0] != '/') {
             Report("the chooser answered with a path that is not absolute");

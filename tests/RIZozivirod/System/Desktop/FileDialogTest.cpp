@@ -88,6 +88,7 @@ TEST_F(FileDialogTest, MultipleSelectionGivesFullPathsAndIsAskedOnlyWhenWanted) 
          {"/srv/other/only.skp"}},
         // A single open after a multiple one asks for one file and gives no list.
         {false, {"/srv/x.skp"}, FileChooserRequest::Mode::kOpen, "/srv/x.skp", "/srv", {}},
+        {false, {"/srv/y.skp", "/srv/z.skp"}, FileChooserRequest::Mode::kOpen, "/srv/y.skp", "/srv", {}},
         {true, {"/a.skp", "/b.skp"}, FileChooserRequest::Mode::kOpenMultiple, "/", "/", {"/a.skp", "/b.skp"}},
         {true,
          {"/srv/banks/a.skp", "/srv/b.skp"},
