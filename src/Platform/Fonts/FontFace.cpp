@@ -79,22 +79,20 @@ std::string FirstFamily(FcPattern* match) {
                : std::string();
 }
 
-std::u32string DecodeUtf16(std::u16string_view text) {
-    std::u32string out;
-    out.reserve(text.size());
+// Calls each(code point) for the text; an unpaired surrogate is U+FFFD.
+template <class Each>
+void ForEachCodePoint(std::u16string_view text, Each&& each) {
     for (size_t i = 0; i < text.size(); ++i) {
         const char32_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            out.push_back(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            each(unit);
+        } else if (unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            each(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            out.push_back(0xFFFD);
         } else {
-            out.push_back(unit);
+            each(0xFFFD);
         }
     }
-    return out;
 }
 
 const cairo_user_data_key_t kFaceKey{};
@@ -104,6 +102,10 @@ void DoneFace(void* face) {
 }
 
 }  // namespace
+
+uintptr_t FontFace::GetConfigurationStamp() {
+    return reinterpret_cast<uintptr_t>(FcConfigGetCurrent());
+}
 
 std::shared_ptr<FontFace> FontFace::Resolve(std::string_view family, int32_t style) {
     style &= kFontStyleBold | kFontStyleItalic;
@@ -238,6 +240,15 @@ FontFace::~FontFace() {
 }
 
 const FontFace::Glyph& FontFace::GlyphOf(char32_t character) {
+    // The characters of most labels, looked up without hashing.
+    if (character < kDirectGlyphs) {
+        Glyph& glyph = mDirectGlyphs[character];
+        if (glyph.index == kUnknownGlyph) {
+            const uint32_t index = FT_Get_Char_Index(mFace, character);
+            glyph = Glyph{index, DesignAdvance(index)};
+        }
+        return glyph;
+    }
     auto found = mGlyphs.find(character);
     if (found == mGlyphs.end()) {
         const uint32_t index = FT_Get_Char_Index(mFace, character);
@@ -256,9 +267,7 @@ int32_t FontFace::DesignAdvance(uint32_t glyph) {
 
 double FontFace::MeasureAdvance(std::u16string_view text, double pixelsPerEm) {
     int64_t units = 0;
-    for (char32_t character : DecodeUtf16(text)) {
-        units += GlyphOf(character).advance;
-    }
+    ForEachCodePoint(text, [&](char32_t character) { units += GlyphOf(character).advance; });
     return static_cast<double>(units) * pixelsPerEm / mMetrics.unitsPerEm;
 }
 
@@ -293,15 +302,14 @@ void FontFace::Draw(cairo_t* context, std::u16string_view text, double pixelsPer
         return;
     }
     const double scale = pixelsPerEm / mMetrics.unitsPerEm;
-    const std::u32string characters = DecodeUtf16(text);
     std::vector<cairo_glyph_t> glyphs;
-    glyphs.reserve(characters.size());
+    glyphs.reserve(text.size());
     int64_t pen = 0;
-    for (char32_t character : characters) {
+    ForEachCodePoint(text, [&](char32_t character) {
         const Glyph& glyph = GlyphOf(character);
         glyphs.push_back({glyph.index, x + static_cast<double>(pen) * scale, baselineY});
         pen += glyph.advance;
-    }
+    });
     cairo_scaled_font_t* font = ScaledFont(pixelsPerEm);
     if (cairo_scaled_font_status(font) == CAIRO_STATUS_SUCCESS && !glyphs.empty()) {
         cairo_set_scaled_font(context, font);

@@ -48,6 +48,10 @@ public:
     // family, style and fontconfig configuration.
     static std::shared_ptr<FontFace> Resolve(std::string_view family, int32_t style);
 
+    // Changes whenever another fontconfig configuration becomes current, so that faces
+    // remembered elsewhere are resolved again.
+    static uintptr_t GetConfigurationStamp();
+
     FontFace(const FontFace&) = delete;
     FontFace& operator=(const FontFace&) = delete;
     ~FontFace();
@@ -71,9 +75,11 @@ private:
     FontFace() = default;
     static std::shared_ptr<FontFace> Load(const std::string& file, int index, std::string family,
                                           int32_t style);
+    static constexpr uint32_t kUnknownGlyph = 0xFFFFFFFF;
+    static constexpr char32_t kDirectGlyphs = 0x250;
     struct Glyph {
-        uint32_t index;
-        int32_t advance;  // design units
+        uint32_t index = kUnknownGlyph;
+        int32_t advance = 0;  // design units
     };
     const Glyph& GlyphOf(char32_t character);
     int32_t DesignAdvance(uint32_t glyph);
@@ -84,7 +90,8 @@ private:
     FT_Face mFace = nullptr;
     cairo_font_face_t* mCairoFace = nullptr;
     FontDesignMetrics mMetrics;
-    // Every character asked for so far.
+    // Every character asked for so far: Latin ones in a table, the rest in a map.
+    std::vector<Glyph> mDirectGlyphs = std::vector<Glyph>(kDirectGlyphs);
     std::unordered_map<char32_t, Glyph> mGlyphs;
     std::unordered_map<double, cairo_scaled_font_t*> mScaledFonts;
 };

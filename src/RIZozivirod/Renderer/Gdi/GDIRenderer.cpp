@@ -55,6 +55,19 @@ uint32_t LGDIRenderer::Premultiply(uint32_t argb) {
            channel(argb & 0xFF);
 }
 
+const std::shared_ptr<Platform::FontFace>& LGDIRenderer::FaceOf(const LFont& font) {
+    const uintptr_t stamp = Platform::FontFace::GetConfigurationStamp();
+    if (stamp != mFacesStamp) {
+        mFaces.clear();
+        mFacesStamp = stamp;
+    }
+    auto found = mFaces.find(font.GetUniqueID());
+    if (found == mFaces.end()) {
+        found = mFaces.emplace(font.GetUniqueID(), ResolveFontFace(font)).first;
+    }
+    return found->second;
+}
+
 LGDIRenderer::LCachedBitmap::~LCachedBitmap() {
     cairo_surface_destroy(mPicture);
     --sLiveCount;
@@ -187,7 +200,7 @@ int32_t LGDIRenderer::GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& hei
         return E_FAIL;
     }
     // The face drawing uses, fallback included; none at all leaves the font unmeasured.
-    const std::shared_ptr<Platform::FontFace> face = ResolveFontFace(*font);
+    const std::shared_ptr<Platform::FontFace> face = FaceOf(*font);
     if (!face) {
         return E_FAIL;
     }
@@ -203,7 +216,7 @@ int32_t LGDIRenderer::GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& hei
 }
 
 float LGDIRenderer::MeasureRightEdge(const WString& text, const LFont& font) {
-    const std::shared_ptr<Platform::FontFace> face = ResolveFontFace(font);
+    const std::shared_ptr<Platform::FontFace> face = FaceOf(font);
     if (!face) {
         return 0.0f;
     }
@@ -236,7 +249,7 @@ int32_t LGDIRenderer::DrawText(const WString& text, const ConstRCPtr<LFont>& fon
     if (context == nullptr || !font || text.IsEmpty()) {
         return S_OK;
     }
-    const std::shared_ptr<Platform::FontFace> face = ResolveFontFace(*font);
+    const std::shared_ptr<Platform::FontFace> face = FaceOf(*font);
     if (!face) {
         return S_OK;
     }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 #include "RIZozivirod/Renderer/Gdi/GDIRenderContextInfo.h"
 #include "RIZozivirod/Renderer/Renderer.h"
@@ -154,6 +155,11 @@ private:
     RCPtr<LCachedBitmap> PrepareBitmap(const LBitmap& bitmap, int32_t width, int32_t height,
                                        ResizeType resize);
 
+    // The face of a font, by the font's id, as resolved under the current font configuration.
+    const std::shared_ptr<Platform::FontFace>& FaceOf(const LFont& font);
+
+    std::unordered_map<int32_t, std::shared_ptr<Platform::FontFace>> mFaces;
+    uintptr_t mFacesStamp = 0;
     float mDpiScale = 1.0f;
     int32_t mScreenDpi = 96;
     RCPtr<LGDIRenderContextInfo> mCurrentTarget;
