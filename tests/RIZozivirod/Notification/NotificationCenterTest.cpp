@@ -245,7 +245,8 @@ TEST_F(NotificationCenters, PostingWhileClientsComeAndGoKeepsEveryDeliveryAndIts
     }
     int churned = 0;
     bool churnOrdered = true;
-    while (finished.load() < kThreads) {
+    // At least one client comes and goes, however fast the posters are.
+    do {
         Order values;
         Order statuses;
         RCPtr<RecordingClient> passing = RecordingClient::Create("passing", nullptr);
@@ -259,7 +260,7 @@ TEST_F(NotificationCenters, PostingWhileClientsComeAndGoKeepsEveryDeliveryAndIts
         passing->UnregisterAll();
         churnOrdered = churnOrdered && values.kept && statuses.kept;
         ++churned;
-    }
+    } while (finished.load() < kThreads);
     for (std::thread& poster : posters) {
         poster.join();
     }
@@ -269,7 +270,6 @@ TEST_F(NotificationCenters, PostingWhileClientsComeAndGoKeepsEveryDeliveryAndIts
     manager->ProcessNotifications(false);
 
     EXPECT_EQ(refused.load(), 0);
-    EXPECT_GT(churned, 0);
     EXPECT_TRUE(churnOrdered);
     EXPECT_EQ(steadyValues.received, kThreads * kPosts);
     EXPECT_TRUE(steadyValues.kept);
