@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstdlib>
+#include <string>
 
 namespace TestSupport {
 
@@ -18,7 +19,14 @@ void UseTestFonts() {
     // Kept for the process: faces resolved under it stay valid.
     static FcConfig* config = [] {
         FcConfig* made = FcConfigCreate();
+        // A cache folder of its own in the temporary folder, so fontconfig neither complains
+        // that it has none nor writes into the user's.
+        const char* tmp = std::getenv("TMPDIR");
+        const std::string config = std::string("<fontconfig><cachedir>") +
+                                   (tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") +
+                                   "/skylet-test-fonts-cache</cachedir></fontconfig>";
         if (made == nullptr ||
+            !FcConfigParseAndLoadFromMemory(made, reinterpret_cast<const FcChar8*>(config.c_str()), FcTrue) ||
             !FcConfigAppFontAddDir(made, reinterpret_cast<const FcChar8*>(SKYLET_TEST_DATA_DIR "/fonts")) ||
             !FcConfigSetCurrent(made)) {
             std::abort();  // without its fonts no text test means anything
