@@ -75,7 +75,8 @@ TEST(LayoutEngineTest, WorkedExamplesAnchorsAndReferences) {
     parent.children = {&dec, &inc};
 
     // A button at the client's right edge: anchor 1 puts its far edge on the position.
-    LLayoutDescriptor& button = *LLayoutDescriptor::Create();
+    const RCPtr<LLayoutDescriptor> held = LLayoutDescriptor::Create();
+    LLayoutDescriptor& button = *held;
     button.xPlacement.factor = 1;
     button.xPlacement.anchor = 1;
     button.xSize.offset = 18;
