@@ -1,0 +1,38 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "RIZozivirod/Renderer/Gdi/RenderPresenter.h"
+
+namespace Platform {
+
+// Shows a window's frames in its SDL window through the software window surface: only the
+// rectangles it is given are copied from the frame and pushed to the screen. Needs the
+// framebuffer acceleration hint "0" before the window is made (SetSoftwareSurfaceHint). The
+// window must outlive the presenter. User-interface thread only.
+class SdlPresenter : public QV::IRenderPresenter {
+public:
+    explicit SdlPresenter(SDL_Window* window) : mWindow(window) {}
+
+    // Sets SDL's framebuffer acceleration hint to "0": windows made afterwards have a plain
+    // software surface.
+    static void SetSoftwareSurfaceHint();
+
+    // Each rectangle, clipped to the frame and the window surface, is copied; the copied ones
+    // are then updated on the screen in one call. Empty rectangles are passed over.
+    void Present(cairo_surface_t* frame, const std::vector<QV::RectT<int32_t>>& rects) override;
+
+    SDL_Window* GetWindow() const { return mWindow; }
+    // Pixels copied by the last Present (what tests and benchmarks look at).
+    int64_t GetLastCopiedPixels() const { return mLastCopiedPixels; }
+
+private:
+    SDL_Window* mWindow;
+    std::vector<SDL_Rect> mUpdated;
+    int64_t mLastCopiedPixels = 0;
+};
+
+}  // namespace Platform

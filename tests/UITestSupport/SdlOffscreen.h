@@ -1,0 +1,23 @@
+#pragma once
+
+#include <SDL.h>
+
+namespace QV {
+
+// SDL's video on the "offscreen" driver with software window surfaces, for the scope of a
+// fixture: windows exist but nothing shows and nothing has the focus unless a test says so.
+// Ok() is false when SDL could not start (the test then skips).
+class ScopedSdlOffscreen {
+public:
+    ScopedSdlOffscreen();
+    ScopedSdlOffscreen(const ScopedSdlOffscreen&) = delete;
+    ScopedSdlOffscreen& operator=(const ScopedSdlOffscreen&) = delete;
+    ~ScopedSdlOffscreen();
+
+    bool Ok() const { return mOk; }
+
+private:
+    bool mOk = false;
+};
+
+}  // namespace QV
