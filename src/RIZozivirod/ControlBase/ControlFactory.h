@@ -15,7 +15,9 @@ struct XML_ParserStruct;
 
 namespace QV {
 
+class IRootWindow;
 class LColorizer;
+class LControl;
 class LVisualPartDescriptor;
 
 // The application's registry of control classes, string tables and skins, and the reader of
@@ -27,6 +29,11 @@ class LVisualPartDescriptor;
 class LControlFactory : public virtual LRefCountedObject {
 public:
     static RCPtr<LControlFactory> Create(const WString& applicationName);
+
+    // The factory controls are made and skinned by: the application's, or a test's; null when
+    // none is installed. SetCurrent returns the one installed before.
+    static RCPtr<LControlFactory> GetCurrent();
+    static RCPtr<LControlFactory> SetCurrent(const RCPtr<LControlFactory>& factory);
 
     LControlFactory(const LControlFactory&) = delete;
     LControlFactory& operator=(const LControlFactory&) = delete;
@@ -56,6 +63,16 @@ public:
     // an empty parentClass means a top-level control.
     RCPtr<LStringTable> GetControlStringTable(const WString& parentClass, const WString& name) const;
     RCPtr<LStringTable> GetStringTable(const WString& tableId) const;
+
+    // Controls. CreateControl runs the creator of the descriptor's class (looked up and cached
+    // in the descriptor; an unregistered class raises its Runtime Error); null for a null
+    // descriptor. CreateRootControl makes the current skin's top-level control of that name,
+    // visible, without parent, and gives it the window; null when the skin has no such name.
+    // ApplySkin applies the current skin's descriptor of the control's name to it: E_FAIL for a
+    // null control or an unknown name, else ApplyDescriptor's result.
+    RCPtr<LControl> CreateControl(const RCPtr<LControlDescriptor>& descriptor, const RCPtr<LControl>& parent);
+    RCPtr<LControl> CreateRootControl(const WString& name, const RCPtr<IRootWindow>& window);
+    int32_t ApplySkin(const RCPtr<LControl>& control);
 
     // Skins. LoadSkins reads a skin document and makes its first skin current: S_OK, or E_FAIL
     // when the document cannot be read or parsed (what was read before the error stays).

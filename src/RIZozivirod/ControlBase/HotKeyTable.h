@@ -28,6 +28,7 @@ public:
     // A copy of the command's keys; empty when it has none.
     Array<KeyCode> GetKeys(const WString& command) const;
     bool HasCommand(const WString& command) const;
+    uint32_t GetCommandCount() const { return static_cast<uint32_t>(mBindings.size()); }
 
     // Binds the entries (identifier, hot-key text) whose identifier begins with prefix + ".":
     // the command is the identifier after its last ".". Texts that name no key and keys that

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+
+#include "RIZozivirod/ControlBase/Control.h"
+
+namespace QV {
+
+// A control whose content may be larger than its client area and is moved by the scroll offset.
+// It keeps the content's size (the client extent), can follow the box of its children (the auto
+// client extent, create parameters AUTO_CLIENT_EXTENT_X and _Y), and tells its listeners when the
+// extent changes ("NID_CLIENT_EXTENT_CHANGE"). The "corner" child gives the space scroll bars
+// take. Base of panels and dialogs.
+class LScrollView : public LControl {
+public:
+    static constexpr uint32_t kAutoExtentX = 1;
+    static constexpr uint32_t kAutoExtentY = 2;
+
+    LScrollView(const RCPtr<LControl>& parent, const WString& name);
+
+    // New slots, after LControl's.
+    virtual int32_t OnClientExtentChanged();                  // 94
+    virtual void OnViewRectChanged();                         // 95
+    virtual void OnScrollBarVisibilityChanged(int32_t axis);  // 96
+
+    void UpdateClientRectCache() override;
+    void CheckClientSizeChange() override;
+    bool InvalidateChildRect(LControl* child) override;
+    int32_t GetMaximumSize(PointT<double>& size) override;
+    PointT<double> SetScrollOffset(const PointT<double>& offset) override;
+    int32_t GetScrollRange(RectT<double>& range, const RCPtr<LControl>& forControl) override;
+    int32_t GetViewRect(RectT<double>& rect) override;
+    void OnChildrenChanged(LControl* child, int32_t index) override;
+    int32_t ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
+    int32_t Initialize() override;
+    int32_t ReadCreateParams() override;
+    RectT<double> GetVisibleRect() override;
+
+    void ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                             const RCPtr<LNotification>& notification) override;
+    int32_t UnregisterForNotification(const RCPtr<LNotificationDistributor>& distributor,
+                                      const WChar* name) override;
+
+    // 0 when the extent changed, 1 when it was (within 10 × the double epsilon) the same.
+    int32_t SetClientExtent(const PointT<double>& extent);
+    const PointT<double>& GetClientExtent() const { return mClientExtent; }
+    int32_t SetAutoClientExtent(uint32_t flags, int32_t marginX, int32_t marginY);
+    // 1 without auto flags, 0 for flags other than 1, 2 or 3, else SetClientExtent's result.
+    int32_t UpdateAutoClientExtent();
+    // 1 when already running, else 0.
+    int32_t UpdateScrollBars();
+    PointT<double> GetScrollBarThickness() const;
+    // The largest right and bottom edges of the children not docked on that axis.
+    PointT<int32_t> GetChildrenExtent();
+    const RCPtr<LControl>& GetCorner() const { return mCorner; }
+
+protected:
+    ~LScrollView() override;
+
+    // Delivers to the scroll view's handler, then the control's; nonzero when consumed.
+    int32_t DeliverToViewHandlers(const RCPtr<LNotificationDistributor>& sender,
+                                  const RCPtr<LNotification>& notification);
+
+private:
+    int32_t ConnectScrollBars();
+
+    RCPtr<LNotificationHandler<LScrollView>> mViewHandler;
+    bool mBarsGuard = false;
+    bool mScrollGuard = false;
+    bool mClientRectGuard = false;
+    RCPtr<LControl> mCorner;
+    PointT<double> mClientExtent;
+    PointT<double> mBarThickness;
+    uint32_t mAutoExtentFlags = 0;
+    int32_t mAutoMarginX = 0;
+    int32_t mAutoMarginY = 0;
+};
+
+}  // namespace QV

@@ -1,0 +1,54 @@
+#include "UITestSupport/ControlTestFixture.h"
+
+#include "RIZozivirod/Controls/Label.h"
+#include "RIZozivirod/Controls/Panel.h"
+
+namespace QV {
+
+void ControlTestFixture::SetUp() {
+    mLiveControls = LControl::GetLiveCount();
+    mFactory = LControlFactory::Create(u"PresetEditor");
+    mFactory->RegisterControlClass(u"Framework.Panel", &CreateControlFunction<LPanel>);
+    mFactory->RegisterControlClass(u"Framework.Label", &CreateControlFunction<LLabel>);
+    mFactory->RegisterControlClass(u"Test.Control", &CreateControlFunction<LControl>);
+    mPreviousFactory = LControlFactory::SetCurrent(mFactory);
+    mWindow = TestRootWindow::Create({0, 0, 400, 300});
+}
+
+void ControlTestFixture::TearDown() {
+    mWindow->Detach();
+    mWindow = nullptr;
+    LControlFactory::SetCurrent(mPreviousFactory);
+    mFactory = nullptr;
+    EXPECT_EQ(LControl::GetLiveCount(), mLiveControls) << "controls left alive";
+}
+
+void ControlTestFixture::LoadSkin(const std::string& skins) {
+    const std::string xml = "<Velkor_Skin_Definitions>" + skins + "</Velkor_Skin_Definitions>";
+    ASSERT_EQ(mFactory->ParseXml(xml.c_str(), static_cast<int32_t>(xml.size())), S_OK);
+}
+
+RCPtr<LControl> ControlTestFixture::Create(const WString& name) {
+    return mFactory->CreateControl(mFactory->FindControlDescriptor(name), nullptr);
+}
+
+RCPtr<LControl> ControlTestFixture::CreateInWindow(const WString& name) {
+    RCPtr<LControl> control = Create(name);
+    if (control) {
+        mWindow->SetRootControl(control);
+    }
+    return control;
+}
+
+RCPtr<LControl> ControlTestFixture::Find(const RCPtr<LControl>& root, const std::u16string& path) {
+    RCPtr<LControl> control = root;
+    size_t start = 0;
+    while (control && start <= path.size()) {
+        const size_t end = std::min(path.find(u'/', start), path.size());
+        control = control->FindChild(WString(path.substr(start, end - start).c_str()));
+        start = end + 1;
+    }
+    return control;
+}
+
+}  // namespace QV
