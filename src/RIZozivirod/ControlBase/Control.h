@@ -7,6 +7,7 @@
 #include "RIZozivirod/ControlBase/ControlDescriptor.h"
 #include "RIZozivirod/ControlBase/ControlParams.h"
 #include "RIZozivirod/ControlBase/HotKeyTable.h"
+#include "RIZozivirod/ControlBase/LayoutEngine.h"
 #include "RIZozivirod/ControlBase/RootWindowInterface.h"
 #include "RIZozivirod/ControlBase/StringTable.h"
 #include "RIZozivirod/ControlBase/UITarget.h"
@@ -42,7 +43,8 @@ class RectRegion;
 class LControl : public virtual LNotificationClient,
                  public virtual LNotificationDistributor,
                  public virtual LTaggableObject,
-                 public UITarget {
+                 public UITarget,
+                 public ILayoutControl {
 public:
     static constexpr int32_t kOrderCreation = 0;
     static constexpr int32_t kOrderPaint = 1;
@@ -248,6 +250,16 @@ public:
     bool AcceptsInput() override;
     bool OnFocusLost() override;
 
+    // ILayoutControl.
+    RectT<double> GetLayoutFrame() const override { return mFrame; }
+    PointT<double> GetLayoutScrollOffset() const override { return mScrollOffset; }
+    RectT<double> GetLayoutClientRect() const override;
+    const LLayoutDescriptor* GetLayoutDescriptor() const override { return mLayout.Get(); }
+    uint32_t GetLayoutChildCount() const override { return mChildren.GetCount(); }
+    const ILayoutControl* GetLayoutChild(uint32_t index) const override;
+    const ILayoutControl* FindLayoutChild(const WString& name) const override;
+    LLook* GetLayoutLook() const override { return GetLook(-1); }
+
     // Tree.
     const WString& GetName() const { return mName; }
     LControl* GetParent() const { return mParent; }
@@ -427,7 +439,7 @@ private:
     // and children (2), each at the look's weight.
     void PaintLooks(const RCPtr<LRenderer>& renderer, const RectRegion& region, uint32_t lookCount,
                     int32_t phase, RCPtrArray<LControl, 1, 0>* unclipped = nullptr);
-    RCPtr<LStencil> LookStencil(int32_t lookIndex) const;
+    ConstRCPtr<LStencil> LookStencil(int32_t lookIndex) const;
     void GiveLooksSize();
     void GiveLooksText();
     void GiveLooksFont();

@@ -4,10 +4,7 @@
 
 #include "RIZozivirod/ControlBase/Control.h"
 
-#if __has_include("RIZozivirod/ControlBase/LayoutEngine.h")
 #include "RIZozivirod/ControlBase/LayoutEngine.h"
-#define QV_HAS_LAYOUT_ENGINE 1
-#endif
 
 namespace QV {
 
@@ -44,7 +41,6 @@ int32_t LControl::UpdateLayout() {
 }
 
 int32_t LControl::LayoutAgainstParent(RectT<double>& rect) {
-#ifdef QV_HAS_LAYOUT_ENGINE
     RectT<double> screen;
     PointT<double> windowSize;
     PointT<double> basePoint;
@@ -64,7 +60,8 @@ int32_t LControl::LayoutAgainstParent(RectT<double>& rect) {
             basePoint = {Int32ToDouble(mouse.x) - client.x, Int32ToDouble(mouse.y) - client.y};
         }
     }
-    const int32_t result = LayoutEngine::ComputeFrame(mLayout, mParent, screen, windowSize, basePoint, rect);
+    const int32_t result =
+        LayoutEngine::ComputeFrame(mLayout.Get(), mParent, screen, windowSize, basePoint, rect);
     if (result < 0) {
         return result;
     }
@@ -74,11 +71,24 @@ int32_t LControl::LayoutAgainstParent(RectT<double>& rect) {
     LayoutEngine::ApplyMaximumSize(*this, position, size);
     rect = {position.x, position.y, size.x, size.y};
     return S_OK;
-#else
-    // Without the layout engine the frame stays where SetRect put it.
-    (void)rect;
-    return mParent == nullptr && mCreated && !mRootWindow ? E_FAIL : S_OK;
-#endif
+}
+
+RectT<double> LControl::GetLayoutClientRect() const {
+    return const_cast<LControl*>(this)->GetClientRect(-1);
+}
+
+const ILayoutControl* LControl::GetLayoutChild(uint32_t index) const {
+    return mChildren.GetAt(index, kOrderCreation).Get();
+}
+
+const ILayoutControl* LControl::FindLayoutChild(const WString& name) const {
+    for (uint32_t i = mChildren.GetCount(); i-- > 0;) {
+        const RCPtr<LControl>& child = mChildren.GetAt(i, kOrderCreation);
+        if (child->mName == name) {
+            return child.Get();
+        }
+    }
+    return nullptr;
 }
 
 int32_t LControl::SetRect(const PointT<double>& position, const PointT<double>& size) {

@@ -1,12 +1,19 @@
+#include <algorithm>
+#include <cmath>
+
 #include "RIZozivirod/ControlBase/Control.h"
+#include "RIZozivirod/ControlBase/Look.h"
+#include "RIZozivirod/ControlBase/VisualPart.h"
+#include "RIZozivirod/Renderer/AutoClip.h"
 #include "RIZozivirod/Renderer/RenderState.h"
 #include "RIZozivirod/Utilities/Graphics/Font.h"
 
 namespace QV {
 
-// The looks of a control and their weights. Looks are made from the skin's look descriptors
-// once the look class is in the tree; until then a control has weights only.
+// The looks of a control, indexed like its skin's look list (an entry may be empty), and their
+// weights.
 struct LControl::LookSet {
+    RCPtrArray<LLook, 1, 0> looks;
     Array<float> weights;
 };
 
@@ -14,29 +21,85 @@ void LControl::LookSetDeleter::operator()(LookSet* looks) const {
     delete looks;
 }
 
-void LControl::RebuildLooks(const RCPtr<LControlDescriptor>&) {
+namespace {
+
+bool ClipsToParent(const LControl& control) {
+    return !control.GetLayout() || control.GetLayout()->clipToParent;
+}
+
+}  // namespace
+
+void LControl::RebuildLooks(const RCPtr<LControlDescriptor>& descriptor) {
     if (!mLooks) {
         mLooks.reset(new LookSet());
     }
+    mLooks->looks.SetCount(0);
+    const RCPtr<LSkinDescriptor>& skin = descriptor->GetSkin();
+    if (!skin || !skin->lookList) {
+        return;
+    }
+    const bool wrap = mLayout && mLayout->xTextOverflow == TextOverflow::kWrap;
+    const LLookList& list = *skin->lookList;
+    for (uint32_t i = 0; i < list.GetCount(); ++i) {
+        const RCPtr<LLookDescriptor> lookDescriptor = list.GetAt(i);
+        AddLook(lookDescriptor ? LLook::Create(lookDescriptor, wrap) : RCPtr<LLook>());
+    }
+    GiveLooksSize();
 }
 
-void LControl::PaintLooks(const RCPtr<LRenderer>&, const RectRegion&, uint32_t, int32_t,
-                          RCPtrArray<LControl, 1, 0>*) {}
-
-RCPtr<LStencil> LControl::LookStencil(int32_t) const {
-    return nullptr;
+void LControl::GiveLooksSize() {
+    if (!mLooks) {
+        return;
+    }
+    const PointT<int32_t> size{RoundToInt32(mFrame.width), RoundToInt32(mFrame.height)};
+    for (uint32_t i = 0; i < mLooks->looks.GetCount(); ++i) {
+        if (const RCPtr<LLook>& look = mLooks->looks.GetAt(i)) {
+            look->SetSize(size);
+        }
+    }
 }
 
-void LControl::GiveLooksSize() {}
-void LControl::GiveLooksText() {}
-void LControl::GiveLooksFont() {}
+void LControl::GiveLooksText() {
+    if (!mLooks) {
+        return;
+    }
+    for (uint32_t i = mLooks->looks.GetCount(); i-- > 0;) {
+        if (const RCPtr<LLook>& look = mLooks->looks.GetAt(i)) {
+            look->SetText(mText);
+        }
+    }
+}
 
-LLook* LControl::GetLook(int32_t) const {
-    return nullptr;
+void LControl::GiveLooksFont() {
+    if (!mLooks || !mFont) {
+        return;
+    }
+    for (uint32_t i = mLooks->looks.GetCount(); i-- > 0;) {
+        if (const RCPtr<LLook>& look = mLooks->looks.GetAt(i)) {
+            look->SetFont(mFont);
+        }
+    }
 }
 
 uint32_t LControl::GetLookCount() const {
-    return 0;
+    return mLooks ? mLooks->looks.GetCount() : 0;
+}
+
+LLook* LControl::GetLook(int32_t index) const {
+    const uint32_t count = GetLookCount();
+    if (index >= 0 && static_cast<uint32_t>(index) < count) {
+        return mLooks->looks.GetAt(static_cast<uint32_t>(index)).Get();
+    }
+    const int32_t current = GetCurrentLookIndex();
+    if (current >= 0) {
+        return mLooks->looks.GetAt(static_cast<uint32_t>(current)).Get();
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        if (mLooks->looks.GetAt(i)) {
+            return mLooks->looks.GetAt(i).Get();
+        }
+    }
+    return nullptr;
 }
 
 float LControl::GetLookWeight(int32_t index) const {
@@ -47,11 +110,31 @@ float LControl::GetLookWeight(int32_t index) const {
 }
 
 int32_t LControl::GetCurrentLookIndex() const {
+    const uint32_t count = GetLookCount();
+    for (uint32_t i = 0; i < count; ++i) {
+        if (mLooks->looks.GetAt(i) && GetLookWeight(static_cast<int32_t>(i)) > 0.0f) {
+            return static_cast<int32_t>(i);
+        }
+    }
     return -1;
 }
 
-int32_t LControl::AddLook(const RCPtr<LLook>&) {
-    return E_NOTIMPL;
+int32_t LControl::AddLook(const RCPtr<LLook>& look) {
+    if (!mLooks) {
+        mLooks.reset(new LookSet());
+    }
+    const int32_t result = mLooks->looks.Add(look);
+    if (mLooks->weights.GetCount() < mLooks->looks.GetCount()) {
+        mLooks->weights.Add(0.0f);
+    }
+    if (look) {
+        look->SetSize({RoundToInt32(mFrame.width), RoundToInt32(mFrame.height)});
+        if (mFont) {
+            look->SetFont(mFont);
+        }
+        look->SetText(mText);
+    }
+    return result;
 }
 
 int32_t LControl::SetLookWeight(int32_t index, float weight, bool exclusive) {
@@ -73,7 +156,7 @@ int32_t LControl::SetLookWeight(int32_t index, float weight, bool exclusive) {
         }
     }
     if (changed) {
-        InvalidateRect({0, 0, mFrame.width, mFrame.height}, !mLayout || mLayout->clipToParent);
+        InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent(*this));
     }
     return S_OK;
 }
@@ -82,34 +165,96 @@ int32_t LControl::SelectLook(int32_t index) {
     return SetLookWeight(index, 1.0f, true);
 }
 
-int32_t LControl::SetLookDescriptor(const RCPtr<LLookDescriptor>& descriptor, int32_t) {
-    return descriptor ? E_FAIL : E_INVALIDARG;
+int32_t LControl::SetLookDescriptor(const RCPtr<LLookDescriptor>& descriptor, int32_t index) {
+    if (!descriptor) {
+        return E_INVALIDARG;
+    }
+    if (index < 0 || static_cast<uint32_t>(index) >= GetLookCount() ||
+        !mLooks->looks.GetAt(static_cast<uint32_t>(index))) {
+        return E_FAIL;
+    }
+    LLook& look = *mLooks->looks.GetAt(static_cast<uint32_t>(index));
+    look.Init(descriptor, mLayout && mLayout->xTextOverflow == TextOverflow::kWrap);
+    look.SetSize({RoundToInt32(mFrame.width), RoundToInt32(mFrame.height)});
+    return S_OK;
 }
 
-int32_t LControl::SetLookImage(const RCPtr<LBitmap>&, int32_t, int32_t, uint8_t) {
-    return E_FAIL;
+int32_t LControl::SetLookImage(const RCPtr<LBitmap>& bitmap, int32_t resizeType, int32_t index,
+                               uint8_t flag) {
+    const bool exists = index >= 0 && static_cast<uint32_t>(index) < GetLookCount() &&
+                        mLooks->looks.GetAt(static_cast<uint32_t>(index));
+    int32_t result = E_FAIL;
+    bool changed = false;
+    if (exists) {
+        LLook& look = *mLooks->looks.GetAt(static_cast<uint32_t>(index));
+        if (bitmap) {
+            look.SetImagePart(RCPtr<LVisualPart>(new LVisualPart(
+                WString(), bitmap, {}, static_cast<ResizeType>(resizeType), nullptr, 1.0f, nullptr)));
+            look.SetImageOnly(flag != 0);
+            changed = true;
+            result = S_OK;
+        } else if (look.GetImagePart()) {
+            look.SetImagePart(nullptr);
+            changed = true;
+            result = S_OK;
+        } else {
+            result = 1;
+        }
+    }
+    if ((changed || !exists) && index == GetCurrentLookIndex()) {
+        InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent(*this));
+    }
+    return result;
 }
 
-int32_t LControl::SetLookRegion(int32_t, const RectRegion&) {
-    return E_INVALIDARG;
+int32_t LControl::SetLookRegion(int32_t index, const RectRegion& region) {
+    if (index < 0 || static_cast<uint32_t>(index) >= GetLookCount() ||
+        !mLooks->looks.GetAt(static_cast<uint32_t>(index))) {
+        return E_INVALIDARG;
+    }
+    mLooks->looks.GetAt(static_cast<uint32_t>(index))->GetPaintRegion() = region;
+    InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent(*this));
+    return S_OK;
 }
 
-int32_t LControl::SetLookRegionExcluding(int32_t, int32_t) {
-    return E_INVALIDARG;
+int32_t LControl::SetLookRegionExcluding(int32_t index, int32_t excluded) {
+    const uint32_t count = GetLookCount();
+    if (index < 0 || excluded < 0 || static_cast<uint32_t>(index) >= count ||
+        static_cast<uint32_t>(excluded) >= count || !mLooks->looks.GetAt(static_cast<uint32_t>(index)) ||
+        !mLooks->looks.GetAt(static_cast<uint32_t>(excluded))) {
+        return E_INVALIDARG;
+    }
+    RectRegion region;
+    region.AddRect(0, 0, static_cast<int32_t>(std::floor(mFrame.width + 0.5)),
+                   static_cast<int32_t>(std::floor(mFrame.height + 0.5)));
+    region.SubtractRegion(mLooks->looks.GetAt(static_cast<uint32_t>(excluded))->GetPaintRegion());
+    mLooks->looks.GetAt(static_cast<uint32_t>(index))->GetPaintRegion() = region;
+    InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent(*this));
+    return S_OK;
 }
 
-void LControl::ClearLookRegions() {}
+void LControl::ClearLookRegions() {
+    for (uint32_t i = GetLookCount(); i-- > 0;) {
+        ClearLookRegion(static_cast<int32_t>(i));
+    }
+}
 
-void LControl::ClearLookRegion(int32_t) {}
+void LControl::ClearLookRegion(int32_t index) {
+    if (index >= 0 && static_cast<uint32_t>(index) < GetLookCount() &&
+        mLooks->looks.GetAt(static_cast<uint32_t>(index))) {
+        mLooks->looks.GetAt(static_cast<uint32_t>(index))->GetPaintRegion().Clear();
+    }
+}
 
-uint32_t LControl::GetLookColorAt(const PointT<int32_t>&, int32_t) {
-    return 0x00FFFFFFu;
+uint32_t LControl::GetLookColorAt(const PointT<int32_t>& point, int32_t index) {
+    LLook* look = GetLook(index);
+    return look != nullptr ? look->GetPixelAt(point) : 0x00FFFFFFu;
 }
 
 bool LControl::IsTransparentAt(const PointT<int32_t>& point) {
-    const uint32_t count = mLooks ? mLooks->weights.GetCount() : 0;
+    const uint32_t count = GetLookCount();
     for (uint32_t i = 0; i < count; ++i) {
-        if (mLooks->weights.GetAt(i) > 0.0f &&
+        if (GetLookWeight(static_cast<int32_t>(i)) > 0.0f &&
             (GetLookColorAt(point, static_cast<int32_t>(i)) & 0xFF000000u) != 0) {
             return false;
         }
@@ -117,12 +262,71 @@ bool LControl::IsTransparentAt(const PointT<int32_t>& point) {
     return true;
 }
 
-bool LControl::IsTextClipped() const {
-    return GetLook(-1) != nullptr && !mText.IsEmpty();
+RectT<double> LControl::GetClientRect(int32_t lookIndex) {
+    LLook* look = GetLook(lookIndex);
+    if (look == nullptr) {
+        return {0, 0, mFrame.width, mFrame.height};
+    }
+    constexpr double kLimit = 4503599627370496.0;
+    const RectT<double> client = look->GetClientRect().ToDouble();
+    return {std::clamp(client.x, -kLimit, kLimit), std::clamp(client.y, -kLimit, kLimit),
+            std::clamp(client.width, -kLimit, kLimit), std::clamp(client.height, -kLimit, kLimit)};
 }
 
-RectT<double> LControl::GetClientRect(int32_t) {
-    return {0, 0, mFrame.width, mFrame.height};
+bool LControl::IsTextClipped() const {
+    LLook* look = GetLook(-1);
+    if (look == nullptr) {
+        return false;
+    }
+    double available = 0.0;
+    const RCPtr<LLookDescriptor>& descriptor = look->GetDescriptor();
+    if (descriptor && descriptor->hasTextProperties) {
+        const LLookDescriptor::TextProperties& text = descriptor->text;
+        available = (text.rightFactor * mFrame.width + text.rightOffset) -
+                    (text.leftFactor * mFrame.width + text.leftOffset);
+    }
+    const RCPtr<LFontText>& block = look->GetTextBlock();
+    if (!block) {
+        return !mText.IsEmpty();
+    }
+    if (mText.IsEmpty()) {
+        return false;
+    }
+    block->Layout();
+    const double needed = block->GetLineRect(0).width;
+    return available < needed;
+}
+
+void LControl::PaintLooks(const RCPtr<LRenderer>& renderer, const RectRegion& region, uint32_t lookCount,
+                          int32_t phase, RCPtrArray<LControl, 1, 0>* unclipped) {
+    for (uint32_t i = 0; i < lookCount; ++i) {
+        const RCPtr<LLook>& look = mLooks->looks.GetAt(i);
+        const float weight = GetLookWeight(static_cast<int32_t>(i));
+        if (!look || !(weight > 0.0f)) {
+            continue;
+        }
+        CAutoClip state(renderer);
+        CurrentRenderState(*renderer).opacity *= weight;
+        switch (phase) {
+            case 0:
+                look->DrawClientArea(*renderer, region);
+                break;
+            case 1:
+                look->DrawNonClientParts(*renderer, region);
+                break;
+            default:
+                look->DrawLabelText(*renderer, region, mTextFollowsScroll ? mScrollOffset : PointT<double>{});
+                if (mChildren.GetCount() != 0 && unclipped != nullptr) {
+                    PaintChildren(renderer, region, static_cast<int32_t>(i), *unclipped);
+                }
+                break;
+        }
+    }
+}
+
+ConstRCPtr<LStencil> LControl::LookStencil(int32_t lookIndex) const {
+    LLook* look = GetLook(lookIndex);
+    return look != nullptr ? look->GetStencil() : nullptr;
 }
 
 // Fonts.

@@ -125,7 +125,7 @@ int32_t LControl::PaintChildren(const RCPtr<LRenderer>& renderer, const RectRegi
     record.flavor = 1;
     record.clip = client;
     record.bounds = {client.x - mScrollOffset.x, client.y - mScrollOffset.y, client.width, client.height};
-    record.stencil = LookStencil(lookIndex);
+    record.stencil = RCPtr<LStencil>(const_cast<LStencil*>(LookStencil(lookIndex).Get()));
     record.intersect = true;
     // The clip rectangle is in this control's own coordinates, while the bounds' corner moves
     // the origin into the content space.

@@ -49,7 +49,9 @@ public:
     const RCPtr<LFontText>& GetTextBlock() const { return mTextBlock; }
     const PointT<int32_t>& GetTextPosition() const { return mTextPosition; }
     const RectT<int32_t>& GetStencilRect() const { return mStencilRect; }
+    const RCPtr<LVisualPart>& GetImagePart() const { return mImagePart; }
     void SetImagePart(const RCPtr<LVisualPart>& image) { mImagePart = image; }
+    const ConstRCPtr<LStencil>& GetStencil() const { return mStencil; }
     void SetImageOnly(bool imageOnly) { mImageOnly = imageOnly; }
     RectRegion& GetPaintRegion() { return mPaintRegion; }
 
