@@ -133,6 +133,24 @@ TEST_F(LookTest, DrawsDockedPartsAndClientAreaInsideTheDirtyRectangles) {
     EXPECT_EQ(Pixel(partial, 12, 12), kRed);
     EXPECT_EQ(Pixel(partial, 13, 13), kWhite);
     EXPECT_EQ(Pixel(partial, 20, 20), kWhite);
+
+    // A paint region, in look coordinates, limits drawing further: moved with the origin.
+    look->GetPaintRegion().AddRect(20, 20, 30, 22);
+    auto limited = MakeTarget(60, 40, true);
+    Frame(limited, {{0, 0, 60, 40}}, [&] {
+        renderer->FillRect({0, 0, 60, 40}, Color::FromARGB(kWhite), true);
+        RectRegion dirty;
+        dirty.AddRect(0, 0, 60, 40);
+        renderer->PushState();
+        renderer->PushOrigin({10, 5});
+        look->DrawClientArea(*renderer, dirty);
+        renderer->PopState();
+        renderer->PopState();
+    });
+    EXPECT_EQ(Pixel(limited, 30, 25), kRed);
+    EXPECT_EQ(Pixel(limited, 39, 26), kRed);
+    EXPECT_EQ(Pixel(limited, 29, 25), kWhite);
+    EXPECT_EQ(Pixel(limited, 30, 27), kWhite);
 }
 
 TEST_F(LookTest, LabelTextTakesTheForegroundColourAndStaysInItsRectangle) {
