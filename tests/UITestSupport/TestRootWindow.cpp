@@ -196,7 +196,7 @@ RCPtr<NotificationRecorder> NotificationRecorder::Create(const RCPtr<LNotificati
 
 void NotificationRecorder::ReceiveNotification(const RCPtr<LNotificationDistributor>&,
                                                const RCPtr<LNotification>& notification) {
-    mNames.push_back(GetNotificationName(notification->GetID()));
+    mNames.emplace_back(GetNotificationName(notification->GetID()).GetString());
     mParams.push_back(notification->GetParam());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "RIZozivirod/ControlBase/Control.h"
@@ -115,14 +116,14 @@ public:
     void ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
                              const RCPtr<LNotification>& notification) override;
 
-    const std::vector<WString>& GetNames() const { return mNames; }
+    const std::vector<std::u16string>& GetNames() const { return mNames; }
     const std::vector<RCPtr<LRefCountedObject>>& GetParams() const { return mParams; }
     void Clear();
 
 private:
     NotificationRecorder() = default;
 
-    std::vector<WString> mNames;
+    std::vector<std::u16string> mNames;
     std::vector<RCPtr<LRefCountedObject>> mParams;
 };
 
