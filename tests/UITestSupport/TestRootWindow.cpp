@@ -53,9 +53,11 @@ void TestRootWindow::Paint(const RCPtr<LRenderer>& renderer, const RectRegion& r
     for (const RCPtr<LControl>& control : ordered) {
         // The control paints at its frame: put the origin where its parent's content starts.
         const PointT<double> position = control->GetRectInWindow();
+        renderer->PushState();
         renderer->PushOrigin({position.x - control->GetFrame().x, position.y - control->GetFrame().y});
         RCPtrArray<LControl, 1, 0> nested;
         control->Paint(renderer, region, nested, true);
+        renderer->PopState();
         renderer->PopState();
     }
 }

@@ -124,7 +124,10 @@ int32_t LControl::PaintChildren(const RCPtr<LRenderer>& renderer, const RectRegi
     ClipRecord record;
     record.flavor = 1;
     record.clip = client;
-    record.bounds = {client.x - mScrollOffset.x, client.y - mScrollOffset.y, client.width, client.height};
+    // Only the bounds' corner matters here (it becomes the content's origin): they reach past
+    // the client part, so that they never cut into it.
+    record.bounds = {client.x - mScrollOffset.x, client.y - mScrollOffset.y, RenderState::kNoClip.width,
+                     RenderState::kNoClip.height};
     record.stencil = RCPtr<LStencil>(const_cast<LStencil*>(LookStencil(lookIndex).Get()));
     record.intersect = true;
     // The clip rectangle is in this control's own coordinates, while the bounds' corner moves
