@@ -442,7 +442,7 @@ private:
     ConstRCPtr<LStencil> LookStencil(int32_t lookIndex) const;
     void GiveLooksSize();
     void GiveLooksText();
-    void GiveLooksFont();
+    void GiveLooksFont(const RCPtr<LFont>& font);
     static bool ReadBoolParam(const RCPtr<LStringTable>& params, const WChar* key, bool& value);
 
     RCPtr<LNotificationHandler<LControl>> mHandler;

@@ -70,13 +70,13 @@ void LControl::GiveLooksText() {
     }
 }
 
-void LControl::GiveLooksFont() {
-    if (!mLooks || !mFont) {
+void LControl::GiveLooksFont(const RCPtr<LFont>& font) {
+    if (!mLooks || !font) {
         return;
     }
     for (uint32_t i = mLooks->looks.GetCount(); i-- > 0;) {
         if (const RCPtr<LLook>& look = mLooks->looks.GetAt(i)) {
-            look->SetFont(mFont);
+            look->SetFont(font);
         }
     }
 }
@@ -391,7 +391,7 @@ int32_t LControl::SetFont(const RCPtr<LFont>& font) {
     if (!font) {
         return E_INVALIDARG;
     }
-    GiveLooksFont();
+    GiveLooksFont(font);
     if (mFont && !(*mFont != *font)) {
         return 1;
     }
