@@ -8,6 +8,7 @@
 #include "RIZozivirod/ControlBase/ControlParams.h"
 #include "RIZozivirod/ControlBase/HotKeyTable.h"
 #include "RIZozivirod/ControlBase/LayoutEngine.h"
+#include "RIZozivirod/ControlBase/PointerParams.h"
 #include "RIZozivirod/ControlBase/RootWindowInterface.h"
 #include "RIZozivirod/ControlBase/StringTable.h"
 #include "RIZozivirod/ControlBase/UITarget.h"
@@ -293,6 +294,19 @@ public:
     const RCPtr<LNotificationCenter>& GetNotificationCenter() const { return mNotificationCenter; }
     RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
 
+    // Strings, local hot keys, context menus and tool tips.
+    // The string table's entry, empty without a table or entry.
+    WString GetString(const WChar* id) const;
+    // The first key bound to the command by the "LHK" entries; an invalid key when none.
+    KeyCode GetHotKey(const WString& command) const;
+    bool HasHotKey(const WString& command) const;
+    int32_t SetContextMenu(const RCPtr<LRefCountedObject>& menu);
+    // Opens the skin's "contextMenu" control at the pointer with the menu; nothing is shown
+    // without such a control or when it is no popup menu. 0.
+    int32_t ShowContextMenu(const RCPtr<LRefCountedObject>& menu);
+    // The control whose tool tip stands for this one (USE_PARENT_TOOLTIP with no text of its own).
+    RCPtr<LControl> GetTooltipOwner();
+
     // Conditions, focus, visibility, values and text.
     uint32_t GetConditions() const;
     void UpdateConditions();
@@ -403,6 +417,10 @@ protected:
 
 private:
     friend class ChildControlList;
+    struct DragSnapshot;
+    struct DragSnapshotDeleter {
+        void operator()(DragSnapshot* snapshot) const;
+    };
     struct LookSet;
     struct LookSetDeleter {
         void operator()(LookSet* looks) const;
@@ -424,6 +442,15 @@ private:
     int32_t AttachTo(LControl* parent);
     void Notify(const WChar* name, const RCPtr<LRefCountedObject>& param);
     bool SetContainsFocus(LControl* child);
+    bool AcceptsInputNow() const;
+    void TakeFocusForPress();
+    void OfferToHotKeys(const RCPtr<LKeyParam>& param);
+    void StartKineticScroll();
+    void StepScrollAnimations();
+    DragSnapshot& Snapshot();
+    void TakeDragSnapshot();
+    void RequestAutoScroll(LControl* scroller, const bool asks[2], const double overshoot[2]);
+    void TrackDropTarget(const RCPtr<LPointWithModifiersParam>& param);
     void SendSiblingKeyTo(const RCPtr<LNotificationClient>& client, const RCPtr<LNotification>& notification);
     int32_t RegisterForIdle(const RCPtr<IRootWindow>& window);
     void FinishSetFocusAfterHide();
@@ -467,6 +494,12 @@ private:
     bool mHitTestExcluded = false;
     PointT<double> mDragOrigin;
     PointT<double> mDragDisplacement;
+    // The input road's own state: the last left press (kept until the capture ends), the times of
+    // the current move and of the release, and what a drag started from.
+    RCPtr<LMouseButtonParam> mStoredLeftPress;
+    uint32_t mMoveTime = 0;
+    uint32_t mReleaseTime = 0;
+    std::unique_ptr<DragSnapshot, DragSnapshotDeleter> mDragSnapshot;
     int32_t mDragMode = 0;
     uint32_t mDragEdges = 0;
     int32_t mDragThreshold = 1;

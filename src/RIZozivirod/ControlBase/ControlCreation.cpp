@@ -223,11 +223,6 @@ int32_t LControl::Initialize() {
     return S_OK;
 }
 
-int32_t LControl::OnSiblingKeyNotification(const RCPtr<LNotificationDistributor>&,
-                                           const RCPtr<LNotification>&) {
-    return 1;
-}
-
 int32_t LControl::ReadCreateParams() {
     const RCPtr<LStringTable> params = mDescriptor ? mDescriptor->GetCreateParams() : nullptr;
     WString text;

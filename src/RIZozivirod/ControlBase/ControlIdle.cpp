@@ -88,6 +88,7 @@ bool LControl::IsScrollAnimating(int32_t axis) const {
 
 int32_t LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) {
     RCPtr<LControl> hold = Self();
+    StepScrollAnimations();
     ProcessPendingRemovals();
     OnIdleTick();
     return S_OK;

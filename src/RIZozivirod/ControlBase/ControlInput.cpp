@@ -1,21 +1,62 @@
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/ControlBase/KeyParam.h"
 #include "RIZozivirod/ControlBase/PointerParams.h"
 
-// The operations of the pointer and key road, dragging and commands that the base answers
-// with its defaults; the road itself belongs to the input handling of controls.
+// The control side of the pointer and key road: presses, moves past the drag threshold, releases
+// and clicks with their notifications, the wheel handed on until a control takes it, and keys
+// through the focus control, its siblings' local hot keys and Tab navigation.
 
 namespace QV {
 
+namespace {
+
+constexpr uint32_t kTabVirtualKey = 9;
+// A wheel walk that has visited this many controls stops: every step excludes one more control
+// from the hit test, so a longer walk can only be a tree that keeps handing the wheel around.
+constexpr uint32_t kMaxWheelSteps = 256;
+
+bool IsTab(const KeyCode& key) {
+    const uint32_t code = key.GetCode();
+    return (code & 0x20000000u) != 0 && (code & 0x80000000u) == 0 && ((code >> 16) & 0xFFu) == kTabVirtualKey;
+}
+
+bool ValidButton(int32_t button) {
+    return button == 1 || button == 2 || button == 4;
+}
+
+}  // namespace
+
+bool LControl::AcceptsInputNow() const {
+    return IsVisible(true) && IsEnabled(false) && (mParent == nullptr || mParent->IsEnabled(true));
+}
+
+void LControl::TakeFocusForPress() {
+    if (mParent != nullptr && IsNotFocusable(true)) {
+        mParent->RequestFocus();
+    } else {
+        SetFocus(true);
+    }
+}
+
+int32_t LControl::RequestFocus() {
+    if (mParent != nullptr && IsNotFocusable(true)) {
+        return mParent->RequestFocus();
+    }
+    return SetFocus(true);
+}
+
 int32_t LControl::OnCaptureStart(int32_t button, int32_t x, int32_t y) {
-    if (!IsVisible(true) || !IsEnabled(false) || (mParent != nullptr && !mParent->IsEnabled(true)) ||
-        mCapture) {
+    if (!AcceptsInputNow() || mCapture) {
         return 1;
     }
     RCPtr<LControl> hold = Self();
     RCPtr<IRootWindow> window = GetRootWindow();
     if (button != 0) {
-        if (button != 1 && button != 2 && button != 4) {
+        if (!ValidButton(button)) {
             return 1;
         }
         const uint32_t held = window ? window->GetMouseButtons() : 0;
@@ -25,6 +66,7 @@ int32_t LControl::OnCaptureStart(int32_t button, int32_t x, int32_t y) {
         mDragOrigin = {x + mFrame.x, y + mFrame.y};
         mDragDisplacement = {};
     }
+    const bool wasKinetic = mScrollAxes[0].kinetic || mScrollAxes[1].kinetic;
     for (int32_t axis = 0; axis < 2; ++axis) {
         if (mScrollAxes[axis].kinetic) {
             StopScrollAnimation(axis);
@@ -53,8 +95,7 @@ int32_t LControl::OnCaptureStart(int32_t button, int32_t x, int32_t y) {
         mDragMode = 0;
     }
     UpdateConditions();
-    const bool kinetic = mScrollAxes[0].kinetic || mScrollAxes[1].kinetic;
-    if (pressed != nullptr && (mDragThreshold == 0 || (button == 1 && kinetic))) {
+    if (pressed != nullptr && (mDragThreshold == 0 || (button == 1 && wasKinetic))) {
         *pressed = false;
         *dragging = true;
         UpdateConditions();
@@ -77,6 +118,7 @@ int32_t LControl::OnCaptureEnd() {
         window->ReleaseCaptureControl();
     }
     UpdateConditions();
+    mStoredLeftPress = nullptr;
     return S_OK;
 }
 
@@ -92,30 +134,159 @@ int32_t LControl::OnMouseLeave(const RCPtr<LPointWithModifiersParam>&) {
     return S_OK;
 }
 
-int32_t LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param) {
-    return HandleMouseMove(param);
-}
-int32_t LControl::OnMouseDown(const RCPtr<LMouseButtonParam>&) {
-    return 1;
-}
-int32_t LControl::OnMouseUp(const RCPtr<LMouseButtonParam>&) {
-    return 1;
-}
-int32_t LControl::OnKey(const RCPtr<LKeyParam>& param) {
-    return HandleKeyDown(param);
-}
-int32_t LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& param) {
-    return HandleMouseWheel(param);
-}
-int32_t LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>& param) {
-    return HandleMouseHWheel(param);
+int32_t LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param) {
+    if (!param || !ValidButton(param->button)) {
+        return E_INVALIDARG;
+    }
+    RCPtr<LControl> hold = Self();
+    if (!mCapture) {
+        if (!AcceptsInputNow()) {
+            return 1;
+        }
+        TakeFocusForPress();
+    }
+    switch (param->button) {
+        case 1:
+            mStoredLeftPress = param;
+            HandleLeftButtonDown(param);
+            break;
+        case 2:
+            HandleMiddleButtonDown(param);
+            break;
+        default:
+            HandleRightButtonDown(param);
+            break;
+    }
+    Notify(u"NID_MOUSE_DOWN", param);
+    if (!mCapture) {
+        OnCaptureStart(param->button, param->x, param->y);
+    }
+    return S_OK;
 }
 
-int32_t LControl::RequestFocus() {
-    if (mParent != nullptr && IsNotFocusable(true)) {
-        return mParent->RequestFocus();
+int32_t LControl::OnMouseMove(const RCPtr<LPointWithModifiersParam>& param) {
+    if (!param) {
+        return E_INVALIDARG;
     }
-    return SetFocus(true);
+    RCPtr<LControl> hold = Self();
+    mMoveTime = GetApplicationServices().GetTimeMs();
+    const bool anyPressed = mLeftPressed || mMiddlePressed || mRightPressed;
+    if (anyPressed) {
+        const int32_t localX = static_cast<int32_t>(std::lround(mDragOrigin.x - mFrame.x));
+        const int32_t localY = static_cast<int32_t>(std::lround(mDragOrigin.y - mFrame.y));
+        const int64_t distance =
+            std::max(std::llabs(int64_t{param->x} - localX), std::llabs(int64_t{param->y} - localY));
+        if (distance >= mDragThreshold) {
+            // The control sees the pointer at the press point first, so that a drag starts from
+            // where the button went down.
+            OnMouseMove(RCPtr<LPointWithModifiersParam>(
+                new LPointWithModifiersParam(localX, localY, param->modifiers, 0)));
+            if (mLeftPressed) {
+                mLeftDragging = true;
+            } else if (mMiddlePressed) {
+                mMiddleDragging = true;
+            } else {
+                mRightDragging = true;
+            }
+            mLeftPressed = mMiddlePressed = mRightPressed = false;
+            UpdateConditions();
+        }
+    }
+    HandleMouseMove(param);
+    Notify(u"NID_MOUSE_MOVE", param);
+    if (mLeftDragging && mDragMode != 0) {
+        DragBy(param);
+    }
+    mPreviousMoveTime = mMoveTime;
+    return S_OK;
+}
+
+int32_t LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param) {
+    if (!param || !ValidButton(param->button)) {
+        return E_INVALIDARG;
+    }
+    if (!mCapture && !AcceptsInputNow()) {
+        return 1;
+    }
+    RCPtr<LControl> hold = Self();
+    bool pressed = false;
+    bool dragging = false;
+    switch (param->button) {
+        case 1:
+            HandleLeftButtonUp(param);
+            pressed = mLeftPressed;
+            dragging = mLeftDragging;
+            break;
+        case 2:
+            HandleMiddleButtonUp(param);
+            pressed = mMiddlePressed;
+            dragging = mMiddleDragging;
+            break;
+        default:
+            HandleRightButtonUp(param);
+            pressed = mRightPressed;
+            dragging = mRightDragging;
+            break;
+    }
+    const bool click = (pressed || (dragging && mDragMode == 0)) && mHover;
+    if (param->button == 1 && dragging && mDragMode == 6) {
+        mReleaseTime = GetApplicationServices().GetTimeMs();
+        if (mReleaseTime - mPreviousMoveTime < 100) {
+            StartKineticScroll();
+        }
+    }
+    Notify(u"NID_MOUSE_UP", param);
+    if (mCapture && param->buttonsHeld == 0) {
+        OnCaptureEnd();
+    }
+    if (click && IsEnabled(false) && (mParent == nullptr || mParent->IsEnabled(true))) {
+        DispatchClick(param);
+    }
+    return S_OK;
+}
+
+int32_t LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& param) {
+    if (!param) {
+        return -1;
+    }
+    const bool horizontal = param->direction == 2 || param->direction == 3;
+    RCPtr<LControl> current = Self();
+    // Every control that passed the wheel on stays out of the hit tests for the whole walk, so a
+    // popup and a clipped child below it cannot hand the wheel back and forth.
+    std::vector<RCPtr<LControl>> visited;
+    for (uint32_t step = 0; current && step < kMaxWheelSteps; ++step) {
+        const int32_t answer =
+            horizontal ? current->HandleMouseHWheel(param) : current->HandleMouseWheel(param);
+        if (answer != 1) {
+            return answer;
+        }
+        visited.push_back(current);
+        LControl* parent = current->mParent;
+        const bool unclipped = (current->mLayout && !current->mLayout->clipToParent) ||
+                               (parent != nullptr && parent->mLayout && !parent->mLayout->clipToParent);
+        if (!unclipped) {
+            current = RCPtr<LControl>(parent);
+            continue;
+        }
+        RCPtr<IRootWindow> window = GetRootWindow();
+        if (!window) {
+            break;
+        }
+        for (const RCPtr<LControl>& control : visited) {
+            control->mHitTestExcluded = true;
+        }
+        PointT<int32_t> local;
+        RCPtr<LControl> below = window->HitTest({param->x, param->y}, local, false);
+        for (const RCPtr<LControl>& control : visited) {
+            control->mHitTestExcluded = false;
+        }
+        current = below;
+    }
+    return 1;
+}
+
+int32_t LControl::OnMouseHWheel(const RCPtr<LMouseWheelParam>& param) {
+    return OnMouseWheel(param);
 }
 
 int32_t LControl::HandleLeftButtonDown(const RCPtr<LMouseButtonParam>&) {
@@ -145,9 +316,10 @@ int32_t LControl::HandleMouseWheel(const RCPtr<LMouseWheelParam>&) {
 int32_t LControl::HandleMouseHWheel(const RCPtr<LMouseWheelParam>&) {
     return 1;
 }
+
 int32_t LControl::DispatchClick(const RCPtr<LMouseButtonParam>& param) {
     if (!param) {
-        return 1;
+        return E_INVALIDARG;
     }
     switch (param->button) {
         case 1:
@@ -157,18 +329,43 @@ int32_t LControl::DispatchClick(const RCPtr<LMouseButtonParam>& param) {
         case 4:
             return NotifyRightClick(param);
         default:
-            return 1;
+            return E_INVALIDARG;
     }
 }
+
 int32_t LControl::NotifyLeftClick(const RCPtr<LMouseButtonParam>& param) {
-    return HandleLeftClick(param);
+    if (!param) {
+        return E_INVALIDARG;
+    }
+    RCPtr<LControl> hold = Self();
+    HandleLeftClick(param);
+    Notify(u"NID_LEFT_CLICK", param);
+    return S_OK;
 }
+
 int32_t LControl::NotifyMiddleClick(const RCPtr<LMouseButtonParam>& param) {
-    return HandleMiddleClick(param);
+    if (!param) {
+        return E_INVALIDARG;
+    }
+    RCPtr<LControl> hold = Self();
+    HandleMiddleClick(param);
+    Notify(u"NID_MIDDLE_CLICK", param);
+    return S_OK;
 }
+
 int32_t LControl::NotifyRightClick(const RCPtr<LMouseButtonParam>& param) {
-    return HandleRightClick(param);
+    if (!param) {
+        return E_INVALIDARG;
+    }
+    RCPtr<LControl> hold = Self();
+    HandleRightClick(param);
+    Notify(u"NID_RIGHT_CLICK", param);
+    if (const RCPtr<LRefCountedObject>& menu = GetContextMenu()) {
+        ShowContextMenu(menu);
+    }
+    return S_OK;
 }
+
 int32_t LControl::HandleLeftClick(const RCPtr<LMouseButtonParam>&) {
     return S_OK;
 }
@@ -178,86 +375,129 @@ int32_t LControl::HandleMiddleClick(const RCPtr<LMouseButtonParam>&) {
 int32_t LControl::HandleRightClick(const RCPtr<LMouseButtonParam>&) {
     return S_OK;
 }
+
+// Keys.
+
+int32_t LControl::OnKey(const RCPtr<LKeyParam>& param) {
+    if (!param || !AcceptsInputNow()) {
+        return 1;
+    }
+    RCPtr<LControl> hold = Self();
+    RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(param->key, hold);
+    ReceiveNotification(nullptr, LNotification::Create(u"NID_SIBLING_KEY", sibling));
+    if (sibling->result == 0) {
+        return S_OK;
+    }
+    if (HandleKeyDown(param) != 1) {
+        return S_OK;
+    }
+    param->path.Add(hold);
+    if (!IsTab(param->key)) {
+        if (mParent != nullptr) {
+            mParent->HandleUnprocessedKey(param);
+        } else {
+            OfferToHotKeys(param);
+        }
+        return S_OK;
+    }
+    if (mWantsTab) {
+        return S_OK;
+    }
+    if (mParent != nullptr) {
+        mParent->HandleNavigationKey(param);
+    } else if (RCPtr<IRootWindow> window = GetRootWindow()) {
+        window->CycleFocus(param);
+    }
+    return S_OK;
+}
+
 int32_t LControl::HandleKeyDown(const RCPtr<LKeyParam>&) {
     return 1;
 }
-void LControl::HandleUnprocessedKey(const RCPtr<LKeyParam>& param) {
-    if (mParent != nullptr && param) {
-        param->path.Add(Self());
-        mParent->HandleUnprocessedKey(param);
+
+int32_t LControl::OnSiblingKeyNotification(const RCPtr<LNotificationDistributor>&,
+                                           const RCPtr<LNotification>& notification) {
+    LSiblingKeyParam* sibling =
+        notification ? dynamic_cast<LSiblingKeyParam*>(notification->GetParam().Get()) : nullptr;
+    if (sibling == nullptr || !AcceptsInputNow()) {
+        return 1;
     }
-}
-void LControl::HandleNavigationKey(const RCPtr<LKeyParam>& param) {
-    if (mParent != nullptr && param) {
-        param->path.Add(Self());
-        mParent->HandleNavigationKey(param);
+    const WString command = mLocalHotKeys.FindCommand(sibling->key);
+    if (command.IsEmpty()) {
+        return 1;
     }
-}
-
-// Dragging.
-
-int32_t LControl::SetDragMode(int32_t mode, uint32_t edges) {
-    mDragMode = mode;
-    mDragEdges = edges;
-    return S_OK;
-}
-int32_t LControl::BeginDrag() {
-    return S_OK;
-}
-int32_t LControl::ResetDragOrigin() {
-    return S_OK;
-}
-int32_t LControl::DragBy(const RCPtr<LPointWithModifiersParam>& param) {
-    OnDragMoved(param);
-    return S_OK;
-}
-void LControl::OnDragMoved(const RCPtr<LPointWithModifiersParam>&) {}
-int32_t LControl::EndDrag() {
-    return S_OK;
-}
-uint32_t LControl::GetDragData(const RCPtr<LControl>&) {
-    return 0;
-}
-void LControl::ConstrainDragRect(RectT<double>&) {}
-void LControl::OnDragEnter(const RCPtr<LControl>&) {}
-void LControl::OnDragOver(const RCPtr<LControl>&, const PointT<double>&) {}
-void LControl::OnDragLeave(const RCPtr<LControl>&) {}
-int32_t LControl::OnDrop(const RCPtr<LControl>&) {
-    return E_FAIL;
-}
-
-// Commands, menus, tool tips and strings.
-
-RCPtr<LStringTable> LControl::GetStringTable() {
-    return mStringTable;
-}
-bool LControl::IsEditTarget() {
-    return false;
-}
-RCPtr<LControl> LControl::GetEditTarget() {
-    if (IsEditTarget()) {
-        return Self();
-    }
-    return mParent != nullptr ? mParent->GetEditTarget() : nullptr;
-}
-bool LControl::CanPerformEdit(int32_t) {
-    return false;
-}
-int32_t LControl::PerformEdit(int32_t) {
-    QV_THROW_IN(std::logic_error, "QV::LControl::PerformEdit", "LControl::PerformEdit must be overridden");
-}
-int32_t LControl::GetCommandState(const WString&, uint8_t&) {
+    RCPtr<LControl> hold = Self();
+    sibling->result = 0;
+    ReceiveNotification(nullptr, LNotification::Create(command.GetString(), notification->GetParam()));
     return 1;
 }
-const RCPtr<LRefCountedObject>& LControl::GetContextMenu() {
-    return mContextMenu;
+
+void LControl::OfferToHotKeys(const RCPtr<LKeyParam>&) {
+    // The window's and the application's hot-key tables are reached through the host window,
+    // which answers the keys that come back to it unhandled.
 }
-void LControl::PrepareContextMenu(const RCPtr<LRefCountedObject>&) {}
-WString LControl::GetToolTipText() {
-    return mToolTipText;
+
+void LControl::HandleUnprocessedKey(const RCPtr<LKeyParam>& param) {
+    if (!param) {
+        return;
+    }
+    if (SendSiblingKey(param) == 1) {
+        OfferToHotKeys(param);
+    }
 }
-int32_t LControl::ShowToolTip(bool) {
-    return S_OK;
+
+void LControl::HandleNavigationKey(const RCPtr<LKeyParam>& param) {
+    if (!param) {
+        return;
+    }
+    RCPtr<LControl> hold = Self();
+    const uint32_t code = param->key.GetCode();
+    auto escalate = [&](const RCPtr<LKeyParam>& key) {
+        key->path.Add(hold);
+        if (mParent != nullptr) {
+            mParent->HandleNavigationKey(key);
+        } else if (RCPtr<IRootWindow> window = GetRootWindow()) {
+            window->CycleFocus(key);
+        }
+    };
+    if ((code & KeyCode::kCtrlBit) != 0) {
+        // Ctrl+Tab leaves the container: the key goes on as a Tab that may not wrap.
+        const uint32_t flags = (code & KeyCode::kShiftBit) != 0 ? 0x8u : 0u;
+        RCPtr<LKeyParam> outer = LKeyParam::Create(KeyCode(static_cast<WChar>(kTabVirtualKey), flags), false);
+        escalate(outer);
+        return;
+    }
+    const bool backward = (code & KeyCode::kShiftBit) != 0;
+    RCPtr<LControl> start;
+    if (param->path.GetCount() != 0) {
+        start = param->path.GetAt(param->path.GetCount() - 1);
+    }
+    RCPtr<LControl> candidate = GetNextTabStop(start, backward);
+    // Bounded by the number of children: each round moves the candidate one tab stop on.
+    for (uint32_t round = 0; round <= mChildren.GetCount(); ++round) {
+        if (!candidate || candidate.Get() == start.Get()) {
+            if (!param->wrap) {
+                escalate(param);
+            }
+            return;
+        }
+        if (!param->wrap && start) {
+            const int32_t from = FindChildIndex(start.Get(), kOrderTab);
+            const int32_t to = FindChildIndex(candidate.Get(), kOrderTab);
+            if (backward ? to >= from : to <= from) {
+                escalate(param);
+                return;
+            }
+        }
+        if (candidate->CanTakeFocus() || candidate->HasFocusableDescendant()) {
+            candidate->SetFocus(!backward);
+            return;
+        }
+        if (!start || !start->AcceptsInputNow()) {
+            start = candidate;
+        }
+        candidate = GetNextTabStop(candidate, backward);
+    }
 }
 
 }  // namespace QV
