@@ -1,7 +1,9 @@
 #include "UITestSupport/ControlTestFixture.h"
 
+#include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/Panel.h"
+#include "RIZozivirod/Controls/ToolTip.h"
 
 namespace QV {
 
@@ -11,6 +13,8 @@ void ControlTestFixture::SetUp() {
     mFactory->RegisterControlClass(u"Framework.Panel", &CreateControlFunction<LPanel>);
     mFactory->RegisterControlClass(u"Framework.Label", &CreateControlFunction<LLabel>);
     mFactory->RegisterControlClass(u"Test.Control", &CreateControlFunction<LControl>);
+    mFactory->RegisterControlClass(u"Framework.Button", &CreateControlFunction<LButton>);
+    mFactory->RegisterControlClass(u"Framework.ToolTip", &CreateControlFunction<LToolTip>);
     mPreviousFactory = LControlFactory::SetCurrent(mFactory);
     mWindow = TestRootWindow::Create({0, 0, 400, 300});
 }
