@@ -1,0 +1,249 @@
+#include "RIZozivirod/Application/Windows/FrameworkApp.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "RIZozivirod/Application/Windows/ControlClassRegistry.h"
+#include "RIZozivirod/Notification/MainNotificationCenter.h"
+#include "RIZozivirod/Notification/Notification.h"
+#include "RIZozivirod/Notification/NotificationCenter.h"
+
+namespace QV {
+
+namespace {
+constexpr char16_t kExitRequest[] = u"NID_APP_EXIT_REQ";
+}  // namespace
+
+LFrameworkApp* LFrameworkApp::sCurrent = nullptr;
+
+LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
+                             const RCPtr<LStringTable>& frameworkStrings, const std::string& commandLine)
+    : mControlFactory(factory),
+      mCommandLine(commandLine),
+      mFrameworkStrings(frameworkStrings),
+      mHotKeys(std::make_unique<LHotKeyTable>()) {
+    sCurrent = this;
+    // The centre the application's key bindings and exit request go to exists from here on.
+    GetMainNotificationCenter();
+    if (mControlFactory) {
+        mApplicationStrings = mControlFactory->GetApplicationStringTable();
+    }
+}
+
+LFrameworkApp::~LFrameworkApp() {
+    UnregisterAll();
+    LNotificationCenterManager::ReleaseInstance();
+    LNotification::EnablePooling(false);
+    if (sCurrent == this) {
+        sCurrent = nullptr;
+    }
+    mHotKeys.reset();
+    mDefaultFont = nullptr;
+    mApplicationStrings = nullptr;
+    mFrameworkStrings = nullptr;
+    mRootWindows.clear();
+    mCommandLine.clear();
+    mControlFactory = nullptr;
+}
+
+void LFrameworkApp::ReceiveNotification(const RCPtr<LNotificationDistributor>&,
+                                        const RCPtr<LNotification>& notification) {
+    if (!notification) {
+        return;
+    }
+    const WString name = GetNotificationName(notification->GetID());
+    if (name == kExitRequest && CanExit()) {
+        OnExitRequest();
+    }
+}
+
+void LFrameworkApp::OnExitRequest() {
+    mExiting = true;
+    // Secondary windows close at their next queue drain, the last opened first.
+    const std::vector<RCPtr<IApplicationRootWindow>> windows = mRootWindows;
+    for (size_t i = windows.size(); i > 1; --i) {
+        windows[i - 1]->RequestClose(0);
+    }
+    CloseMainWindow();
+    PostQuit(0);
+}
+
+int32_t LFrameworkApp::ProcessCommandLine(const WString&) {
+    return 0;
+}
+
+int32_t LFrameworkApp::ProcessCommandLineAfterStartup(const WString&) {
+    return 0;
+}
+
+int32_t LFrameworkApp::ProcessForwardedCommandLine(const WString&) {
+    return 0;
+}
+
+WString LFrameworkApp::GetStartupErrorText(const RCPtr<LStringTable>& strings) {
+    WString text = kStartupErrorText;
+    if (strings) {
+        WString found;
+        if (strings->GetString(u"STARTUP_ERROR", found)) {
+            text = found;
+        }
+    }
+    return text;
+}
+
+WString LFrameworkApp::GetStartupErrorCaption(const RCPtr<LStringTable>& strings) {
+    WString caption = kStartupErrorCaption;
+    if (strings) {
+        WString found;
+        if (strings->GetString(u"STARTUP_ERROR_CAPTION", found)) {
+            caption = found;
+        }
+    }
+    return caption;
+}
+
+int32_t LFrameworkApp::Run() {
+    if (!mRootWindows.empty()) {
+        mRootWindows.front()->Redraw();
+    }
+    OnBeforeMessageLoop();
+    OnIdle(true);
+    int32_t code = 0;
+    try {
+        code = RunMessageLoop();
+    } catch (...) {
+        // Reported as a start-up failure, then the program ends in the usual order.
+        WString text;
+        WString caption;
+        if (mFrameworkStrings) {
+            mFrameworkStrings->GetString(u"STARTUP_ERROR", text);
+            mFrameworkStrings->GetString(u"STARTUP_ERROR_CAPTION", caption);
+        }
+        ShowMessageBox(text, caption, 0x10);
+        if (RCPtr<LNotificationCenter> centre = GetMainNotificationCenter()) {
+            centre->PostNotification(kExitRequest, nullptr);
+        }
+    }
+    OnIdle(true);
+    return code;
+}
+
+int32_t LFrameworkApp::GetCurrentSkinIndex() {
+    return 0;
+}
+
+bool LFrameworkApp::OnIdleCount(int32_t count) {
+    if (IsExiting()) {
+        return false;
+    }
+    const bool more = OnIdle(count == 0);
+    return more && count < 2;
+}
+
+bool LFrameworkApp::OnIdle(bool firstPass) {
+    bool more = false;
+    if (RCPtr<LNotificationCenterManager> centres = LNotificationCenterManager::GetInstance()) {
+        more = centres->ProcessNotifications(firstPass);
+    }
+    // A copy: a drained queue may close its window.
+    const std::vector<RCPtr<IApplicationRootWindow>> windows = mRootWindows;
+    for (size_t i = windows.size(); i > 0; --i) {
+        more = windows[i - 1]->ProcessQueue(firstPass) || more;
+    }
+    return more;
+}
+
+int32_t LFrameworkApp::RunApplicationStartup() {
+    try {
+        LNotification::EnablePooling(true);
+        if (mControlFactory) {
+            RegisterFrameworkControlClasses(*mControlFactory);
+        }
+        mHotKeys->LoadFromStringTable(mApplicationStrings, u"GHK");
+        int32_t index = GetCurrentSkinIndex();
+        const int32_t count = mControlFactory ? static_cast<int32_t>(mControlFactory->GetSkinCount()) : 0;
+        if (count == 0) {
+            // Nothing to show the program with.
+            return E_FAIL;
+        }
+        // A hand-edited settings file may hold any number: stay inside the list.
+        index = std::clamp(index, 0, count - 1);
+        return SetSkin(index) < 0 ? E_FAIL : S_OK;
+    } catch (const std::exception&) {
+        return E_FAIL;
+    }
+}
+
+int32_t LFrameworkApp::SetSkin(int32_t index) {
+    WString face;
+    float size = 0.0f;
+    uint32_t style = 0;
+    QV_CHECK_RESULT(GetSystemFont(face, size, style));
+    if (mControlFactory) {
+        mControlFactory->SetCurrentSkinIndex(index);
+        int32_t skinStyle = static_cast<int32_t>(style);
+        mControlFactory->GetSkinFont(face, size, skinStyle);
+        style = static_cast<uint32_t>(skinStyle);
+    }
+    mDefaultFont = LFont::GetFont(face, size, static_cast<int32_t>(style));
+    if (mControlFactory) {
+        const std::vector<RCPtr<IApplicationRootWindow>> windows = mRootWindows;
+        for (const RCPtr<IApplicationRootWindow>& window : windows) {
+            window->ApplySkin(*mControlFactory);
+        }
+    }
+    if (IIniFileManager* store = GetIniFileManager()) {
+        const int32_t handle = OpenSettings(1);
+        if (handle != 0) {
+            store->SetIniValueInt(handle, u"CurrentSkinIndex", index);
+        }
+    }
+    return S_OK;
+}
+
+void LFrameworkApp::AddRootWindow(const RCPtr<IApplicationRootWindow>& window) {
+    if (window && IndexOfRootWindow(window) < 0) {
+        mRootWindows.push_back(window);
+    }
+}
+
+void LFrameworkApp::RemoveRootWindow(const RCPtr<IApplicationRootWindow>& window) {
+    const int32_t index = IndexOfRootWindow(window);
+    if (index >= 0) {
+        mRootWindows.erase(mRootWindows.begin() + index);
+    }
+}
+
+int32_t LFrameworkApp::IndexOfRootWindow(const RCPtr<IApplicationRootWindow>& window) const {
+    for (size_t i = mRootWindows.size(); i > 0; --i) {
+        if (mRootWindows[i - 1].Get() == window.Get()) {
+            return static_cast<int32_t>(i - 1);
+        }
+    }
+    return -1;
+}
+
+RCPtr<IApplicationRootWindow> LFrameworkApp::GetRootWindow(uint32_t index) const {
+    return index < mRootWindows.size() ? mRootWindows[index] : nullptr;
+}
+
+RCPtr<IApplicationRootWindow> LFrameworkApp::GetActiveRootWindow() const {
+    for (size_t i = mRootWindows.size(); i > 0; --i) {
+        if (mRootWindows[i - 1]->IsActive()) {
+            return mRootWindows[i - 1];
+        }
+    }
+    return nullptr;
+}
+
+int32_t LFrameworkApp::RunApplicationShutdown() {
+    mControlFactory = nullptr;
+    mHotKeys.reset();
+    return 0;
+}
+
+int32_t LFrameworkApp::CreateControl(const WString& descriptorName, RCPtr<LControl>& control) {
+    return CreateControlByName(mControlFactory, descriptorName, control);
+}
+
+}  // namespace QV

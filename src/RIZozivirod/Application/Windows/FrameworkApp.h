@@ -1,0 +1,134 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Platform/IniFileManager.h"
+#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/ControlBase/ControlFactory.h"
+#include "RIZozivirod/ControlBase/HotKeyTable.h"
+#include "RIZozivirod/ControlBase/StringTable.h"
+#include "RIZozivirod/Notification/NotificationDistributor.h"
+#include "RIZozivirod/Utilities/Graphics/Font.h"
+
+namespace QV {
+
+class MessageLoop;
+
+// A top-level window's root as the application drives it: its queue drained at every idle pass
+// (which also performs a requested close), closing on request, whether its window is active, and
+// the skin applied again to its control tree.
+class IApplicationRootWindow : public virtual LRefCountedObject {
+public:
+    // Delivers the window's queued notifications; true when more wait.
+    virtual bool ProcessQueue(bool firstPass) = 0;
+    // Asks the window to close at its next queue drain with result (a modal run returns it).
+    virtual int32_t RequestClose(int32_t result) = 0;
+    virtual bool IsActive() = 0;
+    // The whole client area invalidated and painted at once.
+    virtual void Redraw() = 0;
+    // The factory's current skin applied to the window's root control, the window repainted.
+    virtual int32_t ApplySkin(LControlFactory& factory) = 0;
+    // The window's SDL window id as an owner of message boxes; 0 without a window.
+    virtual intptr_t GetHandle() = 0;
+};
+
+// The framework's part of the application object: the root windows, the idle pass, the start-up
+// of the framework's classes, key bindings and skin, and the exit request. The one instance is
+// reachable as sCurrent from construction to destruction. User-interface thread only.
+class LFrameworkApp : public LNotificationClient, public IApplicationServices {
+public:
+    // The texts of the start-up error box, and the result codes that end the start-up quietly.
+    static constexpr char16_t kStartupErrorText[] =
+        u"The application encountered problems during startup and will now close.";
+    static constexpr char16_t kStartupErrorCaption[] = u"Error";
+
+    static LFrameworkApp* sCurrent;
+
+    LFrameworkApp(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& frameworkStrings,
+                  const std::string& commandLine);
+    ~LFrameworkApp() override;
+
+    // The exit request ("NID_APP_EXIT_REQ"): see OnExitRequest.
+    void ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,
+                             const RCPtr<LNotification>& notification) override;
+
+    virtual int32_t ProcessCommandLine(const WString& text);
+    virtual int32_t ProcessCommandLineAfterStartup(const WString& text);
+    // The command line a later copy of the program handed over.
+    virtual int32_t ProcessForwardedCommandLine(const WString& text);
+    // The loop with the idle passes before and after it; returns the loop's quit code.
+    virtual int32_t Run();
+    virtual bool IsExiting() const { return mExiting; }
+    virtual WString GetCompanyName() = 0;
+    virtual WString GetProductName() = 0;
+    virtual WString GetProductVersion() = 0;
+    virtual WString GetSettingsVersion() = 0;
+    virtual WString GetApplicationName() = 0;
+    virtual WString GetMainControlName() = 0;
+    virtual uint32_t GetLocaleId() = 0;
+    virtual WString GetFolder(int32_t id) = 0;
+    virtual int32_t GetCurrentSkinIndex();
+    // Selects skin index: fonts from the skin, the skin applied to every window, the index stored.
+    virtual int32_t SetSkin(int32_t index);
+    virtual void AddRootWindow(const RCPtr<IApplicationRootWindow>& window);
+    virtual void RemoveRootWindow(const RCPtr<IApplicationRootWindow>& window);
+    virtual IIniFileManager* GetSettingsStore() { return GetIniFileManager(); }
+    virtual IIniFileManager* GetIniFileManager() = 0;
+    // The handle of a settings file (0 machine, 1 user); 0 when it could not be opened.
+    virtual int32_t OpenSettings(int32_t kind) = 0;
+    // One application idle pass: the notification centres (newest first), then the root windows'
+    // queues from the last to the first. True when anything still waits.
+    virtual bool OnIdle(bool firstPass);
+    virtual int32_t RunApplicationStartup();
+    virtual void OnBeforeMessageLoop() {}
+    virtual int32_t RunMessageLoop() = 0;
+    virtual int32_t RunApplicationShutdown();
+    virtual bool CanExit() = 0;
+    // Closes the main window as its frame's close would (the placement is saved).
+    virtual void CloseMainWindow() = 0;
+    // Ends the message loop once its queue is empty.
+    virtual void PostQuit(int32_t code) = 0;
+
+    // The loop's idle hook: no pass once exiting; at most three passes (count 0, 1, 2) per idle
+    // period, the first of them a first pass.
+    bool OnIdleCount(int32_t count);
+
+    // IApplicationServices parts that are the same on every platform.
+    int32_t CreateControl(const WString& descriptorName, RCPtr<LControl>& control) override;
+
+    RCPtr<IApplicationRootWindow> GetActiveRootWindow() const;
+    int32_t IndexOfRootWindow(const RCPtr<IApplicationRootWindow>& window) const;
+    uint32_t GetRootWindowCount() const { return static_cast<uint32_t>(mRootWindows.size()); }
+    RCPtr<IApplicationRootWindow> GetRootWindow(uint32_t index) const;
+
+    const RCPtr<LControlFactory>& GetControlFactory() const { return mControlFactory; }
+    const RCPtr<LStringTable>& GetFrameworkStrings() const { return mFrameworkStrings; }
+    const RCPtr<LStringTable>& GetApplicationStrings() const { return mApplicationStrings; }
+    const RCPtr<LFont>& GetDefaultFont() const { return mDefaultFont; }
+    LHotKeyTable& GetHotKeys() { return *mHotKeys; }
+    const std::string& GetCommandLine() const { return mCommandLine; }
+
+    // The start-up error texts of the framework string table, the built-in ones when the table
+    // or the entry is missing.
+    static WString GetStartupErrorText(const RCPtr<LStringTable>& strings);
+    static WString GetStartupErrorCaption(const RCPtr<LStringTable>& strings);
+
+protected:
+    // The exit request: the exiting flag, every secondary window asked to close (the last first),
+    // the main window closed and the loop told to end once its queue is empty.
+    void OnExitRequest();
+
+    RCPtr<LControlFactory> mControlFactory;
+    std::string mCommandLine;
+    std::vector<RCPtr<IApplicationRootWindow>> mRootWindows;
+    RCPtr<LStringTable> mFrameworkStrings;
+    RCPtr<LStringTable> mApplicationStrings;
+    bool mExiting = false;
+    RCPtr<LFont> mDefaultFont;
+    std::unique_ptr<LHotKeyTable> mHotKeys;
+};
+
+}  // namespace QV
