@@ -1,0 +1,294 @@
+#include "Panel/Application.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "RIZozivirod/ControlBase/KeyCode.h"
+#include "RIZozivirod/Notification/MainNotificationCenter.h"
+#include "RIZozivirod/Notification/NotificationCenter.h"
+#include "UITestSupport/ScriptedDesktopShell.h"
+#include "UITestSupport/ScriptedEventSource.h"
+
+namespace {
+
+using QV::RCPtr;
+using QV::WString;
+
+// A settings store in memory: one user file, values by key; records what is asked of it.
+class MemorySettingsStore : public QV::IIniFileManager {
+public:
+    int32_t Initialize(const WString&) override { return 0; }
+    int32_t Uninitialize() override {
+        uninitialized = true;
+        return 0;
+    }
+    int32_t OpenIniFile(const WString&, const WString&, const WString&, int32_t& handle) override {
+        handle = 1;
+        return 0;
+    }
+    int32_t WriteIniFile(int32_t) override { return 0; }
+    bool DoesNodeExist(int32_t, const WString& key) override { return ints.count(key) != 0; }
+    int32_t CloseIniFile(int32_t, int32_t) override { return 0; }
+    int32_t GetIniValueInt(int32_t, const WString& key, int32_t defaultValue, int32_t& value) override {
+        value = ints.count(key) != 0 ? ints[key] : defaultValue;
+        return 0;
+    }
+    int32_t SetIniValueInt(int32_t, const WString& key, int32_t value) override {
+        ints[key] = value;
+        return 0;
+    }
+    int32_t GetIniValueStr(int32_t, const WString&, const WString& defaultValue, WString& value) override {
+        value = defaultValue;
+        return 0;
+    }
+    int32_t SetIniValueStr(int32_t, const WString&, const WString&) override { return 0; }
+    int32_t GetKeyCount(int32_t, const WString&, int32_t& count) override { return count = 0; }
+    int32_t GetKeyNameAt(int32_t, const WString&, int32_t, WString&) override { return QV::E_FAIL; }
+    int32_t GetArrayCount(int32_t, const WString&, int32_t& count) override { return count = 0; }
+    int32_t SetArrayCount(int32_t, const WString&, int32_t) override { return 0; }
+    int32_t GetArrayItemAt(int32_t, const WString&, int32_t, WString&) override { return QV::E_FAIL; }
+    int32_t SetArrayItemAt(int32_t, const WString&, int32_t, const WString&) override { return 0; }
+    int32_t RemoveArrayItemAt(int32_t, const WString&, int32_t) override { return 0; }
+
+    std::map<WString, int32_t> ints;
+    bool uninitialized = false;
+};
+
+// A root window that records the close requests it gets, into a log shared by every window.
+class RecordingRootWindow : public QV::IApplicationRootWindow {
+public:
+    RecordingRootWindow(std::string name, std::vector<std::string>& log)
+        : mName(std::move(name)), mLog(log) {}
+    bool ProcessQueue(bool) override {
+        if (mClosePending) {
+            mLog.push_back("closed " + mName);
+            mClosePending = false;
+        }
+        return false;
+    }
+    int32_t RequestClose(int32_t) override {
+        mLog.push_back("close " + mName);
+        mClosePending = true;
+        return 0;
+    }
+    bool IsActive() override { return active; }
+    void Redraw() override {}
+    int32_t ApplySkin(QV::LControlFactory&) override {
+        ++skinsApplied;
+        return 0;
+    }
+    intptr_t GetHandle() override { return handle; }
+
+    bool active = false;
+    intptr_t handle = 0;
+    int32_t skinsApplied = 0;
+
+private:
+    std::string mName;
+    std::vector<std::string>& mLog;
+    bool mClosePending = false;
+};
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        factory->SetResourceBasePath(u"::");
+        ASSERT_EQ(factory->LoadStringTables(u"::APP_STRINGS", u"::FRAMEWORK_STRINGS", 0x0409), QV::S_OK);
+        ASSERT_EQ(factory->LoadSkins(u"::APP_SKINS"), QV::S_OK);
+    }
+
+    RCPtr<LApplication> MakeApplication() {
+        RCPtr<LApplication> app = LApplication::Create(factory, factory->GetFrameworkStringTable(), "editor");
+        app->SetSettingsStore(store);
+        app->SetEventSource(&source);
+        app->SetClock([this] { return source.nowMs.load(); });
+        return app;
+    }
+
+    RCPtr<QV::LControlFactory> factory = QV::LControlFactory::Create(u"Skylet");
+    RCPtr<MemorySettingsStore> store{new MemorySettingsStore()};
+    QV::ScriptedEventSource source;
+};
+
+TEST_F(ApplicationTest, StartupKeepsTheStoredSkinIndexInsideTheListAndStoresTheOneSelected) {
+    const int32_t last = static_cast<int32_t>(factory->GetSkinCount()) - 1;
+    struct Case {
+        bool stored;
+        int32_t index;
+        int32_t selected;
+    };
+    for (const Case& c :
+         {Case{false, 0, 0}, Case{true, last, last}, Case{true, last + 5, last}, Case{true, -3, 0}}) {
+        store->ints.clear();
+        if (c.stored) {
+            store->ints[u"CurrentSkinIndex"] = c.index;
+        }
+        RCPtr<LApplication> app = MakeApplication();
+        ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK) << c.index;
+        app->RunApplicationShutdown();
+        EXPECT_EQ(factory->GetCurrentSkinIndex(), c.selected) << c.index;
+        EXPECT_EQ(store->ints[u"CurrentSkinIndex"], c.selected) << c.index;
+        EXPECT_TRUE(app->GetDefaultFont());
+    }
+}
+
+TEST_F(ApplicationTest, StartupWithoutAnySkinFails) {
+    RCPtr<QV::LControlFactory> empty = QV::LControlFactory::Create(u"Skylet");
+    RCPtr<LApplication> app = LApplication::Create(empty, nullptr, "editor");
+    app->SetSettingsStore(store);
+    EXPECT_EQ(app->RunApplicationStartup(), QV::E_FAIL);
+}
+
+TEST_F(ApplicationTest, StartupBindsTheApplicationKeysAndStartsTheDeviceObjects) {
+    RCPtr<LApplication> app = MakeApplication();
+    ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+    struct Binding {
+        const char16_t* key;
+        const char16_t* command;
+    };
+    for (const Binding& b :
+         {Binding{u"Ctrl+VKEY_C", u"NID_EDIT_COPY_REQ"}, Binding{u"VKEY_DELETE", u"NID_EDIT_DELETE_REQ"},
+          Binding{u"Shift+Ctrl+VKEY_S", u"NID_MENU_FILE_SEND_PRESET_TO_DEVICE"},
+          Binding{u"Ctrl+VKEY_N", u"NID_MENU_FILE_NEW_PRESET"}}) {
+        EXPECT_TRUE(app->GetHotKeys().FindCommand(QV::KeyCode::Parse(b.key)) == WString(b.command))
+            << QV::NString(b.key).GetString();
+    }
+    // The engine starts without a device library and is the process's engine while the
+    // application lives.
+    EXPECT_TRUE(app->GetMidiManager());
+    ASSERT_TRUE(app->GetEngine());
+    EXPECT_EQ(GetRootModuleEngine(), app->GetEngine());
+    EXPECT_EQ(QV::LFrameworkApp::sCurrent, app.Get());
+
+    app->RunApplicationShutdown();
+    app = nullptr;
+    EXPECT_FALSE(GetRootModuleEngine());
+    EXPECT_TRUE(store->uninitialized);
+    EXPECT_EQ(QV::LFrameworkApp::sCurrent, nullptr);
+}
+
+TEST_F(ApplicationTest, ControlClassTablesListTheClassesStillMissing) {
+    EXPECT_EQ(QV::GetFrameworkControlClasses().size(), 37u);
+    EXPECT_EQ(LApplication::GetEditorControlClasses().size(), 85u);
+    // The gap shows here until every class a skin may name has its control.
+    const std::vector<WString> framework = QV::GetMissingControlClasses(QV::GetFrameworkControlClasses());
+    const std::vector<WString> editor = QV::GetMissingControlClasses(LApplication::GetEditorControlClasses());
+    std::string names;
+    for (const std::vector<WString>* list : {&framework, &editor}) {
+        for (const WString& name : *list) {
+            names += std::string(QV::NString(name.GetString()).GetString()) + " ";
+        }
+    }
+    RecordProperty("MissingControlClasses", names);
+    // Only the editor's two repeated names appear twice.
+    std::map<WString, int32_t> seen;
+    for (const QV::ControlClassRegistration& entry : LApplication::GetEditorControlClasses()) {
+        ++seen[entry.className];
+    }
+    EXPECT_EQ(seen.size(), 83u);
+}
+
+TEST_F(ApplicationTest, TheExitRequestClosesSecondaryWindowsLastFirstThenTheMainWindowAndEndsTheLoop) {
+    RCPtr<LApplication> app = MakeApplication();
+    ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+    std::vector<std::string> log;
+    RCPtr<RecordingRootWindow> main(new RecordingRootWindow("main", log));
+    RCPtr<RecordingRootWindow> second(new RecordingRootWindow("second", log));
+    RCPtr<RecordingRootWindow> third(new RecordingRootWindow("third", log));
+    app->AddRootWindow(main);
+    app->AddRootWindow(second);
+    app->AddRootWindow(third);
+    app->AddRootWindow(second);
+    EXPECT_EQ(app->GetRootWindowCount(), 3u);
+
+    QV::GetMainNotificationCenter()->PostNotification(u"NID_APP_EXIT_REQ", nullptr);
+    EXPECT_EQ(app->Run(), 0);
+    EXPECT_TRUE(app->IsExiting());
+    // Requests in order; the closes happen at the final idle pass (the windows drain last first).
+    EXPECT_EQ(log, (std::vector<std::string>{"close third", "close second", "close main", "closed third",
+                                             "closed second", "closed main"}));
+    app->RunApplicationShutdown();
+}
+
+TEST_F(ApplicationTest, ANotificationPostedFromAnotherThreadIsHandledWithinOneIdlePeriod) {
+    RCPtr<LApplication> app = MakeApplication();
+    ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+
+    class Client : public QV::LNotificationClient {
+    public:
+        void ReceiveNotification(const RCPtr<QV::LNotificationDistributor>&,
+                                 const RCPtr<QV::LNotification>&) override {
+            thread = std::this_thread::get_id();
+            tick = ticks->load();
+            QV::GetMainNotificationCenter()->PostNotification(u"NID_APP_EXIT_REQ", nullptr);
+        }
+        std::atomic<int32_t>* ticks = nullptr;
+        std::thread::id thread;
+        int32_t tick = -1;
+    };
+    RCPtr<Client> client(new Client());
+    client->ticks = &source.ticks;
+    client->RegisterForNotification(QV::GetMainNotificationCenter(), u"NID_TEST_EDIT", 0);
+
+    // The worker posts while the loop waits for its third tick.
+    std::thread worker;
+    std::atomic<int32_t> postedAt{-1};
+    source.onTick = [&](int32_t tick) {
+        if (tick == 3) {
+            worker = std::thread([&] {
+                postedAt = source.ticks.load();
+                QV::GetMainNotificationCenter()->PostNotification(u"NID_TEST_EDIT", nullptr);
+            });
+            worker.join();
+        }
+    };
+    app->Run();
+    client->UnregisterAll();
+    EXPECT_EQ(client->thread, std::this_thread::get_id());
+    EXPECT_EQ(postedAt.load(), 3);
+    EXPECT_EQ(client->tick, 3);
+    app->RunApplicationShutdown();
+}
+
+TEST_F(ApplicationTest, MessageBoxesGoThroughTheDesktopShellWithTheActiveWindowAsOwner) {
+    TestSupport::ScriptedDesktopShell shell;
+    shell.ScriptMessageBox(Platform::IDNO);
+    RCPtr<LApplication> app = MakeApplication();
+    EXPECT_EQ(app->ShowMessageBox(u"Text ü", u"Caption", 0x14), Platform::IDNO);
+
+    std::vector<std::string> log;
+    RCPtr<RecordingRootWindow> main(new RecordingRootWindow("main", log));
+    RCPtr<RecordingRootWindow> dialog(new RecordingRootWindow("dialog", log));
+    main->handle = 11;
+    dialog->handle = 12;
+    app->AddRootWindow(main);
+    app->AddRootWindow(dialog);
+    app->ShowMessageBox(u"a", u"b", 0);
+    dialog->active = true;
+    app->ShowMessageBox(u"c", u"d", 0);
+
+    ASSERT_EQ(shell.messageBoxes.size(), 3u);
+    EXPECT_EQ(shell.messageBoxes[0].owner, 0);
+    EXPECT_EQ(shell.messageBoxes[0].text, "Text \xC3\xBC");
+    EXPECT_EQ(shell.messageBoxes[0].caption, "Caption");
+    EXPECT_EQ(shell.messageBoxes[0].style, 0x14u);
+    EXPECT_EQ(shell.messageBoxes[1].owner, 11);
+    EXPECT_EQ(shell.messageBoxes[2].owner, 12);
+}
+
+TEST_F(ApplicationTest, TimeFollowsTheMillisecondCounterAcrossItsWrap) {
+    RCPtr<LApplication> app = MakeApplication();
+    source.nowMs = 0xFFFFFC18u;  // 1 s before the wrap
+    app->SetClock([this] { return source.nowMs.load(); });
+    const double start = app->GetTime();
+    source.nowMs = 1000;
+    EXPECT_DOUBLE_EQ(app->GetTime() - start, 2.0);
+    EXPECT_EQ(app->GetFolder(5), app->GetFolder(4));
+}
+
+}  // namespace
