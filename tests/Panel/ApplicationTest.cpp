@@ -193,6 +193,20 @@ TEST_F(ApplicationTest, ControlClassTablesListTheClassesStillMissing) {
     EXPECT_EQ(seen.size(), 83u);
 }
 
+TEST_F(ApplicationTest, ControlsAreMadeByDescriptorNameFromTheCurrentSkin) {
+    RCPtr<LApplication> app = MakeApplication();
+    ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+    RCPtr<QV::LControl> control;
+    ASSERT_EQ(app->CreateControl(u"mainControl", control), QV::S_OK);
+    ASSERT_TRUE(control);
+    EXPECT_TRUE(control->GetName() == WString(u"mainControl"));
+    RCPtr<QV::LControl> none;
+    EXPECT_EQ(app->CreateControl(u"noSuchControl", none), QV::E_FAIL);
+    EXPECT_FALSE(none);
+    control = nullptr;
+    app->RunApplicationShutdown();
+}
+
 TEST_F(ApplicationTest, TheExitRequestClosesSecondaryWindowsLastFirstThenTheMainWindowAndEndsTheLoop) {
     RCPtr<LApplication> app = MakeApplication();
     ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);

@@ -1,11 +1,17 @@
 #include "RIZozivirod/Application/Windows/ControlClassRegistry.h"
 
+#include "RIZozivirod/ControlBase/Control.h"
+#include "RIZozivirod/Controls/Button.h"
+#include "RIZozivirod/Controls/Label.h"
+#include "RIZozivirod/Controls/Panel.h"
+#include "RIZozivirod/Controls/ToolTip.h"
+
 namespace QV {
 
 const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
     // Made on first use and never destroyed, like every process-wide object.
     static const auto* const table = new std::vector<ControlClassRegistration>{
-        {u"Framework.Button", nullptr, 93},
+        {u"Framework.Button", &CreateControl<LButton>, 93},
         {u"Framework.OverlayButton", nullptr, 96},
         {u"Framework.ListBox", nullptr, 98},
         {u"Framework.listboxNoScroll", nullptr, 99},
@@ -15,21 +21,21 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.ListBoxWithIcons", nullptr, 103},
         {u"Framework.listbox2ColumnSortable", nullptr, 104},
         {u"Framework.ScrollBar", nullptr, 105},
-        {u"Framework.ScrollChannel", nullptr, 106},
+        {u"Framework.ScrollChannel", &CreateControl<LPanel>, 106},
         {u"Framework.ComboBox", nullptr, 107},
         {u"Framework.ComboTextBox", nullptr, 108},
         {u"Framework.CheckedComboBox", nullptr, 109},
         {u"Framework.ComboBoxWithIcons", nullptr, 110},
         {u"Framework.ComboSlider", nullptr, 111},
-        {u"Framework.ComboSlider.DropDownPanel", nullptr, 112},
+        {u"Framework.ComboSlider.DropDownPanel", &CreateControl<LPanel>, 112},
         {u"Framework.Slider", nullptr, 113},
         {u"Framework.Knob", nullptr, 114},
         {u"Framework.TabControl", nullptr, 115},
-        {u"Framework.Label", nullptr, 116},
+        {u"Framework.Label", &CreateControl<LLabel>, 116},
         {u"Framework.TextBox", nullptr, 117},
         {u"Framework.NumericUpDown", nullptr, 118},
-        {u"Framework.Panel", nullptr, 119},
-        {u"Framework.ToolTip", nullptr, 120},
+        {u"Framework.Panel", &CreateControl<LPanel>, 119},
+        {u"Framework.ToolTip", &CreateControl<LToolTip>, 120},
         {u"Framework.PopupMenu", nullptr, 121},
         {u"Framework.MenuItem", nullptr, 122},
         {u"Framework.ComboMenu", nullptr, 123},
@@ -84,10 +90,16 @@ int32_t CreateControlByName(const RCPtr<LControlFactory>& factory, const WString
     if (!factory) {
         return E_NOTIMPL;
     }
-    // Controls are made by the factory once the control classes exist; until then nothing is.
-    (void)descriptorName;
-    (void)control;
-    return E_FAIL;
+    RCPtr<LControlDescriptor> descriptor = factory->FindControlDescriptor(descriptorName);
+    if (!descriptor) {
+        return E_FAIL;
+    }
+    RCPtr<LControl> made = factory->CreateControl(descriptor, nullptr);
+    if (!made) {
+        return E_FAIL;
+    }
+    control = made;
+    return S_OK;
 }
 
 }  // namespace QV

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/ControlBase/ControlDescriptor.h"
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "RIZozivirod/Utilities/Storage/StringT.h"
@@ -17,6 +18,14 @@ struct ControlClassRegistration {
     ControlCreateFunction creator;
     int32_t line;  // where a failed registration is reported
 };
+
+// The creator of a control class T: constructed with the parent and the descriptor's name, the
+// descriptor applied, its children made, initialised and marked created.
+template <class T>
+RCPtr<LControl>& CreateControl(RCPtr<LControl>& out, const RCPtr<LControl>& parent,
+                               const RCPtr<LControlDescriptor>& descriptor) {
+    return CreateControlFunction<T>(out, parent, descriptor);
+}
 
 // The framework's classes in registration order.
 const std::vector<ControlClassRegistration>& GetFrameworkControlClasses();
