@@ -11,6 +11,7 @@
 #include "RIZozivirod/ControlBase/KeyCode.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
+#include "UITestSupport/FakeWindowOSServices.h"
 #include "UITestSupport/ScriptedDesktopShell.h"
 #include "UITestSupport/ScriptedEventSource.h"
 
@@ -59,39 +60,24 @@ public:
     bool uninitialized = false;
 };
 
-// A root window that records the close requests it gets, into a log shared by every window.
-class RecordingRootWindow : public QV::IApplicationRootWindow {
+// A host window that logs, under its name, the end of its window into a log shared by every
+// window, and answers with its own handle.
+class LoggingWindowOS : public QV::FakeWindowOSServices {
 public:
-    RecordingRootWindow(std::string name, std::vector<std::string>& log)
-        : mName(std::move(name)), mLog(log) {}
-    bool ProcessQueue(bool) override {
-        if (mClosePending) {
-            mLog.push_back("closed " + mName);
-            mClosePending = false;
-        }
-        return false;
+    LoggingWindowOS(std::string name, std::vector<std::string>& log, intptr_t handle)
+        : mName(std::move(name)), mLog(log), mHandle(handle) {
+        active = false;
     }
-    int32_t RequestClose(int32_t) override {
-        mLog.push_back("close " + mName);
-        mClosePending = true;
-        return 0;
+    int32_t EndModal(int32_t result) override {
+        mLog.push_back("closed " + mName);
+        return FakeWindowOSServices::EndModal(result);
     }
-    bool IsActive() override { return active; }
-    void Redraw() override {}
-    int32_t ApplySkin(QV::LControlFactory&) override {
-        ++skinsApplied;
-        return 0;
-    }
-    intptr_t GetHandle() override { return handle; }
-
-    bool active = false;
-    intptr_t handle = 0;
-    int32_t skinsApplied = 0;
+    QV::WindowHandle GetHandle() override { return mHandle; }
 
 private:
     std::string mName;
     std::vector<std::string>& mLog;
-    bool mClosePending = false;
+    intptr_t mHandle;
 };
 
 class ApplicationTest : public ::testing::Test {
@@ -211,21 +197,27 @@ TEST_F(ApplicationTest, TheExitRequestClosesSecondaryWindowsLastFirstThenTheMain
     RCPtr<LApplication> app = MakeApplication();
     ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
     std::vector<std::string> log;
-    RCPtr<RecordingRootWindow> main(new RecordingRootWindow("main", log));
-    RCPtr<RecordingRootWindow> second(new RecordingRootWindow("second", log));
-    RCPtr<RecordingRootWindow> third(new RecordingRootWindow("third", log));
+    LoggingWindowOS mainOS("main", log, 1), secondOS("second", log, 2), thirdOS("third", log, 3);
+    RCPtr<QV::LRootWindow> main = QV::LRootWindow::Create(nullptr, &mainOS);
+    RCPtr<QV::LRootWindow> second = QV::LRootWindow::Create(nullptr, &secondOS);
+    RCPtr<QV::LRootWindow> third = QV::LRootWindow::Create(nullptr, &thirdOS);
     app->AddRootWindow(main);
     app->AddRootWindow(second);
     app->AddRootWindow(third);
     app->AddRootWindow(second);
-    EXPECT_EQ(app->GetRootWindowCount(), 3u);
+    EXPECT_EQ(app->GetRootWindowCount(), 3);
+    EXPECT_EQ(QV::GetRootWindowList(), app.Get());
 
     QV::GetMainNotificationCenter()->PostNotification(u"NID_APP_EXIT_REQ", nullptr);
     EXPECT_EQ(app->Run(), 0);
     EXPECT_TRUE(app->IsExiting());
-    // Requests in order; the closes happen at the final idle pass (the windows drain last first).
-    EXPECT_EQ(log, (std::vector<std::string>{"close third", "close second", "close main", "closed third",
-                                             "closed second", "closed main"}));
+    // Every window closes once, at the final idle pass, the last opened first and the main
+    // window last; each with result 0.
+    EXPECT_EQ(log, (std::vector<std::string>{"closed third", "closed second", "closed main"}));
+    EXPECT_EQ(mainOS.endModalResults, std::vector<int32_t>{0});
+    for (const RCPtr<QV::LRootWindow>& window : {main, second, third}) {
+        app->RemoveRootWindow(window.Get());
+    }
     app->RunApplicationShutdown();
 }
 
@@ -276,15 +268,16 @@ TEST_F(ApplicationTest, MessageBoxesGoThroughTheDesktopShellWithTheActiveWindowA
     EXPECT_EQ(app->ShowMessageBox(u"Text ü", u"Caption", 0x14), Platform::IDNO);
 
     std::vector<std::string> log;
-    RCPtr<RecordingRootWindow> main(new RecordingRootWindow("main", log));
-    RCPtr<RecordingRootWindow> dialog(new RecordingRootWindow("dialog", log));
-    main->handle = 11;
-    dialog->handle = 12;
+    LoggingWindowOS mainOS("main", log, 11), dialogOS("dialog", log, 12);
+    RCPtr<QV::LRootWindow> main = QV::LRootWindow::Create(nullptr, &mainOS);
+    RCPtr<QV::LRootWindow> dialog = QV::LRootWindow::Create(nullptr, &dialogOS);
     app->AddRootWindow(main);
     app->AddRootWindow(dialog);
     app->ShowMessageBox(u"a", u"b", 0);
-    dialog->active = true;
+    dialogOS.active = true;
     app->ShowMessageBox(u"c", u"d", 0);
+    app->RemoveRootWindow(main.Get());
+    app->RemoveRootWindow(dialog.Get());
 
     ASSERT_EQ(shell.messageBoxes.size(), 3u);
     EXPECT_EQ(shell.messageBoxes[0].owner, 0);

@@ -156,12 +156,12 @@ public:
     // owner-less while there is no window.
     int32_t ShowMessageBox(const WString& text, const WString& caption, uint32_t style) override {
         intptr_t owner = 0;
-        RCPtr<IApplicationRootWindow> window = GetActiveRootWindow();
+        RCPtr<LRootWindow> window = GetActiveRootWindow();
         if (!window) {
             window = GetRootWindow(0);
         }
-        if (window) {
-            owner = window->GetHandle();
+        if (window && window->GetOSServices() != nullptr) {
+            owner = static_cast<intptr_t>(window->GetOSServices()->GetHandle());
         }
         return Platform::GetDesktopShell().ShowMessageBox(owner, NString(text.GetString()).GetString(),
                                                           NString(caption.GetString()).GetString(), style);
@@ -169,12 +169,6 @@ public:
 
     int32_t RunMessageLoop() override { return GetMessageLoop().Run(); }
     void PostQuit(int32_t code) override { GetMessageLoop().PostQuit(code); }
-    // The main window closes as its frame's close would, at its next queue drain.
-    void CloseMainWindow() override {
-        if (RCPtr<IApplicationRootWindow> main = GetRootWindow(0)) {
-            main->RequestClose(0);
-        }
-    }
 
     int32_t RunApplicationStartup() override {
         if (LFrameworkApp::RunApplicationStartup() < 0) {

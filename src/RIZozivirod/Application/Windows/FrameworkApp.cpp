@@ -23,6 +23,7 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
       mFrameworkStrings(frameworkStrings),
       mHotKeys(std::make_unique<LHotKeyTable>()) {
     sCurrent = this;
+    SetRootWindowList(this);
     // The centre the application's key bindings and exit request go to exists from here on.
     GetMainNotificationCenter();
     if (mControlFactory) {
@@ -36,6 +37,9 @@ LFrameworkApp::~LFrameworkApp() {
     LNotification::EnablePooling(false);
     if (sCurrent == this) {
         sCurrent = nullptr;
+    }
+    if (GetRootWindowList() == this) {
+        SetRootWindowList(nullptr);
     }
     mHotKeys.reset();
     mDefaultFont = nullptr;
@@ -60,7 +64,7 @@ void LFrameworkApp::ReceiveNotification(const RCPtr<LNotificationDistributor>&,
 void LFrameworkApp::OnExitRequest() {
     mExiting = true;
     // Secondary windows close at their next queue drain, the last opened first.
-    const std::vector<RCPtr<IApplicationRootWindow>> windows = mRootWindows;
+    const std::vector<RCPtr<LRootWindow>> windows = mRootWindows;
     for (size_t i = windows.size(); i > 1; --i) {
         windows[i - 1]->RequestClose(0);
     }
@@ -146,7 +150,7 @@ bool LFrameworkApp::OnIdle(bool firstPass) {
         more = centres->ProcessNotifications(firstPass);
     }
     // A copy: a drained queue may close its window.
-    const std::vector<RCPtr<IApplicationRootWindow>> windows = mRootWindows;
+    const std::vector<RCPtr<LRootWindow>> windows = mRootWindows;
     for (size_t i = windows.size(); i > 0; --i) {
         more = windows[i - 1]->ProcessQueue(firstPass) || more;
     }
@@ -187,9 +191,20 @@ int32_t LFrameworkApp::SetSkin(int32_t index) {
     }
     mDefaultFont = LFont::GetFont(face, size, static_cast<int32_t>(style));
     if (mControlFactory) {
-        const std::vector<RCPtr<IApplicationRootWindow>> windows = mRootWindows;
-        for (const RCPtr<IApplicationRootWindow>& window : windows) {
-            window->ApplySkin(*mControlFactory);
+        const std::vector<RCPtr<LRootWindow>> windows = mRootWindows;
+        for (const RCPtr<LRootWindow>& window : windows) {
+            IWindowOSServices* os = window->GetOSServices();
+            const bool active = os != nullptr && os->IsActive();
+            if (active) {
+                window->OnKillFocus();
+            }
+            if (window->GetRootControl()) {
+                mControlFactory->ApplySkin(window->GetRootControl());
+            }
+            window->Redraw();
+            if (active) {
+                window->OnSetFocus();
+            }
         }
     }
     if (IIniFileManager* store = GetIniFileManager()) {
@@ -201,35 +216,48 @@ int32_t LFrameworkApp::SetSkin(int32_t index) {
     return S_OK;
 }
 
-void LFrameworkApp::AddRootWindow(const RCPtr<IApplicationRootWindow>& window) {
-    if (window && IndexOfRootWindow(window) < 0) {
+void LFrameworkApp::AddRootWindow(const RCPtr<LRootWindow>& window) {
+    if (window && IndexOfRootWindow(window.Get()) < 0) {
         mRootWindows.push_back(window);
     }
 }
 
-void LFrameworkApp::RemoveRootWindow(const RCPtr<IApplicationRootWindow>& window) {
+void LFrameworkApp::RemoveRootWindow(const LRootWindow* window) {
     const int32_t index = IndexOfRootWindow(window);
     if (index >= 0) {
         mRootWindows.erase(mRootWindows.begin() + index);
     }
 }
 
-int32_t LFrameworkApp::IndexOfRootWindow(const RCPtr<IApplicationRootWindow>& window) const {
+int32_t LFrameworkApp::IndexOfRootWindow(const LRootWindow* window) {
     for (size_t i = mRootWindows.size(); i > 0; --i) {
-        if (mRootWindows[i - 1].Get() == window.Get()) {
+        if (mRootWindows[i - 1].Get() == window) {
             return static_cast<int32_t>(i - 1);
         }
     }
     return -1;
 }
 
-RCPtr<IApplicationRootWindow> LFrameworkApp::GetRootWindow(uint32_t index) const {
+RCPtr<LRootWindow> LFrameworkApp::GetRootWindow(uint32_t index) const {
     return index < mRootWindows.size() ? mRootWindows[index] : nullptr;
 }
 
-RCPtr<IApplicationRootWindow> LFrameworkApp::GetActiveRootWindow() const {
+LRootWindow* LFrameworkApp::GetRootWindowAt(int32_t index) {
+    return index >= 0 && static_cast<size_t>(index) < mRootWindows.size() ? mRootWindows[index].Get()
+                                                                          : nullptr;
+}
+
+void LFrameworkApp::CloseMainWindow() {
+    // A modeless window ends by being destroyed, which saves the main window's placement.
+    if (!mRootWindows.empty()) {
+        mRootWindows.front()->RequestClose(0);
+    }
+}
+
+RCPtr<LRootWindow> LFrameworkApp::GetActiveRootWindow() const {
     for (size_t i = mRootWindows.size(); i > 0; --i) {
-        if (mRootWindows[i - 1]->IsActive()) {
+        IWindowOSServices* os = mRootWindows[i - 1]->GetOSServices();
+        if (os != nullptr && os->IsActive()) {
             return mRootWindows[i - 1];
         }
     }

@@ -7,38 +7,22 @@
 
 #include "Platform/IniFileManager.h"
 #include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Windows/RootWindow.h"
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "RIZozivirod/ControlBase/HotKeyTable.h"
 #include "RIZozivirod/ControlBase/StringTable.h"
 #include "RIZozivirod/Notification/NotificationDistributor.h"
+#include "RIZozivirod/Renderer/Renderer.h"
 #include "RIZozivirod/Utilities/Graphics/Font.h"
 
 namespace QV {
 
 class MessageLoop;
 
-// A top-level window's root as the application drives it: its queue drained at every idle pass
-// (which also performs a requested close), closing on request, whether its window is active, and
-// the skin applied again to its control tree.
-class IApplicationRootWindow : public virtual LRefCountedObject {
-public:
-    // Delivers the window's queued notifications; true when more wait.
-    virtual bool ProcessQueue(bool firstPass) = 0;
-    // Asks the window to close at its next queue drain with result (a modal run returns it).
-    virtual int32_t RequestClose(int32_t result) = 0;
-    virtual bool IsActive() = 0;
-    // The whole client area invalidated and painted at once.
-    virtual void Redraw() = 0;
-    // The factory's current skin applied to the window's root control, the window repainted.
-    virtual int32_t ApplySkin(LControlFactory& factory) = 0;
-    // The window's SDL window id as an owner of message boxes; 0 without a window.
-    virtual intptr_t GetHandle() = 0;
-};
-
 // The framework's part of the application object: the root windows, the idle pass, the start-up
 // of the framework's classes, key bindings and skin, and the exit request. The one instance is
 // reachable as sCurrent from construction to destruction. User-interface thread only.
-class LFrameworkApp : public LNotificationClient, public IApplicationServices {
+class LFrameworkApp : public LNotificationClient, public IApplicationServices, public IRootWindowList {
 public:
     // The texts of the start-up error box, and the result codes that end the start-up quietly.
     static constexpr char16_t kStartupErrorText[] =
@@ -73,8 +57,8 @@ public:
     virtual int32_t GetCurrentSkinIndex();
     // Selects skin index: fonts from the skin, the skin applied to every window, the index stored.
     virtual int32_t SetSkin(int32_t index);
-    virtual void AddRootWindow(const RCPtr<IApplicationRootWindow>& window);
-    virtual void RemoveRootWindow(const RCPtr<IApplicationRootWindow>& window);
+    virtual void AddRootWindow(const RCPtr<LRootWindow>& window);
+    virtual void RemoveRootWindow(const LRootWindow* window);
     virtual IIniFileManager* GetSettingsStore() { return GetIniFileManager(); }
     virtual IIniFileManager* GetIniFileManager() = 0;
     // The handle of a settings file (0 machine, 1 user); 0 when it could not be opened.
@@ -88,7 +72,7 @@ public:
     virtual int32_t RunApplicationShutdown();
     virtual bool CanExit() = 0;
     // Closes the main window as its frame's close would (the placement is saved).
-    virtual void CloseMainWindow() = 0;
+    virtual void CloseMainWindow();
     // Ends the message loop once its queue is empty.
     virtual void PostQuit(int32_t code) = 0;
 
@@ -99,10 +83,14 @@ public:
     // IApplicationServices parts that are the same on every platform.
     int32_t CreateControl(const WString& descriptorName, RCPtr<LControl>& control) override;
 
-    RCPtr<IApplicationRootWindow> GetActiveRootWindow() const;
-    int32_t IndexOfRootWindow(const RCPtr<IApplicationRootWindow>& window) const;
-    uint32_t GetRootWindowCount() const { return static_cast<uint32_t>(mRootWindows.size()); }
-    RCPtr<IApplicationRootWindow> GetRootWindow(uint32_t index) const;
+    // The last window whose operating-system window is active; null when none is.
+    RCPtr<LRootWindow> GetActiveRootWindow() const;
+    RCPtr<LRootWindow> GetRootWindow(uint32_t index) const;
+
+    // IRootWindowList.
+    int32_t GetRootWindowCount() override { return static_cast<int32_t>(mRootWindows.size()); }
+    LRootWindow* GetRootWindowAt(int32_t index) override;
+    int32_t IndexOfRootWindow(const LRootWindow* window) override;
 
     const RCPtr<LControlFactory>& GetControlFactory() const { return mControlFactory; }
     const RCPtr<LStringTable>& GetFrameworkStrings() const { return mFrameworkStrings; }
@@ -123,7 +111,7 @@ protected:
 
     RCPtr<LControlFactory> mControlFactory;
     std::string mCommandLine;
-    std::vector<RCPtr<IApplicationRootWindow>> mRootWindows;
+    std::vector<RCPtr<LRootWindow>> mRootWindows;
     RCPtr<LStringTable> mFrameworkStrings;
     RCPtr<LStringTable> mApplicationStrings;
     bool mExiting = false;

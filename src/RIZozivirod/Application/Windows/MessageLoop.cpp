@@ -109,9 +109,23 @@ bool MessageLoop::PaintOne() {
 
 MessageLoop::Step MessageLoop::TakeWaiting() {
     SDL_Event event;
-    if (mSource.PollEvent(event)) {
-        Dispatch(event);
-        return Step::kEvent;
+    while (mSource.PollEvent(event)) {
+        if (mPaintEventType == 0 || event.type != mPaintEventType) {
+            Dispatch(event);
+            return Step::kEvent;
+        }
+        const bool queued =
+            std::any_of(mPendingPaints.begin(), mPendingPaints.end(),
+                        [&](const SDL_Event& paint) { return paint.user.windowID == event.user.windowID; });
+        if (!queued) {
+            mPendingPaints.push_back(event);
+        }
+    }
+    if (!mPendingPaints.empty()) {
+        const SDL_Event paint = mPendingPaints.front();
+        mPendingPaints.erase(mPendingPaints.begin());
+        Dispatch(paint);
+        return Step::kPaint;
     }
     if (PaintOne()) {
         return Step::kPaint;
@@ -170,6 +184,11 @@ bool MessageLoop::RunLoop(const std::function<bool()>* done) {
             // Nothing can arrive any more: end as if asked to.
             PostQuit(mQuitPosted ? mQuitCode : 0);
             return false;
+        }
+        if (mPaintEventType != 0 && event.type == mPaintEventType) {
+            // Painted on the next step, when nothing else waits.
+            mPendingPaints.push_back(event);
+            continue;
         }
         Dispatch(event);
         idle = true;

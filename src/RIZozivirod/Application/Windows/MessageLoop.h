@@ -61,6 +61,9 @@ public:
 
     void AddWindow(ILoopWindow* window);
     void RemoveWindow(ILoopWindow* window);
+    // Events of this type ask a window (windowID) to paint: they wait until no other event is
+    // queued, and several for one window are handled once.
+    void SetPaintEventType(uint32_t type) { mPaintEventType = type; }
     // Events of no registered window (the application's own, SDL_QUIT, ...).
     void SetUnclaimedEventHandler(EventHandler handler) { mUnclaimed = std::move(handler); }
 
@@ -76,7 +79,7 @@ public:
     int32_t GetNestingDepth() const { return mDepth; }
 
 private:
-    // One step: an event, a paint, or the end. False when the loop is to end on a quit.
+    // One step: an event, a paint, a standing quit, or nothing waiting.
     enum class Step { kEvent, kPaint, kQuit, kNothing };
     Step TakeWaiting();
     void Dispatch(const SDL_Event& event);
@@ -88,6 +91,8 @@ private:
     IdleHandler mIdle;
     EventHandler mUnclaimed;
     std::vector<ILoopWindow*> mWindows;
+    uint32_t mPaintEventType = 0;
+    std::vector<SDL_Event> mPendingPaints;
     bool mQuitPosted = false;
     int32_t mQuitCode = 0;
     int32_t mDepth = 0;

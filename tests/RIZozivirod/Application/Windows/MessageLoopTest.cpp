@@ -99,6 +99,19 @@ TEST_F(LoopTest, PaintComesAfterQueuedEventsAndDoesNotRestartTheIdleCount) {
     EXPECT_EQ(log, (Log{"e1", "e2", "p", "i0", "i1", "i2", "t", "e0"}));
 }
 
+TEST_F(LoopTest, PaintEventsWaitForTheOtherEventsAndComeOncePerWindow) {
+    constexpr uint32_t kPaint = SDL_USEREVENT + 50;
+    loop.SetPaintEventType(kPaint);
+    source.PushUser(kPaint, 7, 10);
+    source.PushUser(kKey, 7, 1);
+    source.PushUser(kPaint, 7, 11);
+    source.PushUser(kKey, 7, 2);
+    source.PushUser(kPaint, 0, 12);
+    source.onTick = [this](int32_t) { source.PushUser(kQuitNow, 7, 0); };
+    loop.Run();
+    EXPECT_EQ(log, (Log{"e1", "e2", "e10", "e12", "i0", "i1", "i2", "t", "e0"}));
+}
+
 TEST_F(LoopTest, AQuitRequestEndsTheLoopOnlyOnceTheQueueIsEmptyAndPainted) {
     source.PushUser(kQuitNow, 7, 3);
     source.PushUser(kKey, 7, 1);
