@@ -1,0 +1,766 @@
+#include "RIZozivirod/Application/Windows/OSWindow.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "RIZozivirod/ControlBase/Control.h"
+#include "RIZozivirod/ControlBase/KeyParam.h"
+#include "RIZozivirod/Notification/MainNotificationCenter.h"
+#include "RIZozivirod/Renderer/Gdi/GDIRenderContextInfo.h"
+#include "RIZozivirod/Renderer/Renderer.h"
+#include "RIZozivirod/Utilities/Storage/Result.h"
+
+namespace QV {
+
+namespace {
+
+std::map<uint32_t, OSWindow*>& Windows() {
+    static auto* const windows = new std::map<uint32_t, OSWindow*>();
+    return *windows;
+}
+
+// One cursor for every host window, as the desktop has one pointer.
+CursorHandle& CurrentCursor() {
+    static CursorHandle cursor = 0;
+    return cursor;
+}
+
+uint32_t WindowIdOf(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_WINDOWEVENT:
+            return event.window.windowID;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            return event.key.windowID;
+        case SDL_TEXTINPUT:
+            return event.text.windowID;
+        case SDL_MOUSEMOTION:
+            return event.motion.windowID;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            return event.button.windowID;
+        case SDL_MOUSEWHEEL:
+            return event.wheel.windowID;
+        default:
+            if (event.type >= SDL_USEREVENT && event.type < SDL_LASTEVENT) {
+                return event.user.windowID;
+            }
+            return 0;
+    }
+}
+
+void PutInt32(std::vector<uint8_t>& out, int32_t value) {
+    const uint32_t bits = static_cast<uint32_t>(value);
+    for (int32_t shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<uint8_t>(bits >> shift));
+    }
+}
+
+}  // namespace
+
+uint32_t OSWindow::GetPaintEventType() {
+    static const uint32_t type = [] {
+        const uint32_t registered = SDL_RegisterEvents(1);
+        return registered == static_cast<uint32_t>(-1) ? 0u : registered;
+    }();
+    return type;
+}
+
+OSWindow* OSWindow::FromWindowId(uint32_t windowId) {
+    const auto found = Windows().find(windowId);
+    return found != Windows().end() ? found->second : nullptr;
+}
+
+bool OSWindow::DispatchEvent(const SDL_Event& event) {
+    OSWindow* window = FromWindowId(WindowIdOf(event));
+    if (window == nullptr) {
+        return false;
+    }
+    window->HandleEvent(event);
+    return true;
+}
+
+OSWindow::OSWindow(IOSWindowOwner* owner, const WString& title, const RectT<int32_t>& clientRect,
+                   OSWindow* parent)
+    : mOwner(owner), mParent(parent), mPresenter(nullptr) {
+    Platform::SdlPresenter::SetSoftwareSurfaceHint();
+    mWindow = SDL_CreateWindow(title.ToUTF8().GetString(), clientRect.x, clientRect.y,
+                               std::max(clientRect.width, 1), std::max(clientRect.height, 1),
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    if (mWindow == nullptr) {
+        return;
+    }
+    mPresenter = Platform::SdlPresenter(mWindow);
+    mWindowId = SDL_GetWindowID(mWindow);
+    Windows()[mWindowId] = this;
+    mClientSize = {0, 0, std::max(clientRect.width, 1), std::max(clientRect.height, 1)};
+}
+
+OSWindow::~OSWindow() {
+    DestroyWindow();
+}
+
+int32_t OSWindow::Initialize(int32_t rendererType) {
+    if (mWindow == nullptr) {
+        return E_FAIL;
+    }
+    RectT<int32_t> client;
+    GetClientRect(client);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(rendererType, client, GetHandle());
+    if (!renderer) {
+        return E_FAIL;
+    }
+    mTimer.Start(mWindowId, kIdleTimerPeriodMs);
+    return AttachRenderer(renderer);
+}
+
+int32_t OSWindow::AttachRenderer(const RCPtr<LRenderer>& renderer) {
+    mRenderer = renderer;
+    RectT<int32_t> client;
+    GetClientRect(client);
+    mRenderContext = nullptr;
+    if (!renderer || renderer->InitRenderContextInfo(client, GetHandle(), false, mRenderContext) != S_OK) {
+        return E_FAIL;
+    }
+    if (auto* target = dynamic_cast<LGDIRenderContextInfo*>(mRenderContext.Get())) {
+        target->SetPresenter(&mPresenter);
+    }
+    mRootWindow = LRootWindow::Create(renderer, this);
+    if (mOwner != nullptr) {
+        mOwner->AddRootWindow(mRootWindow);
+    }
+    return S_OK;
+}
+
+void OSWindow::DestroyWindow() {
+    if (mDestroyed || mWindow == nullptr) {
+        return;
+    }
+    mDestroyed = true;
+    mModal = false;
+    mTimer.Stop();
+    if (mRootWindow && mOwner != nullptr && mParent == nullptr && mOwner->IsMainWindow(mRootWindow.Get())) {
+        mOwner->WriteProfileBinary(kMainWindowClassName, u"WP", GetPlacement());
+    }
+    if (mHasCapture) {
+        SDL_CaptureMouse(SDL_FALSE);
+        mHasCapture = false;
+    }
+    if (auto* target = dynamic_cast<LGDIRenderContextInfo*>(mRenderContext.Get())) {
+        target->SetPresenter(nullptr);
+    }
+    if (mRootWindow) {
+        if (mOwner != nullptr) {
+            mOwner->RemoveRootWindow(mRootWindow.Get());
+        }
+        const RCPtr<LRootWindow> root = std::move(mRootWindow);
+        mRootWindow = nullptr;
+        root->ReleaseInternalReferences();
+    }
+    mRenderContext = nullptr;
+    mRenderer = nullptr;
+    Windows().erase(mWindowId);
+    SDL_DestroyWindow(mWindow);
+    mWindow = nullptr;
+    if (mOwner != nullptr) {
+        mOwner->OnWindowDestroyed(this);
+    }
+}
+
+std::vector<uint8_t> OSWindow::GetPlacement() const {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t top = 0;
+    int32_t left = 0;
+    int32_t bottom = 0;
+    int32_t right = 0;
+    uint32_t flags = 0;
+    if (mWindow != nullptr) {
+        SDL_GetWindowPosition(mWindow, &x, &y);
+        SDL_GetWindowSize(mWindow, &width, &height);
+        if (SDL_GetWindowBordersSize(mWindow, &top, &left, &bottom, &right) != 0) {
+            top = left = bottom = right = 0;
+        }
+        flags = SDL_GetWindowFlags(mWindow);
+    }
+    const int32_t showCommand = (flags & SDL_WINDOW_MAXIMIZED) != 0   ? kShowMaximized
+                                : (flags & SDL_WINDOW_MINIMIZED) != 0 ? kShowMinimized
+                                                                      : kShowNormal;
+    std::vector<uint8_t> placement;
+    placement.reserve(44);
+    PutInt32(placement, 44);  // length
+    PutInt32(placement, 0);   // flags
+    PutInt32(placement, showCommand);
+    PutInt32(placement, -1);  // minimised position
+    PutInt32(placement, -1);
+    PutInt32(placement, -1);  // maximised position
+    PutInt32(placement, -1);
+    // The frame's rectangle in its normal state: left, top, right, bottom.
+    PutInt32(placement, x - left);
+    PutInt32(placement, y - top);
+    PutInt32(placement, x + width + right);
+    PutInt32(placement, y + height + bottom);
+    return placement;
+}
+
+// ---- events ----
+
+void OSWindow::HandleEvent(const SDL_Event& event) {
+    if (mWindow == nullptr) {
+        return;
+    }
+    // A window under a modal one takes no input.
+    const bool input = event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEBUTTONDOWN ||
+                       event.type == SDL_MOUSEBUTTONUP || event.type == SDL_MOUSEWHEEL ||
+                       event.type == SDL_KEYDOWN || event.type == SDL_KEYUP || event.type == SDL_TEXTINPUT;
+    if (input && !mEnabled) {
+        return;
+    }
+    switch (event.type) {
+        case SDL_WINDOWEVENT:
+            OnWindowEvent(event.window);
+            return;
+        case SDL_MOUSEMOTION:
+            OnMotion(event.motion);
+            return;
+        case SDL_MOUSEBUTTONDOWN:
+            OnButton(event.button, true);
+            return;
+        case SDL_MOUSEBUTTONUP:
+            OnButton(event.button, false);
+            return;
+        case SDL_MOUSEWHEEL:
+            OnWheel(event.wheel);
+            return;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            OnKey(event.key);
+            return;
+        case SDL_TEXTINPUT:
+            OnText(event.text);
+            return;
+        default:
+            if (event.type == GetPaintEventType()) {
+                Paint();
+            }
+            // The idle timer's ticks only wake the loop.
+            return;
+    }
+}
+
+void OSWindow::OnWindowEvent(const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+            InvalidateAll();
+            return;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            mFocused = true;
+            mActive = true;
+            if (mRootWindow) {
+                mRootWindow->OnSetFocus();
+            }
+            return;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            mFocused = false;
+            mActive = false;
+            if (mHasCapture) {
+                ReleaseOSCapture();
+            }
+            if (mRootWindow) {
+                mRootWindow->OnKillFocus();
+            }
+            return;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            OnSizeChanged(event.data1, event.data2);
+            return;
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_RESTORED:
+            if (mRootWindow) {
+                mRootWindow->SetFullRepaint();
+            }
+            InvalidateAll();
+            return;
+        case SDL_WINDOWEVENT_MOVED:
+            OnMoved();
+            return;
+        case SDL_WINDOWEVENT_LEAVE:
+            // The pointer left the client area: nothing is hovered any more.
+            if (mRootWindow && mButtons == 0) {
+                mRootWindow->SetHoverControl(nullptr);
+            }
+            return;
+        case SDL_WINDOWEVENT_CLOSE:
+            OnSystemClose();
+            return;
+        default:
+            return;
+    }
+}
+
+void OSWindow::OnSizeChanged(int32_t width, int32_t height) {
+    if (!mRootWindow) {
+        return;
+    }
+    // The window manager sized the window already: a size outside the tree's limits is
+    // corrected at once, and the corrected size comes back as a size change of its own.
+    PointT<int32_t> size{width, height};
+    if (mRootWindow->ConstrainSize(size)) {
+        SDL_SetWindowSize(mWindow, size.x, size.y);
+        int32_t actualWidth = 0;
+        int32_t actualHeight = 0;
+        SDL_GetWindowSize(mWindow, &actualWidth, &actualHeight);
+        if (actualWidth == width && actualHeight == height) {
+            return;
+        }
+        width = actualWidth;
+        height = actualHeight;
+    }
+    {
+        CAutoLock lock(mPaintLock);
+        mClientSize = {0, 0, width, height};
+    }
+    if (mRenderContext) {
+        mRenderContext->SetViewport({0, 0, width, height});
+    }
+    mRootWindow->OnSizeChanged({width, height});
+    mRootWindow->SetFullRepaint();
+    InvalidateAll();
+}
+
+void OSWindow::OnMoved() {
+    if (!mRootWindow) {
+        return;
+    }
+    if (mOutsideWorkArea) {
+        mRootWindow->SetFullRepaint();
+        mOutsideWorkArea = false;
+        InvalidateAll();
+    }
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    SDL_GetWindowPosition(mWindow, &x, &y);
+    SDL_GetWindowSize(mWindow, &width, &height);
+    const RectT<int32_t> work = GetApplicationServices().GetWorkArea();
+    if (x < work.x || y < work.y || x + width > work.x + work.width || y + height > work.y + work.height) {
+        mOutsideWorkArea = true;
+    }
+}
+
+void OSWindow::OnSystemClose() {
+    if (!mRootWindow) {
+        return;
+    }
+    if (mOwner != nullptr && mOwner->IsMainWindow(mRootWindow.Get())) {
+        if (const RCPtr<LNotificationCenter> centre = GetMainNotificationCenter()) {
+            centre->PostNotification(u"NID_APP_EXIT_REQ", nullptr);
+        }
+        return;
+    }
+    mRootWindow->OnCloseRequest();
+}
+
+bool OSWindow::IsOverClient(const PointT<int32_t>& point) const {
+    CAutoLock lock(const_cast<Mutex&>(mPaintLock));
+    return point.x >= 0 && point.y >= 0 && point.x < mClientSize.width && point.y < mClientSize.height;
+}
+
+void OSWindow::ReleaseOSCapture() {
+    SDL_CaptureMouse(SDL_FALSE);
+    mHasCapture = false;
+    mPressCount = 0;
+    if (mRootWindow) {
+        mRootWindow->OnCaptureChanged();
+    }
+}
+
+void OSWindow::OnButton(const SDL_MouseButtonEvent& event, bool down) {
+    const uint32_t bit = Platform::ButtonBitFromSdl(event.button);
+    if (bit == 0 || !mRootWindow) {
+        return;
+    }
+    const uint32_t modifiers =
+        Platform::PointerModifierFlagsFromSdl(static_cast<uint16_t>(SDL_GetModState()));
+    const PointT<int32_t> point{event.x, event.y};
+    mCursorPos = point;
+    if (down) {
+        if (!mRootWindow->GetFocusControl()) {
+            SetFocus();
+        }
+        mButtons |= bit;
+        if (mPressCount++ == 0 && !mHasCapture) {
+            SDL_CaptureMouse(SDL_TRUE);
+            mHasCapture = true;
+        }
+        // SDL counts the clicks of a series: the second of each pair is a double click.
+        const int32_t action =
+            event.clicks >= 2 && event.clicks % 2 == 0 ? LRootWindow::kDoubleClick : LRootWindow::kPress;
+        mRootWindow->OnMouseButton(action, static_cast<int32_t>(bit), modifiers, point, 0);
+        return;
+    }
+    mButtons &= ~bit;
+    const RCPtr<LRootWindow> root = mRootWindow;
+    root->OnMouseButton(LRootWindow::kRelease, static_cast<int32_t>(bit), modifiers, point, 0);
+    if (!IsOverClient(point) && mButtons == 0 && mPressCount != 0) {
+        ReleaseOSCapture();
+    }
+}
+
+void OSWindow::OnMotion(const SDL_MouseMotionEvent& event) {
+    if (!mRootWindow) {
+        return;
+    }
+    const PointT<int32_t> point{event.x, event.y};
+    if (mHasCapture && mButtons == 0 && !IsOverClient(point)) {
+        ReleaseOSCapture();
+    }
+    mCursorPos = point;
+    mRootWindow->OnMouseMove(
+        point, Platform::PointerModifierFlagsFromSdl(static_cast<uint16_t>(SDL_GetModState())), 0);
+}
+
+void OSWindow::OnWheel(const SDL_MouseWheelEvent& event) {
+    if (!mRootWindow) {
+        return;
+    }
+    int32_t deltas[2] = {0, 0};
+    Platform::WheelAccumulator::DeltasFromSdl(event, deltas[0], deltas[1]);
+    const uint32_t modifiers =
+        Platform::PointerModifierFlagsFromSdl(static_cast<uint16_t>(SDL_GetModState()));
+    for (int32_t axis = 0; axis < 2; ++axis) {
+        if (deltas[axis] == 0) {
+            continue;
+        }
+        // However many notches the event completes, the controls hear of it once.
+        const int32_t notches = mWheel.Add(axis, deltas[axis]);
+        if (notches == 0) {
+            continue;
+        }
+        mCursorPos = {event.mouseX, event.mouseY};
+        const int32_t direction = axis == 0 ? (notches > 0 ? Platform::kWheelUp : Platform::kWheelDown)
+                                            : (notches > 0 ? Platform::kWheelRight : Platform::kWheelLeft);
+        mRootWindow->OnMouseWheel(mCursorPos, modifiers, direction);
+    }
+}
+
+void OSWindow::SendKey(const KeyCode& key) {
+    if (mRootWindow) {
+        mRootWindow->OnKey(LKeyParam::Create(key, true));
+    }
+}
+
+void OSWindow::OnKey(const SDL_KeyboardEvent& event) {
+    const bool down = event.type == SDL_KEYDOWN;
+    const uint16_t keymod = event.keysym.mod;
+    const uint32_t virtualKey = Platform::VirtualKeyFromSdl(event.keysym.sym, event.keysym.scancode);
+    if (virtualKey != 0) {
+        const uint8_t value = down ? (event.repeat != 0 ? 1 : 0) : 1;
+        SendKey(KeyCode(virtualKey, down, value, Platform::KeyModifierFlagsFromSdl(keymod)));
+    }
+    // The characters SDL's text input leaves out follow their key, as typed characters do.
+    if (down) {
+        const char16_t character = Platform::ControlCharacterFromSdl(event.keysym.sym, keymod);
+        if (character != 0) {
+            SendKey(KeyCode(character, Platform::PointerModifierFlagsFromSdl(keymod)));
+        }
+    }
+}
+
+void OSWindow::OnText(const SDL_TextInputEvent& event) {
+    const uint16_t keymod = static_cast<uint16_t>(SDL_GetModState());
+    if (keymod & KMOD_GUI) {
+        return;
+    }
+    const uint32_t flags = Platform::PointerModifierFlagsFromSdl(keymod);
+    for (const char16_t unit : Platform::Utf16FromTextInput(event.text)) {
+        // Control characters come from their keys only.
+        if (unit >= 0x20 && unit != 0x7F) {
+            SendKey(KeyCode(unit, flags));
+        }
+    }
+}
+
+void OSWindow::OnForwardedCommandLine(const char* data, size_t length) {
+    if (data == nullptr || !mEnabled || mOwner == nullptr) {
+        return;
+    }
+    const void* end = std::memchr(data, 0, length);
+    const size_t size = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - data) : length;
+    mOwner->ProcessForwardedCommandLine(std::string(data, size));
+}
+
+// ---- painting ----
+
+void OSWindow::RequestPaint(const RectT<int32_t>& rect) {
+    {
+        CAutoLock lock(mPaintLock);
+        const int32_t left = std::max(rect.x, 0);
+        const int32_t top = std::max(rect.y, 0);
+        const int32_t right = std::min(rect.x + rect.width, mClientSize.width);
+        const int32_t bottom = std::min(rect.y + rect.height, mClientSize.height);
+        if (right > left && bottom > top) {
+            if (mHasInvalid) {
+                mInvalid = {std::min(mInvalid.left, left), std::min(mInvalid.top, top),
+                            std::max(mInvalid.right, right), std::max(mInvalid.bottom, bottom)};
+            } else {
+                mInvalid = {left, top, right, bottom};
+                mHasInvalid = true;
+            }
+        }
+    }
+    if (!mPaintPending.exchange(true)) {
+        SDL_Event event{};
+        event.type = GetPaintEventType();
+        event.user.windowID = mWindowId;
+        SDL_PushEvent(&event);
+    }
+}
+
+int32_t OSWindow::InvalidateAll() {
+    RectT<int32_t> whole;
+    {
+        CAutoLock lock(mPaintLock);
+        whole = mClientSize;
+    }
+    RequestPaint(whole);
+    return S_OK;
+}
+
+int32_t OSWindow::InvalidateRect(const RectT<int32_t>& rect) {
+    RequestPaint(rect);
+    return S_OK;
+}
+
+void OSWindow::Paint() {
+    mPaintPending = false;
+    RegionRect invalid;
+    bool hasInvalid;
+    {
+        CAutoLock lock(mPaintLock);
+        invalid = mInvalid;
+        hasInvalid = mHasInvalid;
+        mHasInvalid = false;
+    }
+    if (!mRootWindow || !mRenderContext || !mRenderer) {
+        return;
+    }
+    RectRegion local;
+    mRootWindow->TakeUpdateRegion(local);
+    RectRegion& region = mRenderContext->GetUpdateRegion();
+    region.Clear();
+    region.Append(local);
+    if (hasInvalid) {
+        region.AddRect(invalid.left, invalid.top, invalid.right, invalid.bottom);
+    }
+    region.Normalize();
+    if (region.IsEmpty()) {
+        return;
+    }
+    CAutoRenderFrame frame(*mRenderer, mRenderContext);
+    const RectT<int32_t>& viewport = mRenderContext->GetViewport();
+    RegionRect bounds;
+    region.GetBounds(bounds);
+    const bool everything =
+        region.GetCount() == 1 && bounds == RegionRect{viewport.x, viewport.y, viewport.x + viewport.width,
+                                                       viewport.y + viewport.height};
+    // Parts merely uncovered on the screen come back from the retained frame when presented.
+    mRootWindow->Paint(everything ? region : local);
+    frame.Finish();
+}
+
+int32_t OSWindow::UpdateNow() {
+    if (mWindow == nullptr) {
+        return E_FAIL;
+    }
+    Paint();
+    return S_OK;
+}
+
+// ---- services ----
+
+int32_t OSWindow::SetTitle(const WString& title) {
+    if (mWindow == nullptr) {
+        return E_FAIL;
+    }
+    SDL_SetWindowTitle(mWindow, title.ToUTF8().GetString());
+    return S_OK;
+}
+
+int32_t OSWindow::GetClientRect(RectT<int32_t>& rect) {
+    if (mWindow == nullptr) {
+        return E_FAIL;
+    }
+    int32_t width = 0;
+    int32_t height = 0;
+    SDL_GetWindowSize(mWindow, &width, &height);
+    if (width >= 0 && height >= 0) {
+        rect = {0, 0, width, height};
+    }
+    return S_OK;
+}
+
+int32_t OSWindow::ScreenToClient(PointT<int32_t>& point) {
+    if (mWindow == nullptr) {
+        return E_FAIL;
+    }
+    int32_t x = 0;
+    int32_t y = 0;
+    SDL_GetWindowPosition(mWindow, &x, &y);
+    point = {point.x - x, point.y - y};
+    return S_OK;
+}
+
+int32_t OSWindow::ClientToScreen(PointT<int32_t>& point) {
+    if (mWindow == nullptr) {
+        return E_FAIL;
+    }
+    int32_t x = 0;
+    int32_t y = 0;
+    SDL_GetWindowPosition(mWindow, &x, &y);
+    point = {point.x + x, point.y + y};
+    return S_OK;
+}
+
+int32_t OSWindow::SetWindowRect(const RectT<int32_t>& rect) {
+    if (mWindow == nullptr) {
+        return E_FAIL;
+    }
+    SDL_SetWindowPosition(mWindow, rect.x, rect.y);
+    SDL_SetWindowSize(mWindow, std::max(rect.width, 1), std::max(rect.height, 1));
+    return S_OK;
+}
+
+bool OSWindow::Show(int32_t command) {
+    if (mWindow == nullptr) {
+        return false;
+    }
+    const bool wasVisible = (SDL_GetWindowFlags(mWindow) & SDL_WINDOW_SHOWN) != 0;
+    switch (command) {
+        case kShowHide:
+            SDL_HideWindow(mWindow);
+            break;
+        case kShowMinimized:
+            SDL_MinimizeWindow(mWindow);
+            break;
+        case kShowMaximized:
+            SDL_ShowWindow(mWindow);
+            SDL_MaximizeWindow(mWindow);
+            break;
+        default:
+            SDL_ShowWindow(mWindow);
+            break;
+    }
+    return wasVisible;
+}
+
+int32_t OSWindow::BringToTop() {
+    if (mWindow == nullptr) {
+        return E_FAIL;
+    }
+    SDL_RaiseWindow(mWindow);
+    return S_OK;
+}
+
+int32_t OSWindow::SetTopMost(bool topMost) {
+    if (mWindow == nullptr) {
+        return E_FAIL;
+    }
+    SDL_SetWindowAlwaysOnTop(mWindow, topMost ? SDL_TRUE : SDL_FALSE);
+    return S_OK;
+}
+
+int32_t OSWindow::SetFocus() {
+    if (mWindow == nullptr) {
+        return E_FAIL;
+    }
+    SDL_RaiseWindow(mWindow);
+    return S_OK;
+}
+
+CursorHandle OSWindow::SetCursor(CursorHandle cursor) {
+    CursorHandle& current = CurrentCursor();
+    if (cursor == current) {
+        return current;
+    }
+    const CursorHandle previous = current;
+    current = cursor;
+    if (cursor != 0) {
+        SDL_SetCursor(reinterpret_cast<SDL_Cursor*>(cursor));
+    }
+    return previous;
+}
+
+// ---- modal loop ----
+
+int32_t OSWindow::EndModal(int32_t result) {
+    if (mModal) {
+        mModalResult = result;
+        mModal = false;
+        return S_OK;
+    }
+    DestroyWindow();
+    return S_OK;
+}
+
+int32_t OSWindow::RunModal() {
+    if (mWindow == nullptr) {
+        return -1;
+    }
+    mModal = true;
+    mModalResult = 0;
+    const bool parentWasEnabled = mParent != nullptr && mParent->IsEnabled();
+    if (parentWasEnabled) {
+        mParent->SetEnabled(false);
+    }
+    mEnabled = true;
+    bool pendingShow = (SDL_GetWindowFlags(mWindow) & SDL_WINDOW_SHOWN) == 0;
+    int32_t idleCount = 0;
+    bool quit = false;
+    while (mModal) {
+        SDL_PumpEvents();
+        SDL_Event event;
+        if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) {
+            // Idle: a hidden window shows at its first idle moment; the application runs its
+            // idle passes until it wants no more, then the loop waits.
+            if (pendingShow) {
+                pendingShow = false;
+                Show(kShowNormal);
+                UpdateNow();
+            }
+            if (mOwner != nullptr && mOwner->OnIdle(idleCount++) && mModal) {
+                continue;
+            }
+            if (!mModal || SDL_WaitEvent(&event) == 0) {
+                continue;
+            }
+        }
+        idleCount = 0;
+        if (event.type == SDL_QUIT) {
+            // The outer loop must end too.
+            SDL_PushEvent(&event);
+            quit = true;
+            break;
+        }
+        if (!DispatchEvent(event) && pendingShow && event.type == Platform::SdlTimer::GetEventType()) {
+            pendingShow = false;
+            Show(kShowNormal);
+        }
+    }
+    mModal = false;
+    if (parentWasEnabled) {
+        mParent->SetEnabled(true);
+        if (mActive) {
+            mParent->SetFocus();
+        }
+    }
+    const int32_t result = quit ? -1 : mModalResult;
+    DestroyWindow();
+    return result;
+}
+
+}  // namespace QV

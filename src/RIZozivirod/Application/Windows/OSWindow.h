@@ -1,0 +1,177 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Platform/Sdl/SdlInput.h"
+#include "Platform/Sdl/SdlPresenter.h"
+#include "Platform/Sdl/SdlTimer.h"
+#include "RIZozivirod/Application/Windows/RootWindow.h"
+#include "RIZozivirod/Application/Windows/WindowOSServices.h"
+#include "RIZozivirod/System/Mutex.h"
+
+namespace QV {
+
+class LRenderContextInfo;
+class LRenderer;
+class OSWindow;
+
+// What a host window needs of the application that owns it. The application implements it.
+class IOSWindowOwner {
+public:
+    // The window's root window was made, or is going away: the application's list of windows.
+    virtual void AddRootWindow(const RCPtr<LRootWindow>& window) = 0;
+    virtual void RemoveRootWindow(const LRootWindow* window) = 0;
+    // The main window is the application's first root window.
+    virtual bool IsMainWindow(const LRootWindow* window) = 0;
+    // One idle pass of the application (count 0 for the first of an idle period); true when it
+    // wants another pass before waiting.
+    virtual bool OnIdle(int32_t count) = 0;
+    // The command line another copy of the program handed over.
+    virtual void ProcessForwardedCommandLine(const std::string& commandLine) = 0;
+    // A binary value of the application's profile.
+    virtual void WriteProfileBinary(const WString& section, const WString& entry,
+                                    const std::vector<uint8_t>& value) = 0;
+    // The window is gone (closed, ended or destroyed): the owner may delete the object once the
+    // current event has been handled.
+    virtual void OnWindowDestroyed(OSWindow* window) = 0;
+
+protected:
+    ~IOSWindowOwner() = default;
+};
+
+// The operating-system window of a top-level window: an SDL window with a software surface. It
+// owns the window's renderer, render context and root window, turns SDL's events into
+// root-window calls (pointer, keys, text, focus, size, close), paints the root window's update
+// region and presents only its rectangles, keeps a 33 ms timer that wakes the application's loop
+// for its idle work, runs modal loops, and saves the main window's placement when it goes.
+//
+// Driving it: the application's loop takes SDL's events and hands each to DispatchEvent, which
+// finds the window by its id. Invalidations (from any thread) queue one paint event per window;
+// its dispatch paints. The timer's events need nothing but the loop's idle pass. User-interface
+// thread only, except InvalidateRect and InvalidateAll.
+class OSWindow : public IWindowOSServices {
+public:
+    static constexpr const char16_t* kMainWindowClassName = u"VelkorTolvanePresetEditorMainWindowClass";
+    static constexpr uint32_t kIdleTimerPeriodMs = 33;
+    static constexpr uint32_t kCommandLineTag = 1125;
+
+    // A hidden, resizable window whose client area is the rectangle; parent (may be null) is
+    // the window a modal run disables. Failure: IsCreated is false.
+    OSWindow(IOSWindowOwner* owner, const WString& title, const RectT<int32_t>& clientRect,
+             OSWindow* parent = nullptr);
+    OSWindow(const OSWindow&) = delete;
+    OSWindow& operator=(const OSWindow&) = delete;
+    virtual ~OSWindow();
+
+    bool IsCreated() const { return mWindow != nullptr; }
+    // Makes the renderer of the type for the client area, starts the idle timer and attaches.
+    int32_t Initialize(int32_t rendererType);
+    // Keeps the renderer, makes the window's render context (presenting to this window) and
+    // the root window, which the owner adds to its list.
+    int32_t AttachRenderer(const RCPtr<LRenderer>& renderer);
+    // Destroys the window (saving the main window's placement first); the owner is told.
+    void DestroyWindow();
+
+    // Hands an SDL event to the window it belongs to; false when it belongs to none.
+    static bool DispatchEvent(const SDL_Event& event);
+    static OSWindow* FromWindowId(uint32_t windowId);
+    // The event type of paint requests (windowID tells the window).
+    static uint32_t GetPaintEventType();
+
+    void HandleEvent(const SDL_Event& event);
+    // The paint hand-off: the root window's region and the window's own invalid area drawn and
+    // presented.
+    void Paint();
+    // A command line handed over by another copy: at most length bytes, up to the first zero,
+    // go to the owner while the window is enabled.
+    void OnForwardedCommandLine(const char* data, size_t length);
+    void SetEnabled(bool enabled) { mEnabled = enabled; }
+    bool IsEnabled() const { return mEnabled; }
+    // The 44-byte placement record of the window (the main window's "WP" value).
+    std::vector<uint8_t> GetPlacement() const;
+
+    SDL_Window* GetSdlWindow() const { return mWindow; }
+    uint32_t GetWindowId() const { return mWindowId; }
+    const RCPtr<LRootWindow>& GetRootWindow() const { return mRootWindow; }
+    const RCPtr<LRenderer>& GetRenderer() const { return mRenderer; }
+    const RCPtr<LRenderContextInfo>& GetRenderContext() const { return mRenderContext; }
+    Platform::SdlPresenter& GetPresenter() { return mPresenter; }
+    bool HasOSCapture() const { return mHasCapture; }
+    const Platform::WheelAccumulator& GetWheel() const { return mWheel; }
+
+    // IWindowOSServices.
+    int32_t SetTitle(const WString& title) override;
+    int32_t InvalidateAll() override;
+    int32_t InvalidateRect(const RectT<int32_t>& rect) override;
+    int32_t GetClientRect(RectT<int32_t>& rect) override;
+    int32_t ScreenToClient(PointT<int32_t>& point) override;
+    int32_t ClientToScreen(PointT<int32_t>& point) override;
+    int32_t SetWindowRect(const RectT<int32_t>& rect) override;
+    bool Show(int32_t command) override;
+    int32_t UpdateNow() override;
+    int32_t BringToTop() override;
+    int32_t SetTopMost(bool topMost) override;
+    int32_t EndModal(int32_t result) override;
+    int32_t RunModal() override;
+    bool IsModal() override { return mModal; }
+    bool IsActive() override { return mActive; }
+    bool HasFocus() override { return mFocused; }
+    int32_t SetFocus() override;
+    CursorHandle SetCursor(CursorHandle cursor) override;
+    PointT<int32_t> GetCursorPos() override { return mCursorPos; }
+    uint32_t GetMouseButtons() override { return mButtons; }
+    WindowHandle GetHandle() override { return reinterpret_cast<WindowHandle>(mWindow); }
+    int32_t EnableTextInput(bool, bool) override { return 0; }
+
+private:
+    void OnWindowEvent(const SDL_WindowEvent& event);
+    void OnButton(const SDL_MouseButtonEvent& event, bool down);
+    void OnMotion(const SDL_MouseMotionEvent& event);
+    void OnWheel(const SDL_MouseWheelEvent& event);
+    void OnKey(const SDL_KeyboardEvent& event);
+    void OnText(const SDL_TextInputEvent& event);
+    void OnSizeChanged(int32_t width, int32_t height);
+    void OnMoved();
+    void OnSystemClose();
+    void ReleaseOSCapture();
+    void SendKey(const KeyCode& key);
+    // Adds to the window's own invalid area and queues one paint event.
+    void RequestPaint(const RectT<int32_t>& rect);
+    bool IsOverClient(const PointT<int32_t>& point) const;
+
+    IOSWindowOwner* mOwner;
+    OSWindow* mParent;
+    SDL_Window* mWindow = nullptr;
+    uint32_t mWindowId = 0;
+    RCPtr<LRootWindow> mRootWindow;
+    RCPtr<LRenderer> mRenderer;
+    RCPtr<LRenderContextInfo> mRenderContext;
+    Platform::SdlPresenter mPresenter;
+    Platform::SdlTimer mTimer;
+    PointT<int32_t> mCursorPos;
+    uint32_t mButtons = 0;
+    int32_t mPressCount = 0;
+    bool mModal = false;
+    int32_t mModalResult = 0;
+    bool mHasCapture = false;
+    bool mOutsideWorkArea = false;
+    bool mActive = false;
+    bool mFocused = false;
+    bool mEnabled = true;
+    bool mDestroyed = false;
+    Platform::WheelAccumulator mWheel;
+
+    // Shared with invalidating threads.
+    Mutex mPaintLock{"host window invalid area", LockLevel::kUnchecked};
+    RectT<int32_t> mClientSize;
+    RegionRect mInvalid;
+    bool mHasInvalid = false;
+    std::atomic<bool> mPaintPending{false};
+};
+
+}  // namespace QV
