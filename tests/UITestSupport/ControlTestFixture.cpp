@@ -3,6 +3,7 @@
 #include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/Panel.h"
+#include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/ToolTip.h"
 
 namespace QV {
@@ -15,6 +16,8 @@ void ControlTestFixture::SetUp() {
     mFactory->RegisterControlClass(u"Test.Control", &CreateControlFunction<LControl>);
     mFactory->RegisterControlClass(u"Framework.Button", &CreateControlFunction<LButton>);
     mFactory->RegisterControlClass(u"Framework.ToolTip", &CreateControlFunction<LToolTip>);
+    mFactory->RegisterControlClass(u"Framework.ScrollBar", &CreateControlFunction<LScrollbar>);
+    mFactory->RegisterControlClass(u"Framework.ScrollChannel", &CreateControlFunction<LPanel>);
     mPreviousFactory = LControlFactory::SetCurrent(mFactory);
     mWindow = TestRootWindow::Create({0, 0, 400, 300});
 }

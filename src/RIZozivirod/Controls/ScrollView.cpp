@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "RIZozivirod/Controls/Scrollbar.h"
+
 namespace QV {
 
 namespace {
@@ -84,6 +86,10 @@ int32_t LScrollView::Initialize() {
     }
     mViewHandler = LNotificationHandler<LScrollView>::Create(this);
     mCorner = FindChild(WString(u"corner"));
+    RCPtr<LControl> h = FindChild(WString(u"hBar"));
+    RCPtr<LControl> v = FindChild(WString(u"vBar"));
+    mHBar = RCPtr<LScrollbar>(dynamic_cast<LScrollbar*>(h.Get()));
+    mVBar = RCPtr<LScrollbar>(dynamic_cast<LScrollbar*>(v.Get()));
     return ConnectScrollBars();
 }
 
@@ -93,7 +99,24 @@ int32_t LScrollView::ConnectScrollBars() {
         const RCPtr<LLayoutDescriptor>& layout = mCorner->GetDescriptor()->GetLayout();
         mBarThickness = {layout->xSize.offset, layout->ySize.offset};
     }
-    // The scroll bars themselves are the standard controls' and join here when they exist.
+    if (mHBar) {
+        if (!IsCreated() && mViewHandler) {
+            mViewHandler->AddHandler(&LScrollView::OnScrollBarValueChanged,
+                                     RCPtr<LNotificationDistributor>(mHBar), u"NID_VALUE_CHANGE", 0);
+        }
+        if (mBarThickness.y == 0) {
+            mBarThickness.y = mHBar->GetFrame().height;
+        }
+    }
+    if (mVBar) {
+        if (!IsCreated() && mViewHandler) {
+            mViewHandler->AddHandler(&LScrollView::OnScrollBarValueChanged,
+                                     RCPtr<LNotificationDistributor>(mVBar), u"NID_VALUE_CHANGE", 0);
+        }
+        if (mBarThickness.x == 0) {
+            mBarThickness.x = mVBar->GetFrame().width;
+        }
+    }
     UpdateScrollBars();
     return S_OK;
 }
@@ -102,7 +125,133 @@ PointT<double> LScrollView::GetScrollBarThickness() const {
     if (mCorner) {
         return {mCorner->GetFrame().width, mCorner->GetFrame().height};
     }
-    return {};
+    return {mVBar ? mVBar->GetFrame().width : 0.0, mHBar ? mHBar->GetFrame().height : 0.0};
+}
+
+PointT<double> LScrollView::BarSpace() const {
+    if (mCorner) {
+        return {mCorner->GetFrame().width, mCorner->GetFrame().height};
+    }
+    return {mVBar ? mVBar->GetFrame().width : 0.0, mHBar ? mHBar->GetFrame().height : 0.0};
+}
+
+bool LScrollView::IsBarShown(const RCPtr<LScrollbar>& bar) const {
+    return bar && (!bar->GetLayout() || bar->GetLayout()->visible) && bar->GetFrame().width > 0 &&
+           bar->GetFrame().height > 0;
+}
+
+void LScrollView::ShowScrollBar(const RCPtr<LScrollbar>& bar, bool show) {
+    if (!bar || IsBarShown(bar) == show) {
+        return;
+    }
+    // The bar shows by getting its thickness across and hides by getting none.
+    const int32_t axis = bar.Get() == mVBar.Get() ? 0 : 1;
+    LLayoutDescriptor::Placement placement;
+    LLayoutDescriptor::Size size;
+    LLayoutDescriptor::Placement ignored;
+    bar->GetPlacement(axis, ignored, size);
+    if (mCorner) {
+        LLayoutDescriptor::Size cornerSize;
+        mCorner->GetPlacement(axis, placement, cornerSize);
+    } else {
+        placement = ignored;
+    }
+    size.reference = SizeReference::kSelf;
+    size.referenceName = WString();
+    size.factor = 0.0f;
+    size.offset = show ? std::trunc(axis == 0 ? mBarThickness.x : mBarThickness.y) : 0.0;
+    bar->SetPlacement(axis, placement, size);
+}
+
+void LScrollView::UpdateScrollBarRanges() {
+    RectT<double> view;
+    GetViewRect(view);
+    for (int32_t axis = 0; axis < 2; ++axis) {
+        const RCPtr<LScrollbar>& bar = axis == 0 ? mHBar : mVBar;
+        if (!bar || bar->GetParent() == nullptr) {
+            continue;
+        }
+        const double viewSize = axis == 0 ? view.width : view.height;
+        const double extent = axis == 0 ? mClientExtent.x : mClientExtent.y;
+        float thumb = 1.0f;
+        float page = 1.0f;
+        if (viewSize < extent) {
+            thumb = static_cast<float>(viewSize / extent);
+            page = std::clamp(static_cast<float>(viewSize / (extent - viewSize)), 0.0f, 1.0f);
+        }
+        bar->SetValueRange(0, extent - viewSize, 0);
+        bar->thumbFraction = thumb;
+        bar->UpdateThumbSize();
+        bar->pageStep = page;
+        bar->lineStep = page / 10.0f;
+        const double position = std::max(0.0, std::round((extent - viewSize) * bar->GetNormalizedValue()));
+        const PointT<double>& offset = GetScrollOffset();
+        if ((axis == 0 ? offset.x : offset.y) != position) {
+            SetScrollOffset(axis == 0 ? PointT<double>{position, offset.y}
+                                      : PointT<double>{offset.x, position});
+        }
+    }
+}
+
+int32_t LScrollView::OnScrollBarValueChanged(const RCPtr<LNotificationDistributor>& source,
+                                             const RCPtr<LNotification>&) {
+    const PointT<double>& offset = GetScrollOffset();
+    if (mHBar && source.Get() == static_cast<LNotificationDistributor*>(mHBar.Get())) {
+        SetScrollOffset({std::round(mHBar->ValueFromNormalized(mHBar->GetNormalizedValue())), offset.y});
+    } else if (mVBar && source.Get() == static_cast<LNotificationDistributor*>(mVBar.Get())) {
+        SetScrollOffset({offset.x, std::round(mVBar->ValueFromNormalized(mVBar->GetNormalizedValue()))});
+    }
+    return 1;
+}
+
+void LScrollView::UpdateVisibleRegion(const PointT<double>& oldOffset, const PointT<double>& newOffset) {
+    RectT<double> view;
+    GetViewRect(view);
+    for (int32_t axis = 0; axis < 2; ++axis) {
+        const RCPtr<LScrollbar>& bar = axis == 0 ? mHBar : mVBar;
+        if (!bar || !mViewHandler) {
+            continue;
+        }
+        // The bar follows the content without moving the content back.
+        CAutoNotificationDisabler<LScrollView> quiet(mViewHandler, RCPtr<LNotificationDistributor>(bar),
+                                                     u"NID_VALUE_CHANGE");
+        const double largest =
+            std::max(0.0, axis == 0 ? mClientExtent.x - view.width : mClientExtent.y - view.height);
+        const double offset = axis == 0 ? newOffset.x : newOffset.y;
+        bar->SetNormalizedValue(largest == 0 ? 0.0 : offset / largest);
+    }
+    LControl::UpdateVisibleRegion(oldOffset, newOffset);
+}
+
+int32_t LScrollView::Wheel(const RCPtr<LMouseWheelParam>& param, bool horizontalWheel) {
+    const bool h = IsBarShown(mHBar);
+    const bool v = IsBarShown(mVBar);
+    if (!param || (!h && !v)) {
+        return 1;
+    }
+    LScrollbar* bar = nullptr;
+    if (horizontalWheel) {
+        bar = h ? mHBar.Get() : mVBar.Get();
+    } else if (h && v) {
+        bar = (param->modifiers & 0x40) != 0 ? mHBar.Get() : mVBar.Get();
+    } else {
+        bar = h ? mHBar.Get() : mVBar.Get();
+    }
+    double step = (param->modifiers & 0x8) != 0 ? bar->pageStep : bar->lineStep;
+    if (param->direction != (horizontalWheel ? 2 : 0)) {
+        step = -step;
+    }
+    RCPtr<LControl> hold(bar);
+    bar->SetNormalizedValue(bar->GetNormalizedValue() + step);
+    return S_OK;
+}
+
+int32_t LScrollView::HandleMouseWheel(const RCPtr<LMouseWheelParam>& param) {
+    return Wheel(param, false);
+}
+
+int32_t LScrollView::HandleMouseHWheel(const RCPtr<LMouseWheelParam>& param) {
+    return Wheel(param, true);
 }
 
 PointT<int32_t> LScrollView::GetChildrenExtent() {
@@ -162,6 +311,13 @@ int32_t LScrollView::SetClientExtent(const PointT<double>& extent) {
 
 int32_t LScrollView::GetViewRect(RectT<double>& rect) {
     rect = GetClientRect(-1);
+    const PointT<double> space = BarSpace();
+    if (IsBarShown(mVBar)) {
+        rect.width -= space.x;
+    }
+    if (IsBarShown(mHBar)) {
+        rect.height -= space.y;
+    }
     rect.width = std::max(0.0, rect.width);
     rect.height = std::max(0.0, rect.height);
     return S_OK;
@@ -172,9 +328,32 @@ int32_t LScrollView::UpdateScrollBars() {
         return 1;
     }
     mBarsGuard = true;
+    RCPtr<LControl> hold(this);
+    const PointT<double> space = BarSpace();
+    // The space the bars take now. Only a shown bar takes any: counting the corner's size for a
+    // hidden bar would take the view for wider than it is, and content that overhangs it by less
+    // than the corner would get no bar and could never be reached.
+    const double tv = IsBarShown(mVBar) ? space.x : 0.0;
+    const double th = IsBarShown(mHBar) ? space.y : 0.0;
     RectT<double> before;
     GetViewRect(before);
+    const double fullWidth = before.width + (tv > 0 ? mBarThickness.x : 0.0);
+    const double fullHeight = before.height + (th > 0 ? mBarThickness.y : 0.0);
     UpdateAutoClientExtent();
+    bool needV = fullHeight < mClientExtent.y;
+    const bool needH = fullWidth - (needV ? mBarThickness.x : 0.0) < mClientExtent.x;
+    if (needH && !needV) {
+        needV = fullHeight - mBarThickness.y < mClientExtent.y;
+    }
+    ShowScrollBar(mVBar, needV);
+    ShowScrollBar(mHBar, needH);
+    UpdateScrollBarRanges();
+    if (IsBarShown(mVBar) != (tv > 0)) {
+        OnScrollBarVisibilityChanged(1);
+    }
+    if (IsBarShown(mHBar) != (th > 0)) {
+        OnScrollBarVisibilityChanged(0);
+    }
     RectT<double> after;
     GetViewRect(after);
     if (!(after == before)) {

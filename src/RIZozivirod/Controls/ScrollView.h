@@ -6,6 +6,8 @@
 
 namespace QV {
 
+class LScrollbar;
+
 // A control whose content may be larger than its client area and is moved by the scroll offset.
 // It keeps the content's size (the client extent), can follow the box of its children (the auto
 // client extent, create parameters AUTO_CLIENT_EXTENT_X and _Y), and tells its listeners when the
@@ -24,6 +26,9 @@ public:
     virtual void OnScrollBarVisibilityChanged(int32_t axis);  // 96
 
     void UpdateClientRectCache() override;
+    void UpdateVisibleRegion(const PointT<double>& oldOffset, const PointT<double>& newOffset) override;
+    int32_t HandleMouseWheel(const RCPtr<LMouseWheelParam>& param) override;
+    int32_t HandleMouseHWheel(const RCPtr<LMouseWheelParam>& param) override;
     void CheckClientSizeChange() override;
     bool InvalidateChildRect(LControl* child) override;
     int32_t GetMaximumSize(PointT<double>& size) override;
@@ -53,6 +58,11 @@ public:
     // The largest right and bottom edges of the children not docked on that axis.
     PointT<int32_t> GetChildrenExtent();
     const RCPtr<LControl>& GetCorner() const { return mCorner; }
+    const RCPtr<LScrollbar>& GetHorizontalBar() const { return mHBar; }
+    const RCPtr<LScrollbar>& GetVerticalBar() const { return mVBar; }
+    // Bound to "NID_VALUE_CHANGE" of both bars: the content follows the bar. Returns 1.
+    int32_t OnScrollBarValueChanged(const RCPtr<LNotificationDistributor>& source,
+                                    const RCPtr<LNotification>& notification);
 
 protected:
     ~LScrollView() override;
@@ -63,12 +73,20 @@ protected:
 
 private:
     int32_t ConnectScrollBars();
+    void ShowScrollBar(const RCPtr<LScrollbar>& bar, bool show);
+    void UpdateScrollBarRanges();
+    bool IsBarShown(const RCPtr<LScrollbar>& bar) const;
+    // The space the bars take on each axis: the corner's size, else the bars' own.
+    PointT<double> BarSpace() const;
+    int32_t Wheel(const RCPtr<LMouseWheelParam>& param, bool horizontalFirst);
 
     RCPtr<LNotificationHandler<LScrollView>> mViewHandler;
     bool mBarsGuard = false;
     bool mScrollGuard = false;
     bool mClientRectGuard = false;
     RCPtr<LControl> mCorner;
+    RCPtr<LScrollbar> mHBar;
+    RCPtr<LScrollbar> mVBar;
     PointT<double> mClientExtent;
     PointT<double> mBarThickness;
     uint32_t mAutoExtentFlags = 0;
