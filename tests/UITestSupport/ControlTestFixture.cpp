@@ -4,6 +4,7 @@
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
+#include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Controls/ToolTip.h"
 
 namespace QV {
@@ -18,6 +19,7 @@ void ControlTestFixture::SetUp() {
     mFactory->RegisterControlClass(u"Framework.ToolTip", &CreateControlFunction<LToolTip>);
     mFactory->RegisterControlClass(u"Framework.ScrollBar", &CreateControlFunction<LScrollbar>);
     mFactory->RegisterControlClass(u"Framework.ScrollChannel", &CreateControlFunction<LPanel>);
+    mFactory->RegisterControlClass(u"Framework.TabControl", &CreateControlFunction<LTabControl>);
     mPreviousFactory = LControlFactory::SetCurrent(mFactory);
     mWindow = TestRootWindow::Create({0, 0, 400, 300});
 }
