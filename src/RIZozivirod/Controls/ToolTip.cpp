@@ -11,10 +11,16 @@ constexpr uint32_t kShowTimeMs = 5000;
 constexpr uint32_t kFollowOnMs = 50;
 
 // When the last visible tip went away; shared by every tip so that moving from one tipped
-// control to the next shows the next tip at once.
-uint32_t& LastHideTime() {
-    static uint32_t time = 0;
-    return time;
+// control to the next shows the next tip at once. Until a tip has been hidden there is no such
+// time: a clock that starts near 0 must not make the first tip immediate.
+struct HideRecord {
+    bool any = false;
+    uint32_t time = 0;
+};
+
+HideRecord& LastHide() {
+    static HideRecord record;
+    return record;
 }
 
 int32_t Round(double value) {
@@ -53,7 +59,7 @@ void LToolTip::Show() {
     }
     const uint32_t now = GetApplicationServices().GetTimeMs();
     mStateTime = now;
-    if (now - LastHideTime() < kFollowOnMs) {
+    if (LastHide().any && now - LastHide().time < kFollowOnMs) {
         Appear();
     } else {
         mState = kWaiting;
@@ -85,7 +91,7 @@ int32_t LToolTip::Hide() {
     }
     const RCPtr<LLayoutDescriptor>& layout = GetLayout();
     if ((!layout || layout->visible) && GetFrame().width > 0 && GetFrame().height > 0) {
-        LastHideTime() = GetApplicationServices().GetTimeMs();
+        LastHide() = {true, GetApplicationServices().GetTimeMs()};
     }
     if (LControl* parent = GetParent()) {
         parent->RemoveChildLater(hold);
