@@ -1,0 +1,179 @@
+// The input and paint roads of a window: one pointer move through the root window to the
+// control under it (with the heap allocations it makes once warm, which should be none), and
+// one invalidated rectangle painted through the Cairo renderer and presented to an SDL window
+// on the offscreen driver.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "RIZozivirod/Application/Windows/OSWindow.h"
+#include "RIZozivirod/ControlBase/Control.h"
+#include "RIZozivirod/ControlBase/ControlFactory.h"
+#include "RIZozivirod/Controls/Panel.h"
+#include "RIZozivirod/Notification/Notification.h"
+#include "RIZozivirod/Renderer/Renderer.h"
+#include "UITestSupport/TestFonts.h"
+
+namespace {
+
+std::atomic<int64_t> gAllocations{0};
+
+}  // namespace
+
+// Counts every allocation of the process, the libraries' included.
+void* operator new(std::size_t size) {
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* block = std::malloc(size == 0 ? 1 : size)) {
+        return block;
+    }
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
+namespace {
+
+using namespace QV;
+
+const char* const kSkin = R"(<Velkor_Skin_Definitions>
+<Colorizers>
+  <Colorizer Name="Panel" ColorType="SolidFill" Color="0xFF25282D"/>
+  <Colorizer Name="Accent" ColorType="SolidFill" Color="0xFF3FA7D6"/>
+</Colorizers>
+<Parts>
+  <Part Name="Panel" Width="4" Height="4" ResizeType="Stretch" ColorizerName="Panel"/>
+  <Part Name="Accent" Width="4" Height="4" ResizeType="Stretch" ColorizerName="Accent"/>
+</Parts>
+<Looks>
+  <Look Name="Panel"><ClientPart Name="Panel" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+  <Look Name="Accent"><ClientPart Name="Accent" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+</Looks>
+<LookLists>
+  <LookList Name="Panel" NumLooks="1"><Look Name="Panel" Index="0"/></LookList>
+  <LookList Name="Accent" NumLooks="1"><Look Name="Accent" Index="0"/></LookList>
+</LookLists>
+<Skin Name="Default">
+  <SubControl Class="Framework.Panel" Name="Main"><Skin Name="s" LookList="Panel"/>
+    <SubControl Class="Test.Control" Name="Knob" XPositionAbs="100" YPositionAbs="100" XSizeAbs="200"
+        YSizeAbs="100"><Skin Name="s" LookList="Accent"/></SubControl>
+  </SubControl></Skin></Velkor_Skin_Definitions>)";
+
+class NullOwner : public IOSWindowOwner {
+public:
+    void AddRootWindow(const RCPtr<LRootWindow>&) override {}
+    void RemoveRootWindow(const LRootWindow*) override {}
+    bool IsMainWindow(const LRootWindow*) override { return false; }
+    bool OnIdle(int32_t) override { return false; }
+    void ProcessForwardedCommandLine(const std::string&) override {}
+    void WriteProfileBinary(const WString&, const WString&, const std::vector<uint8_t>&) override {}
+    void OnWindowDestroyed(OSWindow*) override {}
+};
+
+// An 800 x 600 host window on SDL's offscreen driver with a panel and one control, focused.
+struct HostScene {
+    HostScene() {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+        ok = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+        if (!ok) {
+            return;
+        }
+        TestSupport::UseTestFonts();
+        // As in the program: released notifications are handed out again.
+        LNotification::EnablePooling(true);
+        factory = LControlFactory::Create(u"Bench");
+        factory->RegisterControlClass(u"Framework.Panel", &CreateControlFunction<LPanel>);
+        factory->RegisterControlClass(u"Test.Control", &CreateControlFunction<LControl>);
+        previous = LControlFactory::SetCurrent(factory);
+        factory->ParseXml(kSkin, static_cast<int32_t>(std::char_traits<char>::length(kSkin)));
+        window = new OSWindow(&owner, u"Bench", {0, 0, 800, 600});
+        window->Initialize(kRendererGDI);
+        root = factory->CreateControl(factory->FindControlDescriptor(u"Main"), nullptr);
+        window->GetRootWindow()->SetRootControl(root);
+        knob = root->FindChild(u"Knob");
+        SDL_Event focus{};
+        focus.type = SDL_WINDOWEVENT;
+        focus.window.windowID = window->GetWindowId();
+        focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+        window->HandleEvent(focus);
+        window->Paint();
+    }
+    ~HostScene() {
+        if (!ok) {
+            return;
+        }
+        knob = nullptr;
+        root = nullptr;
+        delete window;
+        LControlFactory::SetCurrent(previous);
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        LNotification::EnablePooling(false);
+    }
+
+    bool ok = false;
+    NullOwner owner;
+    RCPtr<LControlFactory> factory;
+    RCPtr<LControlFactory> previous;
+    OSWindow* window = nullptr;
+    RCPtr<LControl> root;
+    RCPtr<LControl> knob;
+};
+
+void BM_RootWindowPointerMove(benchmark::State& state) {
+    HostScene scene;
+    if (!scene.ok) {
+        state.SkipWithError("SDL's offscreen video driver is not available");
+        return;
+    }
+    const RCPtr<LRootWindow> root = scene.window->GetRootWindow();
+    // Warm: the hover is on the control and the pointer parameters exist.
+    for (int32_t i = 0; i < 16; ++i) {
+        root->OnMouseMove({150 + i, 150}, 0, 0);
+    }
+    const int64_t before = gAllocations.load();
+    int32_t step = 0;
+    for (auto _ : state) {
+        root->OnMouseMove({150 + (step++ & 63), 150}, 0, 0);
+    }
+    const int64_t allocations = gAllocations.load() - before;
+    state.counters["allocations_per_event"] =
+        benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_RootWindowPointerMove);
+
+void BM_HostWindowInvalidatePaintPresent(benchmark::State& state) {
+    HostScene scene;
+    if (!scene.ok) {
+        state.SkipWithError("SDL's offscreen video driver is not available");
+        return;
+    }
+    const uint32_t paintEvent = OSWindow::GetPaintEventType();
+    for (auto _ : state) {
+        // The control's rectangle: invalidated, drawn, and only it copied to the window.
+        scene.knob->InvalidateRect({0, 0, 200, 100}, true);
+        scene.window->Paint();
+        SDL_FlushEvent(paintEvent);
+    }
+    state.counters["pixels_presented"] =
+        benchmark::Counter(static_cast<double>(scene.window->GetPresenter().GetLastCopiedPixels()));
+}
+BENCHMARK(BM_HostWindowInvalidatePaintPresent)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
