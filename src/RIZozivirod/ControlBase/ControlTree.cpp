@@ -237,6 +237,10 @@ LControl::LControl(const RCPtr<LControl>& parent, const WString& name)
 }
 
 LControl::~LControl() {
+    // Children that someone else still holds lose their link to this control.
+    for (uint32_t i = 0; i < mChildren.GetCount(); ++i) {
+        mChildren.GetAt(i, kOrderCreation)->mParent = nullptr;
+    }
     LiveControls().fetch_sub(1);
 }
 

@@ -152,6 +152,13 @@ TEST_F(ControlTreeTest, ReleaseInternalReferencesClearsTheTreeAndReportsOutsideH
     EXPECT_EQ(parent->ReleaseInternalReferences(), E_FAIL);
     EXPECT_EQ(parent->GetChildren().GetCount(), 0u);
     EXPECT_EQ(child->GetParent(), nullptr);
+
+    // A child that outlives its parent is left without a parent, not with a dangling one.
+    RCPtr<LControl> survivor(new LControl(parent, u"Survivor"));
+    parent = nullptr;
+    extra = nullptr;
+    EXPECT_EQ(survivor->GetParent(), nullptr);
+    EXPECT_EQ(survivor->GetTopLevelControl().Get(), survivor.Get());
 }
 
 TEST_F(ControlTreeTest, UnclippedCountsFollowAttachDetachAndClipping) {
