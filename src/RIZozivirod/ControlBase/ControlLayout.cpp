@@ -20,6 +20,21 @@ PointT<double> RoundPoint(const PointT<double>& point) {
     return {std::round(point.x), std::round(point.y)};
 }
 
+bool Same(const LLayoutDescriptor::Placement& a, const LLayoutDescriptor::Placement& b) {
+    return a.anchor == b.anchor && a.reference == b.reference && a.referenceName == b.referenceName &&
+           a.factor == b.factor && a.offset == b.offset;
+}
+
+bool Same(const LLayoutDescriptor::Size& a, const LLayoutDescriptor::Size& b) {
+    return a.reference == b.reference && a.referenceName == b.referenceName && a.factor == b.factor &&
+           a.offset == b.offset;
+}
+
+bool Same(const LLayoutDescriptor::Limit& a, const LLayoutDescriptor::Limit& b) {
+    return a.reference == b.reference && a.referenceName == b.referenceName && a.factor == b.factor &&
+           a.offset == b.offset;
+}
+
 bool IsDocked(const LControl& control) {
     const RCPtr<LLayoutDescriptor>& layout = control.GetLayout();
     return layout && (layout->xDocked || layout->yDocked);
@@ -189,7 +204,11 @@ int32_t LControl::SetPlacement(int32_t axis, const LLayoutDescriptor::Placement&
     (axis == 0 ? mLayout->xPlacement : mLayout->yPlacement) = placement;
     (axis == 0 ? mLayout->xSize : mLayout->ySize) = size;
     UpdateLayout();
-    return S_OK;
+    // The pass may have changed the records (a control reacting to its own size).
+    return Same(axis == 0 ? mLayout->xPlacement : mLayout->yPlacement, placement) &&
+                   Same(axis == 0 ? mLayout->xSize : mLayout->ySize, size)
+               ? S_OK
+               : 1;
 }
 
 int32_t LControl::SetPlacements(const LLayoutDescriptor::Placement& xPlacement,
@@ -229,7 +248,10 @@ int32_t LControl::SetSizeLimits(int32_t axis, const LLayoutDescriptor::Limit& mi
     (axis == 0 ? mLayout->xMinimum : mLayout->yMinimum) = minimum;
     (axis == 0 ? mLayout->xMaximum : mLayout->yMaximum) = maximum;
     UpdateLayout();
-    return S_OK;
+    return Same(axis == 0 ? mLayout->xMinimum : mLayout->yMinimum, minimum) &&
+                   Same(axis == 0 ? mLayout->xMaximum : mLayout->yMaximum, maximum)
+               ? S_OK
+               : 1;
 }
 
 int32_t LControl::GetSizeLimits(int32_t axis, LLayoutDescriptor::Limit& minimum,

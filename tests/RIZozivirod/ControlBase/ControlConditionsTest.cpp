@@ -69,6 +69,22 @@ TEST_F(ControlConditionsTest, TreeFromSkinIsLaidOutInTheWindow) {
     EXPECT_EQ(At(u"Inner/D")->GetFrame(), (RectT<double>{60, 0, 50, 20}));
     EXPECT_EQ(At(u"Inner/D")->GetRectInWindow(), (PointT<double>{60, 40}));
     EXPECT_EQ(At(u"Inner/D")->GetConditions(), LControl::kEnabled | LControl::kVisible);
+
+    // Placements: another axis stores nothing; a wider size moves the later sibling chain.
+    LLayoutDescriptor::Placement placement;
+    LLayoutDescriptor::Size size;
+    RCPtr<LControl> a = At(u"A");
+    ASSERT_EQ(a->GetPlacement(0, placement, size), S_OK);
+    EXPECT_EQ(a->GetPlacement(2, placement, size), E_INVALIDARG);
+    size.offset = 70;
+    EXPECT_EQ(a->SetPlacement(2, placement, size), 1);
+    EXPECT_EQ(a->GetFrame().width, 50);
+    EXPECT_EQ(a->SetPlacement(0, placement, size), S_OK);
+    EXPECT_EQ(a->GetFrame(), (RectT<double>{0, 0, 70, 20}));
+    PointT<double> minimum;
+    EXPECT_EQ(a->MeasureMinimumSize(minimum), S_OK);
+    EXPECT_EQ(minimum, (PointT<double>{0, 0}));
+    EXPECT_EQ(a->GetFrame(), (RectT<double>{0, 0, 70, 20})) << "measuring leaves the control as it was";
 }
 
 TEST_F(ControlConditionsTest, FocusFollowsTabOrderScopesAndHandsOffOnHideAndDisable) {
