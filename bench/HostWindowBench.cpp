@@ -24,6 +24,11 @@ std::atomic<int64_t> gAllocations{0};
 
 }  // namespace
 
+// The process's allocations so far, for the other benchmarks of the executable.
+int64_t SkyletBenchAllocationCount() {
+    return gAllocations.load(std::memory_order_relaxed);
+}
+
 // Counts every allocation of the process, the libraries' included.
 void* operator new(std::size_t size) {
     gAllocations.fetch_add(1, std::memory_order_relaxed);
