@@ -1,6 +1,40 @@
-#include <cstdio>
+#include <SDL.h>
 
-int main() {
-    std::puts("Skylet Preset Editor");
-    return 0;
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "Panel/Application.h"
+#include "Platform/Sdl/SdlPresenter.h"
+#include "RIZozivirod/Application/Windows/MFCFrameworkApp.h"
+
+namespace {
+
+// SDL falls back to drivers that show nothing when there is no display; only a caller who asks
+// for one of them (tests) gets it.
+bool HasDisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) {
+        return false;
+    }
+    const bool invisible = std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+    return !invisible || std::getenv("SDL_VIDEODRIVER") != nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Windows paint into plain software surfaces.
+    Platform::SdlPresenter::SetSoftwareSurfaceHint();
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0 || !HasDisplay()) {
+        std::fprintf(stderr,
+                     "Skylet Preset Editor needs a display to show its window, and none was found.\n"
+                     "Run it on a desktop, or under a virtual display such as Xvfb with DISPLAY set.\n");
+        SDL_Quit();
+        return 255;
+    }
+    QV::MFCFrameworkApp<LApplication> process(QV::MFCFrameworkApp<LApplication>::JoinCommandLine(argc, argv), {});
+    const int32_t result = process.FrameworkWinMain(-1);
+    SDL_Quit();
+    return result;
 }

@@ -170,6 +170,38 @@ public:
     int32_t RunMessageLoop() override { return GetMessageLoop().Run(); }
     void PostQuit(int32_t code) override { GetMessageLoop().PostQuit(code); }
 
+    // The main window of the main control's descriptor; E_FAIL while it cannot be made.
+    virtual int32_t CreateMainWindow(int32_t rendererType) {
+        (void)rendererType;
+        return E_FAIL;
+    }
+    // The main window's tree from the main control's descriptor.
+    virtual int32_t CreateMainControl() {
+        RCPtr<LRootWindow> main = GetRootWindow(0);
+        if (!main || !mControlFactory) {
+            return E_FAIL;
+        }
+        return main->CreateRootControl(mControlFactory->FindControlDescriptor(GetMainControlName()));
+    }
+    virtual void ShowMainWindow() {
+        if (RCPtr<LRootWindow> main = GetRootWindow(0)) {
+            if (main->GetOSServices() != nullptr) {
+                main->GetOSServices()->Show(kShow);
+                main->GetOSServices()->UpdateNow();
+            }
+        }
+    }
+    // A later copy's command line: the main window comes forward, then the application hook.
+    void OnCommandLineHandedOver(const std::string& commandLine) {
+        if (RCPtr<LRootWindow> main = GetRootWindow(0)) {
+            if (main->GetOSServices() != nullptr) {
+                main->GetOSServices()->Show(kShowNormal);
+                main->GetOSServices()->BringToTop();
+            }
+        }
+        ProcessForwardedCommandLine(WString(commandLine.c_str()));
+    }
+
     int32_t RunApplicationStartup() override {
         if (LFrameworkApp::RunApplicationStartup() < 0) {
             return E_FAIL;

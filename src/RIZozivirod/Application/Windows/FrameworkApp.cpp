@@ -1,9 +1,12 @@
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 #include <exception>
 
 #include "RIZozivirod/Application/Windows/ControlClassRegistry.h"
+#include "RIZozivirod/Application/Windows/MFCFrameworkApp.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/Notification.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
@@ -137,6 +140,9 @@ int32_t LFrameworkApp::GetCurrentSkinIndex() {
 }
 
 bool LFrameworkApp::OnIdleCount(int32_t count) {
+    if (mIdleWork) {
+        mIdleWork();
+    }
     if (IsExiting()) {
         return false;
     }
@@ -272,6 +278,24 @@ int32_t LFrameworkApp::RunApplicationShutdown() {
 
 int32_t LFrameworkApp::CreateControl(const WString& descriptorName, RCPtr<LControl>& control) {
     return CreateControlByName(mControlFactory, descriptorName, control);
+}
+
+WString GetStartupErrorText(int32_t code) {
+    char text[256];
+    if (LFrameworkApp::sCurrent != nullptr && LFrameworkApp::sCurrent->GetFrameworkStrings()) {
+        WString format;
+        LFrameworkApp::sCurrent->GetFrameworkStrings()->GetString(u"EXCEPTION_ID", format);
+        const std::string narrow = NString(format.GetString()).GetString();
+        const size_t at = narrow.find("%d");
+        std::string filled = narrow;
+        if (at != std::string::npos) {
+            filled = narrow.substr(0, at) + std::to_string(code) + narrow.substr(at + 2);
+        }
+        return WString(filled.c_str());
+    }
+    std::snprintf(text, sizeof text,
+                  "The application encountered problems during startup and will now close.  (Error code = %d)", code);
+    return WString(text);
 }
 
 }  // namespace QV

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +77,9 @@ public:
     // Ends the message loop once its queue is empty.
     virtual void PostQuit(int32_t code) = 0;
 
+    // Work done at the start of every idle pass of the loop (the single-instance hand-over).
+    void SetIdleWork(std::function<void()> work) { mIdleWork = std::move(work); }
+
     // The loop's idle hook: no pass once exiting; at most three passes (count 0, 1, 2) per idle
     // period, the first of them a first pass.
     bool OnIdleCount(int32_t count);
@@ -117,6 +121,7 @@ protected:
     bool mExiting = false;
     RCPtr<LFont> mDefaultFont;
     std::unique_ptr<LHotKeyTable> mHotKeys;
+    std::function<void()> mIdleWork;
 };
 
 }  // namespace QV
