@@ -1,5 +1,6 @@
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,10 @@ bool HasDisplay() {
 
 }  // namespace
 
+void OnTerminationSignal(int) {
+    QV::SdlEventSource::RequestQuit();
+}
+
 int main(int argc, char** argv) {
     // Windows paint into plain software surfaces.
     Platform::SdlPresenter::SetSoftwareSurfaceHint();
@@ -33,7 +38,14 @@ int main(int argc, char** argv) {
         SDL_Quit();
         return 255;
     }
-    QV::MFCFrameworkApp<LApplication> process(QV::MFCFrameworkApp<LApplication>::JoinCommandLine(argc, argv), {});
+    // A termination signal ends the program like its window's close: settings and placement kept.
+    struct sigaction action {};
+    action.sa_handler = &OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    QV::MFCFrameworkApp<LApplication> process(QV::MFCFrameworkApp<LApplication>::JoinCommandLine(argc, argv),
+                                              {});
     const int32_t result = process.FrameworkWinMain(-1);
     SDL_Quit();
     return result;

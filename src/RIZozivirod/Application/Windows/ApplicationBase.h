@@ -2,7 +2,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,10 +12,14 @@
 
 #include "Platform/Desktop/DesktopShell.h"
 #include "Platform/IniFileManager.h"
+#include "Platform/ProfileStore.h"
 #include "RIZozivirod/Application/ApplicationFolders.h"
 #include "RIZozivirod/Application/ApplicationSettings.h"
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
 #include "RIZozivirod/Application/Windows/MessageLoop.h"
+#include "RIZozivirod/Application/Windows/OSWindow.h"
+#include "RIZozivirod/Application/Windows/WindowStyle.h"
+#include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Renderer/MeasurementRenderer.h"
 #include "RIZozivirod/System/Version.h"
@@ -24,8 +30,10 @@ namespace QV {
 // the desktop's work area, pointer and keys, message boxes and the message loop on SDL's queue.
 // T is the program's own application class. User-interface thread only.
 template <class T>
-class LApplicationBase : public LFrameworkApp {
+class LApplicationBase : public LFrameworkApp, public IOSWindowOwner {
 public:
+    using LFrameworkApp::OnIdle;
+    using LFrameworkApp::ProcessForwardedCommandLine;
     using Clock = std::function<uint32_t()>;
 
     LApplicationBase(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& frameworkStrings,
@@ -40,6 +48,17 @@ public:
     }
 
     ~LApplicationBase() override {
+        // Windows still open go before the services they use.
+        while (!mWindows.empty()) {
+            OSWindow* window = mWindows.back().get();
+            window->DestroyWindow();
+            if (!mWindows.empty() && mWindows.back().get() == window) {
+                mDeadWindows.push_back(std::move(mWindows.back()));
+                mWindows.pop_back();
+            }
+        }
+        mDeadWindows.clear();
+        mMainWindow = nullptr;
         if (mSettingsStore) {
             mSettingsStore->Uninitialize();
         }
@@ -61,8 +80,19 @@ public:
     MessageLoop& GetMessageLoop() {
         if (!mLoop) {
             IEventSource& source = mEventSource != nullptr ? *mEventSource : mSdlEvents;
-            mLoop =
-                std::make_unique<MessageLoop>(source, [this](int32_t count) { return OnIdleCount(count); });
+            mLoop = std::make_unique<MessageLoop>(source, [this](int32_t count) { return OnIdle(count); });
+            mLoop->SetPaintEventType(OSWindow::GetPaintEventType());
+            mLoop->SetUnclaimedEventHandler([](const SDL_Event& event) {
+                if (OSWindow::DispatchEvent(event)) {
+                    return;
+                }
+                // The desktop asks the program to end (a signal, the session closing).
+                if (event.type == SDL_QUIT) {
+                    if (RCPtr<LNotificationCenter> centre = GetMainNotificationCenter()) {
+                        centre->PostNotification(u"NID_APP_EXIT_REQ", nullptr);
+                    }
+                }
+            });
         }
         return *mLoop;
     }
@@ -150,7 +180,77 @@ public:
         }
         return SDL_WarpMouseGlobal(x, y) == 0 ? S_OK : E_FAIL;
     }
-    int32_t DoModal(const RCPtr<LControl>&, bool) override { return E_FAIL; }
+    // Runs the control in a modal window of its own until it closes; its end code, or E_FAIL
+    // when no window could be made.
+    int32_t DoModal(const RCPtr<LControl>& control, bool systemMenu) override {
+        const int32_t index = CreateRootWindow(control, false, systemMenu, false, false);
+        if (index < 0) {
+            return E_FAIL;
+        }
+        OSWindow* window = FindOSWindow(GetRootWindow(static_cast<uint32_t>(index)));
+        if (window == nullptr) {
+            return E_FAIL;
+        }
+        const int32_t result = window->RunModal();
+        window->DestroyWindow();
+        return result;
+    }
+    virtual int32_t OpenWindow(const RCPtr<LControl>& control, bool systemMenu, bool minimizeBox,
+                               bool maximizeBox) {
+        return CreateRootWindow(control, true, systemMenu, minimizeBox, maximizeBox);
+    }
+
+    // A window for a control, owned by the active window (else the first): its index in the list
+    // of root windows, or E_FAIL. A modeless window is sizeable when the control's layout allows
+    // it; a modal one never is.
+    int32_t CreateRootWindow(const RCPtr<LControl>& control, bool modeless, bool systemMenu, bool minimizeBox,
+                             bool maximizeBox) {
+        if (!control) {
+            return E_FAIL;
+        }
+        const int32_t count = GetRootWindowCount();
+        bool sizeable = false;
+        if (modeless) {
+            const RCPtr<LControlDescriptor>& descriptor = control->GetDescriptor();
+            if (!descriptor || !descriptor->GetLayout()) {
+                QV_THROW_IN(std::runtime_error, "QV::LApplicationBase<class LApplication>::CreateRootWindow",
+                            "Null Pointer : Control descriptor is null");
+            }
+            sizeable = IsSizeable(*descriptor->GetLayout());
+        }
+        const uint32_t style = GetSecondaryWindowStyle(systemMenu, minimizeBox, maximizeBox, sizeable);
+        // The owner first: without one no window is made (and none is left behind).
+        RCPtr<LRootWindow> owner = GetActiveRootWindow();
+        if (!owner) {
+            owner = GetRootWindow(0);
+        }
+        OSWindow* ownerWindow = FindOSWindow(owner);
+        if (ownerWindow == nullptr) {
+            return E_FAIL;
+        }
+        const RectT<double>& frame = control->GetFrame();
+        PointT<int32_t> position{static_cast<int32_t>(std::lround(frame.x)),
+                                 static_cast<int32_t>(std::lround(frame.y))};
+        ownerWindow->ClientToScreen(position);
+        RectT<int32_t> rect{position.x, position.y, static_cast<int32_t>(std::lround(frame.width)),
+                            static_cast<int32_t>(std::lround(frame.height))};
+        rect = MoveIntoWorkArea(rect, GetWorkArea());
+        auto window =
+            std::make_unique<OSWindow>(this, control->GetText(), rect, modeless ? nullptr : ownerWindow);
+        if (!window->IsCreated()) {
+            return E_FAIL;
+        }
+        SDL_SetWindowResizable(window->GetSdlWindow(),
+                               (style & kStyleSizingBorder) != 0 ? SDL_TRUE : SDL_FALSE);
+        OSWindow* raw = window.get();
+        mWindows.push_back(std::move(window));
+        if (raw->AttachRenderer(ownerWindow->GetRenderer()) < 0 || GetRootWindowCount() != count + 1) {
+            raw->DestroyWindow();
+            return E_FAIL;
+        }
+        GetRootWindow(static_cast<uint32_t>(count))->SetRootControl(control);
+        return count;
+    }
 
     // The message box goes to the desktop shell, owned by the active window, else the first one;
     // owner-less while there is no window.
@@ -170,10 +270,75 @@ public:
     int32_t RunMessageLoop() override { return GetMessageLoop().Run(); }
     void PostQuit(int32_t code) override { GetMessageLoop().PostQuit(code); }
 
-    // The main window of the main control's descriptor; E_FAIL while it cannot be made.
+    // The main window of the main control's descriptor, titled with the company name: fixed or
+    // sizeable as its layout says. The host window's result, or E_FAIL.
     virtual int32_t CreateMainWindow(int32_t rendererType) {
-        (void)rendererType;
-        return E_FAIL;
+        const RCPtr<LControlDescriptor> descriptor =
+            mControlFactory ? mControlFactory->FindControlDescriptor(GetMainControlName()) : nullptr;
+        if (!descriptor || !descriptor->GetLayout()) {
+            QV_THROW_IN(std::runtime_error, "QV::LApplicationBase<class LApplication>::CreateMainWindow",
+                        "Null Pointer : Invalid Control Name");
+        }
+        const LLayoutDescriptor& layout = *descriptor->GetLayout();
+        const uint32_t style = GetMainWindowStyle(layout);
+        // The layout's own position and size, at least one pixel; the tree's limits and the
+        // stored placement give the real ones.
+        const RectT<int32_t> rect{static_cast<int32_t>(layout.xPlacement.offset),
+                                  static_cast<int32_t>(layout.yPlacement.offset),
+                                  std::max(1, static_cast<int32_t>(layout.xSize.offset)),
+                                  std::max(1, static_cast<int32_t>(layout.ySize.offset))};
+        auto window = std::make_unique<OSWindow>(this, GetCompanyName(), rect);
+        if (!window->IsCreated()) {
+            return E_FAIL;
+        }
+        SDL_SetWindowResizable(window->GetSdlWindow(),
+                               (style & kStyleSizingBorder) != 0 ? SDL_TRUE : SDL_FALSE);
+        mMainWindow = window.get();
+        mWindows.push_back(std::move(window));
+        return mMainWindow->Initialize(rendererType);
+    }
+
+    // The main window placed: the stored placement applied (a record of the wrong size is
+    // ignored), un-minimised, its client size kept inside the tree's limits, cut to the desktop
+    // and moved onto it.
+    void RestoreWindowPlacement() {
+        if (mMainWindow == nullptr || !mMainWindow->IsCreated()) {
+            return;
+        }
+        SDL_Window* sdl = mMainWindow->GetSdlWindow();
+        RectT<int32_t> client;
+        mMainWindow->GetClientRect(client);
+        PointT<int32_t> origin{0, 0};
+        mMainWindow->ClientToScreen(origin);
+        client.x = origin.x;
+        client.y = origin.y;
+        int32_t top = 0, left = 0, bottom = 0, right = 0;
+        if (SDL_GetWindowBordersSize(sdl, &top, &left, &bottom, &right) != 0) {
+            top = left = bottom = right = 0;
+        }
+        std::vector<uint8_t> record;
+        WindowPlacement placement;
+        if (GetProfileStore().GetProfileBinary(OSWindow::kMainWindowClassName,
+                                               Platform::ProfileStore::kWindowPlacementEntry, record) &&
+            ReadWindowPlacement(record, placement)) {
+            client =
+                RectT<int32_t>{placement.frame.x + left, placement.frame.y + top,
+                               placement.frame.width - left - right, placement.frame.height - top - bottom};
+        }
+        if ((SDL_GetWindowFlags(sdl) & SDL_WINDOW_MINIMIZED) != 0) {
+            SDL_RestoreWindow(sdl);
+        }
+        PointT<int32_t> size{client.width, client.height};
+        if (RCPtr<LRootWindow> main = GetRootWindow(0)) {
+            main->ConstrainSize(size);
+        }
+        RectT<int32_t> frame{client.x - left, client.y - top, size.x + left + right, size.y + top + bottom};
+        SDL_Rect desktop{0, 0, 0, 0};
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(sdl)), &desktop) == 0) {
+            frame = FitOnDesktop(frame, RectT<int32_t>{desktop.x, desktop.y, desktop.w, desktop.h});
+        }
+        mMainWindow->SetWindowRect(RectT<int32_t>{frame.x + left, frame.y + top, frame.width - left - right,
+                                                  frame.height - top - bottom});
     }
     // The main window's tree from the main control's descriptor.
     virtual int32_t CreateMainControl() {
@@ -184,6 +349,7 @@ public:
         return main->CreateRootControl(mControlFactory->FindControlDescriptor(GetMainControlName()));
     }
     virtual void ShowMainWindow() {
+        RestoreWindowPlacement();
         if (RCPtr<LRootWindow> main = GetRootWindow(0)) {
             if (main->GetOSServices() != nullptr) {
                 main->GetOSServices()->Show(kShow);
@@ -210,7 +376,60 @@ public:
         return S_OK;
     }
 
+    // IOSWindowOwner.
+    void AddRootWindow(const RCPtr<LRootWindow>& window) override { LFrameworkApp::AddRootWindow(window); }
+    void RemoveRootWindow(const LRootWindow* window) override { LFrameworkApp::RemoveRootWindow(window); }
+    bool IsMainWindow(const LRootWindow* window) override {
+        return GetRootWindowCount() > 0 && GetRootWindowAt(0) == window;
+    }
+    bool OnIdle(int32_t count) override {
+        mDeadWindows.clear();
+        return OnIdleCount(count);
+    }
+    void ProcessForwardedCommandLine(const std::string& commandLine) override {
+        OnCommandLineHandedOver(commandLine);
+    }
+    void WriteProfileBinary(const WString& section, const WString& entry,
+                            const std::vector<uint8_t>& value) override {
+        GetProfileStore().WriteProfileBinary(section, entry, value.data(),
+                                             static_cast<uint32_t>(value.size()));
+    }
+    // Deleted at the next idle pass: the window may still be on the stack.
+    void OnWindowDestroyed(OSWindow* window) override {
+        if (window == mMainWindow) {
+            mMainWindow = nullptr;
+        }
+        for (auto it = mWindows.begin(); it != mWindows.end(); ++it) {
+            if (it->get() == window) {
+                mDeadWindows.push_back(std::move(*it));
+                mWindows.erase(it);
+                return;
+            }
+        }
+    }
+
+    OSWindow* GetMainWindow() const { return mMainWindow; }
+    // The profile of the main window's placement: per-user state, by company and product.
+    Platform::ProfileStore GetProfileStore() {
+        return Platform::ProfileStore(mProfilePath.GetLength() > 0 ? mProfilePath
+                                                                   : ApplicationFolders::GetProfilePath(
+                                                                         GetCompanyName(), GetProductName()));
+    }
+    void SetProfilePath(const WString& path) { mProfilePath = path; }
+
 protected:
+    OSWindow* FindOSWindow(const RCPtr<LRootWindow>& root) const {
+        if (!root) {
+            return nullptr;
+        }
+        for (const std::unique_ptr<OSWindow>& window : mWindows) {
+            if (window->GetRootWindow().Get() == root.Get()) {
+                return window.get();
+            }
+        }
+        return nullptr;
+    }
+
     ApplicationSettings& Settings() {
         if (!mSettings) {
             mSettings =
@@ -229,6 +448,10 @@ protected:
     IEventSource* mEventSource = nullptr;
     std::unique_ptr<MessageLoop> mLoop;
     int32_t mCursorCount = 0;
+    OSWindow* mMainWindow = nullptr;
+    std::vector<std::unique_ptr<OSWindow>> mWindows;
+    std::vector<std::unique_ptr<OSWindow>> mDeadWindows;
+    WString mProfilePath;
 };
 
 }  // namespace QV

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <string>
 #include <exception>
+#include <string>
 
 #include "RIZozivirod/Application/Windows/ControlClassRegistry.h"
 #include "RIZozivirod/Application/Windows/MFCFrameworkApp.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/Notification.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
+#include "RIZozivirod/Renderer/Gdi/GDIRenderer.h"
 
 namespace QV {
 
@@ -27,6 +28,8 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
       mHotKeys(std::make_unique<LHotKeyTable>()) {
     sCurrent = this;
     SetRootWindowList(this);
+    // Root windows make their trees with the application's factory.
+    LControlFactory::SetCurrent(mControlFactory);
     // The centre the application's key bindings and exit request go to exists from here on.
     GetMainNotificationCenter();
     if (mControlFactory) {
@@ -50,6 +53,9 @@ LFrameworkApp::~LFrameworkApp() {
     mFrameworkStrings = nullptr;
     mRootWindows.clear();
     mCommandLine.clear();
+    if (mControlFactory && LControlFactory::GetCurrent() == mControlFactory) {
+        LControlFactory::SetCurrent(nullptr);
+    }
     mControlFactory = nullptr;
 }
 
@@ -271,6 +277,9 @@ RCPtr<LRootWindow> LFrameworkApp::GetActiveRootWindow() const {
 }
 
 int32_t LFrameworkApp::RunApplicationShutdown() {
+    if (LControlFactory::GetCurrent() == mControlFactory) {
+        LControlFactory::SetCurrent(nullptr);
+    }
     mControlFactory = nullptr;
     mHotKeys.reset();
     return 0;
@@ -278,6 +287,10 @@ int32_t LFrameworkApp::RunApplicationShutdown() {
 
 int32_t LFrameworkApp::CreateControl(const WString& descriptorName, RCPtr<LControl>& control) {
     return CreateControlByName(mControlFactory, descriptorName, control);
+}
+
+RCPtr<LRenderer> CreateCairoRenderer(const RectT<int32_t>&, WindowHandle) {
+    return RCPtr<LRenderer>(new LGDIRenderer());
 }
 
 WString GetStartupErrorText(int32_t code) {
@@ -293,8 +306,9 @@ WString GetStartupErrorText(int32_t code) {
         }
         return WString(filled.c_str());
     }
-    std::snprintf(text, sizeof text,
-                  "The application encountered problems during startup and will now close.  (Error code = %d)", code);
+    std::snprintf(
+        text, sizeof text,
+        "The application encountered problems during startup and will now close.  (Error code = %d)", code);
     return WString(text);
 }
 

@@ -10,6 +10,7 @@
 #include "Platform/Desktop/DesktopShell.h"
 #include "Platform/Desktop/SingleInstance.h"
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
+#include "RIZozivirod/Application/Windows/OSWindow.h"
 #include "RIZozivirod/Application/Windows/SplashScreen.h"
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "RIZozivirod/System/Version.h"
@@ -17,9 +18,6 @@
 #include "RIZozivirod/Utilities/Storage/File.h"
 
 namespace QV {
-
-// The main window's class name: the single-instance lock is named after it.
-inline constexpr char16_t kMainWindowClassName[] = u"VelkorTolvanePresetEditorMainWindowClass";
 
 // The result codes with which the application's start-up ends quietly (the loop still runs
 // until the application ends it).
@@ -32,6 +30,9 @@ inline bool IsQuietStartupFailure(int32_t result) {
 // The text of a start-up error code: the current application's "EXCEPTION_ID" text with the
 // code (empty when its table lacks the entry), else the built-in text with the code.
 WString GetStartupErrorText(int32_t code);
+
+// A Cairo renderer for a window (the renderer type kRendererGDI).
+RCPtr<LRenderer> CreateCairoRenderer(const RectT<int32_t>& clientRect, WindowHandle window);
 
 // The process's start-up object: loads the resources, decides whether this copy runs (a later
 // copy hands its command line to the running one and ends), reads the debug option, runs the
@@ -96,12 +97,18 @@ public:
 
     bool InitApplication() {
         try {
+            // Windows draw through the Cairo renderer unless a renderer of that type is there.
+            const LRenderer::Creator previous =
+                LRenderer::RegisterCreator(kRendererGDI, &CreateCairoRenderer);
+            if (previous != nullptr) {
+                LRenderer::RegisterCreator(kRendererGDI, previous);
+            }
             ShowSplash();
             mControlFactory = LControlFactory::Create(Version().GetStringValue(u"ProductName"));
             QV_CHECK_RESULT(LoadResources(mSettings.resourceBase));
             mFrameworkStrings = mControlFactory->GetFrameworkStringTable();
             mSingleInstance = std::make_unique<Platform::SingleInstance>(
-                NString(WString(kMainWindowClassName).GetString()).GetString(), mSettings.instanceFolder);
+                NString(OSWindow::kMainWindowClassName).GetString(), mSettings.instanceFolder);
             const Platform::SingleInstance::Role role =
                 mSingleInstance->Start(mCommandLine, mSettings.handOverWaitMs);
             mFirstInstance = role != Platform::SingleInstance::Role::kAlreadyRunning;
@@ -126,8 +133,8 @@ public:
         }
         const WString folder = base + u"/";
         mControlFactory->SetResourceBasePath(folder);
-        result = mControlFactory->LoadStringTables(folder + u"StringTables.xml", folder + u"FrameworkStrings.xml",
-                                                   static_cast<int32_t>(mLocaleId));
+        result = mControlFactory->LoadStringTables(
+            folder + u"StringTables.xml", folder + u"FrameworkStrings.xml", static_cast<int32_t>(mLocaleId));
         if (result < 0) {
             return result;
         }

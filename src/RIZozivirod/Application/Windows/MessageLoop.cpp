@@ -1,12 +1,19 @@
 #include "RIZozivirod/Application/Windows/MessageLoop.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace QV {
 
 namespace {
 thread_local MessageLoop* tCurrentLoop = nullptr;
+std::atomic<bool> sQuitRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 }  // namespace
+
+void SdlEventSource::RequestQuit() {
+    sQuitRequested.store(true);
+}
 
 bool SdlEventSource::PollEvent(SDL_Event& event) {
     return SDL_PollEvent(&event) == 1;
@@ -18,7 +25,18 @@ bool SdlEventSource::HasEvent() {
 }
 
 bool SdlEventSource::WaitEvent(SDL_Event& event) {
-    return SDL_WaitEvent(&event) == 1;
+    // Woken at least every 50 ms: SDL turns a termination signal into its quit event only while
+    // it pumps, and a wait inside the display connection may not see it.
+    for (;;) {
+        if (sQuitRequested.exchange(false)) {
+            event = SDL_Event{};
+            event.type = SDL_QUIT;
+            return true;
+        }
+        if (SDL_WaitEventTimeout(&event, 50) == 1) {
+            return true;
+        }
+    }
 }
 
 uint32_t GetEventWindowId(const SDL_Event& event) {

@@ -23,6 +23,10 @@ public:
 // SDL's own event queue. Video must be initialised.
 class SdlEventSource : public IEventSource {
 public:
+    // Safe in a signal handler: the next wait answers with SDL_QUIT (a termination signal asks
+    // the program to end the way its window's close does).
+    static void RequestQuit();
+
     bool PollEvent(SDL_Event& event) override;
     bool HasEvent() override;
     bool WaitEvent(SDL_Event& event) override;
