@@ -432,9 +432,12 @@ int32_t LControl::OnSiblingKeyNotification(const RCPtr<LNotificationDistributor>
     return 1;
 }
 
-void LControl::OfferToHotKeys(const RCPtr<LKeyParam>&) {
-    // The window's and the application's hot-key tables are reached through the host window,
-    // which answers the keys that come back to it unhandled.
+void LControl::OfferToHotKeys(const RCPtr<LKeyParam>& param) {
+    // Only the window's table: the application's own table is not reachable from a control tree,
+    // so a key that the window does not bind ends here.
+    if (RCPtr<IRootWindow> window = GetRootWindow()) {
+        window->HandleHotKey(param->key);
+    }
 }
 
 void LControl::HandleUnprocessedKey(const RCPtr<LKeyParam>& param) {

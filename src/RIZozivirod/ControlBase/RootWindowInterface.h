@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/ControlBase/KeyCode.h"
 #include "RIZozivirod/Notification/NotificationDistributor.h"
 #include "RIZozivirod/Utilities/Storage/Geometry.h"
 #include "RIZozivirod/Utilities/Storage/StringT.h"
@@ -28,6 +29,9 @@ public:
     virtual void SaveFocus() = 0;
     // Tab past the last tab stop of the tree.
     virtual void CycleFocus(const RCPtr<LKeyParam>& key) = 0;
+    // A key that no control of the tree took: the window's own hot keys. 0 when one of them is
+    // bound to it (its command is on its way), 1 when none is.
+    virtual int32_t HandleHotKey(const KeyCode&) { return 1; }
 
     // E_INVALIDARG for null, else 0.
     virtual int32_t SetCaptureControl(const RCPtr<LControl>& control) = 0;

@@ -118,6 +118,7 @@ public:
     IWindowOSServices* GetOSServices() const { return mOSServices; }
     const RCPtr<LRenderer>& GetRenderer() const { return mRenderer; }
     const RCPtr<LGlobalHotKeyManager>& GetHotKeys() const { return mHotKeys; }
+    int32_t HandleHotKey(const KeyCode& key) override { return mHotKeys ? mHotKeys->HandleKey(key) : 1; }
     RCPtr<LControl> GetPreviousFocus() const { return mPreviousFocus; }
     RCPtr<LControl> GetToolTipControl() const { return mToolTipControl; }
     uint32_t GetPressedButtons(int32_t pointerIndex) const;
