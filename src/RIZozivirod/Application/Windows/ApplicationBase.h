@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "Platform/DebugOutput.h"
 #include "Platform/Desktop/DesktopShell.h"
 #include "Platform/IniFileManager.h"
 #include "Platform/ProfileStore.h"
@@ -249,6 +250,7 @@ public:
             return E_FAIL;
         }
         GetRootWindow(static_cast<uint32_t>(count))->SetRootControl(control);
+        LayOutToWindow(GetRootWindow(static_cast<uint32_t>(count)));
         return count;
     }
 
@@ -346,7 +348,17 @@ public:
         if (!main || !mControlFactory) {
             return E_FAIL;
         }
-        return main->CreateRootControl(mControlFactory->FindControlDescriptor(GetMainControlName()));
+        const int32_t result =
+            main->CreateRootControl(mControlFactory->FindControlDescriptor(GetMainControlName()));
+        LayOutToWindow(main);
+        return result;
+    }
+    // A new tree takes the window's client size at once (the window is not resized for it).
+    static void LayOutToWindow(const RCPtr<LRootWindow>& window) {
+        if (window && window->GetRootControl()) {
+            const RectT<int32_t> client = window->GetRect();
+            window->OnSizeChanged(PointT<int32_t>{client.width, client.height});
+        }
     }
     virtual void ShowMainWindow() {
         RestoreWindowPlacement();
@@ -359,6 +371,7 @@ public:
     }
     // A later copy's command line: the main window comes forward, then the application hook.
     void OnCommandLineHandedOver(const std::string& commandLine) {
+        DebugOutput::Get().GetNarrowStream() << "Command line handed over: " << commandLine << std::endl;
         if (RCPtr<LRootWindow> main = GetRootWindow(0)) {
             if (main->GetOSServices() != nullptr) {
                 main->GetOSServices()->Show(kShowNormal);

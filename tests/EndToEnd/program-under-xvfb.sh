@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# The program from start to end on an X display of its own (Xvfb), as a person would use it: its
+# main window appears at the skin's size in the skin's colours (a dump of it is kept in OUTDIR), a
+# click and a key reach it, a second copy hands over its command line and ends with 255, the
+# window's close button ends the first copy with 1 and leaves its settings and placement
+# behind, and the next start comes back at that placement.
+#   program-under-xvfb.sh PROGRAM SEND-WINDOW-CLOSE OUTDIR
+set -euo pipefail
+program=$1
+send_close=$2
+out=$3
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "${out}"
+work=$(mktemp -d)
+server=
+first=
+cleanup() {
+    [ -n "${first}" ] && kill -9 "${first}" 2> /dev/null || true
+    [ -n "${server}" ] && kill "${server}" 2> /dev/null || true
+    rm -rf "${work}"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "${work}"/*.err; do [ -e "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }; done
+    exit 1
+}
+
+number=120
+while [ -e "/tmp/.X11-unix/X${number}" ] || [ -e "/tmp/.X${number}-lock" ]; do number=$((number + 1)); done
+Xvfb ":${number}" -screen 0 1600x1000x24 -nolisten tcp > /dev/null 2>&1 &
+server=$!
+for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${number}" ] && break; sleep 0.05; done
+export DISPLAY=":${number}"
+# The program's per-user folders, its lock and its settings in a folder of this run.
+export HOME="${work}/home" XDG_RUNTIME_DIR="${work}/run" XDG_STATE_HOME="${work}/state"
+export XDG_DATA_HOME="${work}/data" XDG_CONFIG_HOME="${work}/config"
+mkdir -p "${HOME}" "${XDG_RUNTIME_DIR}"
+chmod 700 "${XDG_RUNTIME_DIR}"
+
+find_window() {
+    local id=
+    for _ in $(seq 1 200); do
+        id=$(xdotool search --class SkyletPresetEditor 2> /dev/null | head -1 || true)
+        if [ -n "${id}" ] && xwininfo -id "${id}" 2> /dev/null | grep -q "IsViewable"; then
+            echo "${id}"
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'; }
+
+# Start: the window at the skin's size, painted in the skin's colours.
+"${program}" > "${work}/first.out" 2> "${work}/first.err" &
+first=$!
+window=$(find_window) || fail "no main window appeared"
+sleep 0.5
+read -r x y w h < <(geometry "${window}")
+[ "${w}x${h}" = "1200x600" ] || fail "main window is ${w}x${h}, not 1200x600"
+xwd -id "${window}" -silent > "${out}/main-window.xwd"
+colours=$(python3 "${here}/xwd_pixel.py" "${out}/main-window.xwd" 5 5 300 150 590 290 | sort -u)
+[ "${colours}" = "1B1D21" ] || fail "main window colours are ${colours}, not the skin's window colour 1B1D21"
+
+# A click and a key reach the window (the program stays up and answers).
+xdotool mousemove --window "${window}" 300 200 click 1
+xdotool key --window "${window}" Tab
+sleep 0.2
+kill -0 "${first}" 2> /dev/null || fail "the program ended after a click and a key"
+
+# A second copy hands its exact command line over and ends with 255.
+set +e
+"${program}" "two words" "Grüße ünd €" > "${work}/second.out" 2> "${work}/second.err"
+second_status=$?
+set -e
+[ "${second_status}" = "255" ] || fail "second copy ended with ${second_status}, not 255"
+for _ in $(seq 1 60); do grep -q "Command line handed over" "${work}/first.err" && break; sleep 0.05; done
+grep -qF "Command line handed over: ${program} \"two words\" \"Grüße ünd €\"" "${work}/first.err" ||
+    fail "the first copy did not receive the second's command line"
+
+# The window's close button ends the program with 1; settings and placement are written.
+"${send_close}" "${window}"
+set +e
+wait "${first}"
+first_status=$?
+set -e
+first=
+[ "${first_status}" = "1" ] || fail "the close ended the program with ${first_status}, not 1"
+settings=$(find "${XDG_DATA_HOME}" -name UserSettings.ini | head -1)
+[ -n "${settings}" ] && grep -q "CurrentSkinIndex" "${settings}" || fail "no user settings file with the skin index"
+profile=$(find "${XDG_STATE_HOME}" -name Profile.ini | head -1)
+[ -n "${profile}" ] && grep -q "^WP=2C000000" "${profile}" || fail "no 44-byte placement record"
+
+# The next start comes back where the stored placement puts it.
+sed -i 's/^WP=.*/WP=2C000000000000000100000000000000000000000000000000000000C8000000960000007805000000030000/' "${profile}"
+"${program}" > "${work}/third.out" 2> "${work}/third.err" &
+first=$!
+window=$(find_window) || fail "no main window at the second start"
+sleep 0.3
+read -r x y w h < <(geometry "${window}")
+"${send_close}" "${window}"
+wait "${first}" || true
+first=
+[ "${w}x${h}" = "1200x600" ] || fail "second start: ${w}x${h}"
+[ "${x}" -ge 150 ] && [ "${x}" -le 250 ] && [ "${y}" -ge 100 ] && [ "${y}" -le 200 ] ||
+    fail "second start at ${x},${y}, not at the stored placement near 200,150"
+
+# A stale lock of a killed copy does not block a new start.
+"${program}" > "${work}/fourth.out" 2> "${work}/fourth.err" &
+first=$!
+find_window > /dev/null || fail "no window for the copy to be killed"
+kill -9 "${first}"
+wait "${first}" 2> /dev/null || true
+"${program}" > "${work}/fifth.out" 2> "${work}/fifth.err" &
+first=$!
+window=$(find_window) || fail "a killed copy's lock blocked a new start"
+"${send_close}" "${window}"
+wait "${first}" || true
+first=
+echo "1 passed, 0 failed"
