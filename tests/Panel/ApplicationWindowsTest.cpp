@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Panel/Application.h"
+#include "RIZozivirod/Controls/Dialog.h"
+#include "RIZozivirod/Notification/MainNotificationCenter.h"
+#include "RIZozivirod/Notification/NotificationHandler.h"
+#include "UITestSupport/ScriptedDesktopShell.h"
+#include "UITestSupport/SdlOffscreen.h"
+#include "UITestSupport/TestFonts.h"
+
+namespace {
+
+using QV::RCPtr;
+using QV::WString;
+
+// A main control and a dialog with an OK and a Cancel button, as a product skin has them.
+const char* const kSkin = R"(<Velkor_Skin_Definitions>
+<Colorizers><Colorizer Name="Gray" ColorType="SolidFill" Color="0xFF808080"/></Colorizers>
+<Parts><Part Name="Gray" Width="4" Height="4" ResizeType="Stretch" ColorizerName="Gray"/></Parts>
+<Looks><Look Name="Gray"><ClientPart Name="Gray" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
+<LookLists><LookList Name="Gray" NumLooks="1"><Look Name="Gray" Index="0"/></LookList></LookLists>
+<Skin Name="Test">
+  <SubControl Class="Framework.Panel" Name="mainControl" XSizeAbs="300" YSizeAbs="200"
+      XMinSizeAbs="300" YMinSizeAbs="200" XMaxSizeAbs="300" YMaxSizeAbs="200"><Skin Name="s" LookList="Gray"/></SubControl>
+  <SubControl Class="Test.Dialog" Name="dialogTest" XPositionAbs="-50" YPositionAbs="20" XSizeAbs="160" YSizeAbs="90">
+    <Skin Name="s" LookList="Gray"/>
+    <SubControl Class="Framework.Button" Name="buttonOK" XSizeAbs="40" YSizeAbs="20"/>
+    <SubControl Class="Framework.Button" Name="buttonCancel" XPositionAbs="50" XSizeAbs="40" YSizeAbs="20"/>
+  </SubControl>
+</Skin></Velkor_Skin_Definitions>)";
+
+// Ends or vetoes the open dialog when the main centre delivers "NID_TEST_END" (at an idle pass of
+// the dialog's modal run), the way a click would.
+class DialogDriver : public QV::LNotificationClient {
+public:
+    void ReceiveNotification(const RCPtr<QV::LNotificationDistributor>&,
+                             const RCPtr<QV::LNotification>& notification) override {
+        if (QV::GetNotificationName(notification->GetID()) == u"NID_TEST_END" && dialog) {
+            QV::LDialog* target = dialog;
+            for (int32_t code : codes) {
+                target->EndDialog(code);
+            }
+        } else if (QV::GetNotificationName(notification->GetID()) == u"NID_DIALOG_CLOSING") {
+            ++closing;
+            if (vetoes > 0) {
+                --vetoes;
+                static_cast<QV::LCancelArgs*>(notification->GetParam().Get())->cancel = true;
+            }
+        } else if (QV::GetNotificationName(notification->GetID()) == u"NID_DIALOG_CLOSED") {
+            ++closed;
+        }
+    }
+    QV::LDialog* dialog = nullptr;
+    std::vector<int32_t> codes;
+    int32_t vetoes = 0;
+    int32_t closing = 0;
+    int32_t closed = 0;
+};
+
+class ApplicationWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!mSdl.Ok()) {
+            GTEST_SKIP() << "SDL's offscreen video driver is not available";
+        }
+        TestSupport::UseTestFonts();
+        factory->SetResourceBasePath(u"::");
+        ASSERT_EQ(factory->LoadStringTables(u"::APP_STRINGS", u"::FRAMEWORK_STRINGS", 0x0409), QV::S_OK);
+        ASSERT_EQ(factory->ParseXml(kSkin, static_cast<int32_t>(std::string(kSkin).size())), QV::S_OK);
+        factory->RegisterControlClass(u"Test.Dialog", &QV::CreateControl<QV::LDialog>);
+        app = LApplication::Create(factory, factory->GetFrameworkStringTable(), "editor");
+        app->SetProfilePath(WString(::testing::TempDir().c_str()) + u"/ApplicationWindowsTestProfile.ini");
+        ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+        previous = QV::SetApplicationServices(app.Get());
+    }
+    void TearDown() override {
+        if (app) {
+            QV::SetApplicationServices(previous);
+            app->RunApplicationShutdown();
+            app = nullptr;
+        }
+    }
+
+    int32_t RunDialog(DialogDriver& driver) {
+        RCPtr<QV::LControl> control;
+        EXPECT_EQ(app->CreateControl(u"dialogTest", control), QV::S_OK);
+        RCPtr<QV::LDialog> dialog(dynamic_cast<QV::LDialog*>(control.Get()));
+        EXPECT_TRUE(dialog);
+        driver.dialog = dialog.Get();
+        driver.RegisterForNotification(QV::GetMainNotificationCenter(), u"NID_TEST_END", 0);
+        driver.RegisterForNotification(RCPtr<QV::LNotificationDistributor>(dialog.Get()),
+                                       u"NID_DIALOG_CLOSING", 0);
+        driver.RegisterForNotification(RCPtr<QV::LNotificationDistributor>(dialog.Get()),
+                                       u"NID_DIALOG_CLOSED", 0);
+        QV::GetMainNotificationCenter()->PostNotification(u"NID_TEST_END", nullptr);
+        const int32_t result = dialog->DoModal();
+        driver.UnregisterAll();
+        EXPECT_EQ(dialog->GetEndCode(), driver.codes.back());
+        return result;
+    }
+
+    QV::ScopedSdlOffscreen mSdl;
+    RCPtr<QV::LControlFactory> factory = QV::LControlFactory::Create(u"Skylet");
+    RCPtr<LApplication> app;
+    QV::IApplicationServices* previous = nullptr;
+};
+
+TEST_F(ApplicationWindowsTest, ModalDialogsReturnTheirEndCodeAndListenersCanVeto) {
+    ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
+    ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
+    struct Case {
+        std::vector<int32_t> codes;
+        int32_t vetoes;
+        int32_t result;
+        int32_t closed;
+    };
+    // OK, Cancel, and a vetoed Cancel followed by Retry (the vetoed code stays stored until then).
+    for (const Case& c : {Case{{1}, 0, 1, 1}, Case{{2}, 0, 2, 1}, Case{{2, 4}, 1, 4, 1}}) {
+        // Clients register once they are held by a shared pointer.
+        RCPtr<DialogDriver> driver(new DialogDriver());
+        driver->codes = c.codes;
+        driver->vetoes = c.vetoes;
+        EXPECT_EQ(RunDialog(*driver), c.result);
+        EXPECT_EQ(driver->closing, static_cast<int32_t>(c.codes.size()));
+        EXPECT_EQ(driver->closed, c.closed);
+        EXPECT_EQ(app->GetRootWindowCount(), 1);
+    }
+}
+
+TEST_F(ApplicationWindowsTest, WithoutAnOwnerWindowNoDialogIsShownAndNothingIsLeftBehind) {
+    RCPtr<QV::LControl> control;
+    ASSERT_EQ(app->CreateControl(u"dialogTest", control), QV::S_OK);
+    EXPECT_EQ(app->DoModal(control, true), QV::E_FAIL);
+    EXPECT_EQ(app->GetRootWindowCount(), 0);
+}
+
+TEST_F(ApplicationWindowsTest, TheMainWindowTakesTheSkinsSizeAndItsTreeFillsIt) {
+    ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
+    ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
+    app->ShowMainWindow();
+    SDL_Window* window = app->GetMainWindow()->GetSdlWindow();
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    EXPECT_EQ(width, 300);
+    EXPECT_EQ(height, 200);
+    EXPECT_EQ(app->GetRootWindow(0)->GetRootControl()->GetFrame(), (QV::RectT<double>{0, 0, 300, 200}));
+}
+
+}  // namespace
