@@ -12,6 +12,7 @@
 #include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
+#include "RIZozivirod/Notification/Notification.h"
 #include "UITestSupport/StandardSkin.h"
 #include "UITestSupport/TestApplicationServices.h"
 #include "UITestSupport/TestRootWindow.h"
@@ -38,6 +39,8 @@ public:
 
 struct DragScene {
     DragScene() {
+        // As in the program, notifications come from their pool.
+        LNotification::EnablePooling(true);
         factory = LControlFactory::Create(u"Bench");
         factory->RegisterControlClass(u"Framework.Panel", &CreateControlFunction<LPanel>);
         factory->RegisterControlClass(u"Framework.Button", &CreateControlFunction<LButton>);
@@ -77,6 +80,7 @@ struct DragScene {
         main = nullptr;
         window = nullptr;
         LControlFactory::SetCurrent(previous);
+        LNotification::EnablePooling(false);
     }
 
     // Presses, moves the pointer up and down by 1,000 moves of 3 pixels, releases.

@@ -195,6 +195,9 @@ void LScrollView::UpdateScrollBarRanges() {
 
 int32_t LScrollView::OnScrollBarValueChanged(const RCPtr<LNotificationDistributor>& source,
                                              const RCPtr<LNotification>&) {
+    if (mFollowingContent) {
+        return 1;
+    }
     const PointT<double>& offset = GetScrollOffset();
     if (mHBar && source.Get() == static_cast<LNotificationDistributor*>(mHBar.Get())) {
         SetScrollOffset({std::round(mHBar->ValueFromNormalized(mHBar->GetNormalizedValue())), offset.y});
@@ -212,9 +215,14 @@ void LScrollView::UpdateVisibleRegion(const PointT<double>& oldOffset, const Poi
         if (!bar || !mViewHandler) {
             continue;
         }
-        // The bar follows the content without moving the content back.
-        CAutoNotificationDisabler<LScrollView> quiet(mViewHandler, RCPtr<LNotificationDistributor>(bar),
-                                                     u"NID_VALUE_CHANGE");
+        // The bar follows the content without moving the content back: the view does not listen
+        // to the bar meanwhile (a guard rather than taking the binding off and on again, which
+        // would cost two allocations on every scroll step).
+        mFollowingContent = true;
+        struct Clear {
+            bool& flag;
+            ~Clear() { flag = false; }
+        } clear{mFollowingContent};
         const double largest =
             std::max(0.0, axis == 0 ? mClientExtent.x - view.width : mClientExtent.y - view.height);
         const double offset = axis == 0 ? newOffset.x : newOffset.y;

@@ -84,6 +84,8 @@ private:
     bool mBarsGuard = false;
     bool mScrollGuard = false;
     bool mClientRectGuard = false;
+    // Set while the bars are moved to follow the content.
+    bool mFollowingContent = false;
     RCPtr<LControl> mCorner;
     RCPtr<LScrollbar> mHBar;
     RCPtr<LScrollbar> mVBar;
