@@ -133,7 +133,7 @@ int32_t OSWindow::AttachRenderer(const RCPtr<LRenderer>& renderer) {
     return S_OK;
 }
 
-void OSWindow::DestroyWindow() {
+void OSWindow::Destroy(bool tellOwner) {
     if (mDestroyed || mWindow == nullptr) {
         return;
     }
@@ -163,7 +163,7 @@ void OSWindow::DestroyWindow() {
     Windows().erase(mWindowId);
     SDL_DestroyWindow(mWindow);
     mWindow = nullptr;
-    if (mOwner != nullptr) {
+    if (tellOwner && mOwner != nullptr) {
         mOwner->OnWindowDestroyed(this);
     }
 }

@@ -66,6 +66,7 @@ public:
              OSWindow* parent = nullptr);
     OSWindow(const OSWindow&) = delete;
     OSWindow& operator=(const OSWindow&) = delete;
+    // Destroys the window without telling the owner (the owner is the one letting go).
     virtual ~OSWindow();
 
     bool IsCreated() const { return mWindow != nullptr; }
@@ -75,7 +76,7 @@ public:
     // the root window, which the owner adds to its list.
     int32_t AttachRenderer(const RCPtr<LRenderer>& renderer);
     // Destroys the window (saving the main window's placement first); the owner is told.
-    void DestroyWindow();
+    void DestroyWindow() { Destroy(true); }
 
     // Hands an SDL event to the window it belongs to; false when it belongs to none.
     static bool DispatchEvent(const SDL_Event& event);
@@ -129,6 +130,7 @@ public:
     int32_t EnableTextInput(bool, bool) override { return 0; }
 
 private:
+    void Destroy(bool tellOwner);
     void OnWindowEvent(const SDL_WindowEvent& event);
     void OnButton(const SDL_MouseButtonEvent& event, bool down);
     void OnMotion(const SDL_MouseMotionEvent& event);
