@@ -96,7 +96,8 @@ public:
 };
 
 // A 400 x 300 window: A and B side by side, Tip with a tool tip, Wheeler that takes the wheel,
-// and two unclipped controls at one place, the red one above by Z order though listed first.
+// two unclipped controls at one place, the red one above by Z order though listed first, with
+// an unclipped child of its own, and a third unclipped control elsewhere, painted last.
 const char* const kSkin = R"(
 <Colorizers>
   <Colorizer Name="Red" ColorType="SolidFill" Color="0xFFFF0000"/>
@@ -130,7 +131,12 @@ const char* const kSkin = R"(
     <SubControl Class="Test.Recorder" Name="Wheeler" XPositionAbs="300" YPositionAbs="10" XSizeAbs="50"
         YSizeAbs="20"><Skin Name="s" LookList="Red"/></SubControl>
     <SubControl Class="Test.Recorder" Name="Above" ClipToParent="False" Z_Order="2" XPositionAbs="10"
-        YPositionAbs="100" XSizeAbs="40" YSizeAbs="40"><Skin Name="s" LookList="Red"/></SubControl>
+        YPositionAbs="100" XSizeAbs="40" YSizeAbs="40"><Skin Name="s" LookList="Red"/>
+      <SubControl Class="Test.Recorder" Name="Nested" ClipToParent="False" XSizeAbs="10" YSizeAbs="10">
+        <Skin Name="s" LookList="Blue"/></SubControl>
+    </SubControl>
+    <SubControl Class="Test.Recorder" Name="Later" ClipToParent="False" Z_Order="3" XPositionAbs="100"
+        YPositionAbs="100" XSizeAbs="20" YSizeAbs="20"><Skin Name="s" LookList="Red"/></SubControl>
     <SubControl Class="Test.Recorder" Name="Below" ClipToParent="False" Z_Order="1" XPositionAbs="30"
         YPositionAbs="100" XSizeAbs="40" YSizeAbs="40"><Skin Name="s" LookList="Blue"/></SubControl>
   </SubControl></Skin>)";
@@ -412,6 +418,9 @@ TEST_F(RootWindowTest, UnclippedControlsPaintAfterTheTreeInZOrder) {
     EXPECT_EQ(pixel(20, 110), 0xFFFF0000u);
     EXPECT_EQ(pixel(40, 110), 0xFFFF0000u) << "the higher Z order paints last";
     EXPECT_EQ(pixel(60, 110), 0xFF0000FFu);
+    // An unclipped control's own unclipped child, and the controls listed after it, paint too.
+    EXPECT_EQ(pixel(12, 102), 0xFF0000FFu);
+    EXPECT_EQ(pixel(110, 110), 0xFFFF0000u);
 
     // A paint while the target is being painted already becomes a full invalidation.
     mRenderer->RenderStart(target);
