@@ -450,7 +450,7 @@ private:
     DragSnapshot& Snapshot();
     void TakeDragSnapshot();
     void RequestAutoScroll(LControl* scroller, const bool asks[2], const double overshoot[2]);
-    void TrackDropTarget(const RCPtr<LPointWithModifiersParam>& param);
+    void TrackDropTarget(const PointT<double>& pointer);
     void SendSiblingKeyTo(const RCPtr<LNotificationClient>& client, const RCPtr<LNotification>& notification);
     int32_t RegisterForIdle(const RCPtr<IRootWindow>& window);
     void FinishSetFocusAfterHide();

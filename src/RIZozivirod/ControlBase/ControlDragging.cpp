@@ -117,6 +117,9 @@ int32_t LControl::DragBy(const RCPtr<LPointWithModifiersParam>& param) {
     RCPtr<LControl> parent(mParent);
     DragSnapshot& snapshot = Snapshot();
     snapshot.inDrag = true;
+    // The pointer in the window, taken before the control moves under it.
+    const PointT<double> origin = GetRectInWindow();
+    const PointT<double> inWindow{origin.x + param->x, origin.y + param->y};
     double dx = mFrame.x + param->x - mDragOrigin.x;
     double dy = mFrame.y + param->y - mDragOrigin.y;
     bool asks[2] = {false, false};
@@ -262,11 +265,10 @@ int32_t LControl::DragBy(const RCPtr<LPointWithModifiersParam>& param) {
         }
     }
     if (mDragMode == 1) {
-        TrackDropTarget(param);
+        TrackDropTarget(inWindow);
         if (snapshot.dropTarget) {
             const uint32_t bits = snapshot.dropTarget->GetDragData(hold);
             if (bits != 0) {
-                const PointT<double> inWindow{GetRectInWindow().x + param->x, GetRectInWindow().y + param->y};
                 const RCPtr<LControl>& target = snapshot.dropTarget;
                 const PointT<double> local = target->MapPointFrom(nullptr, inWindow);
                 const RectT<double> client = target->GetClientRect(-1);
@@ -325,15 +327,13 @@ void LControl::RequestAutoScroll(LControl* scroller, const bool asks[2], const d
     }
 }
 
-void LControl::TrackDropTarget(const RCPtr<LPointWithModifiersParam>& param) {
+void LControl::TrackDropTarget(const PointT<double>& pointer) {
     RCPtr<IRootWindow> window = GetRootWindow();
     if (!window) {
         return;
     }
     RCPtr<LControl> self = Self();
     DragSnapshot& snapshot = Snapshot();
-    const PointT<double> origin = GetRectInWindow();
-    const PointT<double> pointer{origin.x + param->x, origin.y + param->y};
     RCPtr<LControl> found;
     {
         CAutoControlFlag excluded(self);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/Controls/ScrollView.h"
@@ -143,6 +145,98 @@ TEST_F(ControlDraggingTest, MoveNearTheParentsEdgeScrollsItFasterTheDeeperItGoes
     mDriver->Release(1);
     EXPECT_FALSE(view->IsScrollAnimating(1));
     EXPECT_EQ(view->GetIdleWorkCount(), 0);
+}
+
+}  // namespace
+}  // namespace QV
+
+namespace QV {
+namespace {
+
+// Takes drops and records what the dragged control did to it.
+class DropTarget : public LControl {
+public:
+    using LControl::LControl;
+    bool CanAcceptDrop(const RCPtr<LControl>&) override { return true; }
+    void OnDragEnter(const RCPtr<LControl>&) override { events.push_back("enter"); }
+    void OnDragOver(const RCPtr<LControl>&, const PointT<double>&) override {
+        if (events.empty() || events.back() != "over") {
+            events.push_back("over");
+        }
+    }
+    void OnDragLeave(const RCPtr<LControl>&) override { events.push_back("leave"); }
+    int32_t OnDrop(const RCPtr<LControl>&) override {
+        events.push_back("drop");
+        return S_OK;
+    }
+    std::vector<std::string> events;
+};
+
+class DragAndDropTest : public ControlTestFixture {
+protected:
+    void SetUp() override {
+        ControlTestFixture::SetUp();
+        mFactory->RegisterControlClass(u"Test.Dragged", &CreateControlFunction<Dragged<LControl>>);
+        mFactory->RegisterControlClass(u"Test.DropTarget", &CreateControlFunction<DropTarget>);
+        LoadSkin(TestSupport::SolidLooks() + R"(<Skin Name="Default">
+          <SubControl Class="Framework.Panel" Name="Main" XSizeAbs="400" YSizeAbs="300"><Skin Name="s" LookList="Solid"/>
+            <SubControl Class="Test.Dragged" Name="token" XPositionAbs="10" YPositionAbs="10" XSizeAbs="20" YSizeAbs="20">
+              <Skin Name="s" LookList="Solid"/></SubControl>
+            <SubControl Class="Test.DropTarget" Name="target" XPositionAbs="200" YPositionAbs="10" XSizeAbs="100" YSizeAbs="100">
+              <Skin Name="s" LookList="Solid"/></SubControl>
+            <SubControl Class="Test.Dragged" Name="edge" XPositionAbs="50" YPositionAbs="200" XSizeAbs="60" YSizeAbs="20">
+              <Skin Name="s" LookList="Solid"/></SubControl>
+          </SubControl></Skin>)");
+        mMain = CreateInWindow(u"Main");
+        ASSERT_TRUE(mMain);
+        mServices->cursors = {
+            {u"UI_CURSOR_DROP_MOVE", 11}, {u"UI_CURSOR_NO_DROP", 12}, {u"UI_CURSOR_ARROW", 13}};
+    }
+    void TearDown() override {
+        mMain = nullptr;
+        ControlTestFixture::TearDown();
+    }
+    RCPtr<LControl> mMain;
+};
+
+TEST_F(DragAndDropTest, CursorsAndTargetCallsFollowTheDraggedControl) {
+    auto* token = dynamic_cast<Dragged<LControl>*>(Find(mMain, u"token").Get());
+    auto* target = dynamic_cast<DropTarget*>(Find(mMain, u"target").Get());
+    token->mode = 1;
+    token->flags = 3;
+    InputDriver driver(mWindow);
+    driver.MoveTo(20, 20);
+    driver.Press(1);
+    driver.MoveTo(22, 20);
+    EXPECT_EQ(mWindow->GetCurrentCursor(), 12);      // over no target
+    EXPECT_FALSE(token->GetLayout()->clipToParent);  // drawn above everything while carried
+    driver.MoveTo(250, 50);
+    EXPECT_EQ(mWindow->GetCurrentCursor(), 11);
+    EXPECT_EQ(token->GetFrame().x, 10.0 + 230);  // the token follows the pointer
+    driver.MoveTo(150, 50);
+    EXPECT_EQ(mWindow->GetCurrentCursor(), 12);
+    driver.MoveTo(260, 60);
+    driver.Release(1);
+    EXPECT_EQ(mWindow->GetCurrentCursor(), 13);
+    EXPECT_TRUE(token->GetLayout()->clipToParent);
+    EXPECT_EQ(target->events,
+              (std::vector<std::string>{"enter", "over", "leave", "enter", "over", "drop", "leave"}));
+}
+
+TEST_F(DragAndDropTest, ResizingByTheLeftEdgeKeepsAWidthOfOne) {
+    auto* edge = dynamic_cast<Dragged<LControl>*>(Find(mMain, u"edge").Get());
+    edge->mode = 4;
+    edge->flags = 8;  // left edge
+    InputDriver driver(mWindow);
+    driver.MoveTo(52, 210);
+    driver.Press(1);
+    driver.MoveTo(40, 210);
+    EXPECT_EQ(edge->GetFrame().x, 38.0);
+    EXPECT_EQ(edge->GetFrame().width, 72.0);
+    driver.MoveTo(390, 210);
+    EXPECT_EQ(edge->GetFrame().width, 1.0);
+    EXPECT_EQ(edge->GetFrame().x, 109.0);
+    driver.Release(1);
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ const char* const kSkin = R"(<Skin Name="Default">
       <SubControl Class="Test.Control" Name="c" XPositionAbs="120" XSizeAbs="50" YSizeAbs="20" TabStop="3"><Skin Name="s" LookList="Solid"/></SubControl>
     </SubControl>
   </SubControl>
+  <SubControl Class="Test.Control" Name="contextMenu" XSizeAbs="100" YSizeAbs="20"><Skin Name="s"/></SubControl>
   <SubControl Class="Framework.Panel" Name="Keys" XSizeAbs="400" YSizeAbs="300"><Skin Name="s"/>
     <SubControl Class="Test.Control" Name="focus" XSizeAbs="50" YSizeAbs="20"><Skin Name="s"/></SubControl>
     <SubControl Class="Test.HotKeyOwner" Name="owner" XPositionAbs="60" XSizeAbs="50" YSizeAbs="20"><Skin Name="s"/></SubControl>
@@ -130,6 +131,16 @@ TEST_F(ControlInputTest, ClickNeedsReleaseOverThePressedControlAndNoDragOperatio
         }
         mPad->SetDragMode(0, 0);
     }
+}
+
+TEST_F(ControlInputTest, RightClickAnnouncesItselfAndLeavesNoStrayMenuControl) {
+    // The skin's "contextMenu" here is no popup menu: nothing may be shown or left behind.
+    ASSERT_EQ(mPad->SetContextMenu(RCPtr<LRefCountedObject>(LStringTable::Create())), S_OK);
+    RCPtr<NotificationRecorder> recorder = NotificationRecorder::Create(mPad, {u"NID_RIGHT_CLICK"});
+    mDriver->Click(50, 50, 4);
+    EXPECT_EQ(recorder->GetNames(), std::vector<std::u16string>{u"NID_RIGHT_CLICK"});
+    EXPECT_EQ(mPad->GetChildren().GetCount(), 0u);
+    mPad->SetContextMenu(nullptr);
 }
 
 TEST_F(ControlInputTest, DragStartsWithAMoveAtThePressPoint) {
