@@ -432,6 +432,14 @@ void LRootWindow::OnKey(const RCPtr<LKeyParam>& key) {
     }
 }
 
+int32_t LRootWindow::HandleHotKey(const KeyCode& key) {
+    if (mHotKeys && mHotKeys->HandleKey(key) == S_OK) {
+        return S_OK;
+    }
+    IRootWindowList* list = GetRootWindowList();
+    return list != nullptr ? list->HandleApplicationHotKey(key) : S_FALSE;
+}
+
 void LRootWindow::SaveFocus() {
     mPreviousFocus = mFocusControl;
     mFocusControl = nullptr;

@@ -28,6 +28,9 @@ public:
     virtual LRootWindow* GetRootWindowAt(int32_t index) = 0;
     // Searched from the end; -1 when absent.
     virtual int32_t IndexOfRootWindow(const LRootWindow* window) = 0;
+    // A key that neither the tree nor its window took: the application's own shortcuts. 0 when
+    // one is bound to it, 1 when none is.
+    virtual int32_t HandleApplicationHotKey(const KeyCode&) { return 1; }
 
 protected:
     ~IRootWindowList() = default;
@@ -118,7 +121,8 @@ public:
     IWindowOSServices* GetOSServices() const { return mOSServices; }
     const RCPtr<LRenderer>& GetRenderer() const { return mRenderer; }
     const RCPtr<LGlobalHotKeyManager>& GetHotKeys() const { return mHotKeys; }
-    int32_t HandleHotKey(const KeyCode& key) override { return mHotKeys ? mHotKeys->HandleKey(key) : 1; }
+    // The window's shortcuts, then the application's.
+    int32_t HandleHotKey(const KeyCode& key) override;
     RCPtr<LControl> GetPreviousFocus() const { return mPreviousFocus; }
     RCPtr<LControl> GetToolTipControl() const { return mToolTipControl; }
     uint32_t GetPressedButtons(int32_t pointerIndex) const;

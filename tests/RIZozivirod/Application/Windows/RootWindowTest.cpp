@@ -492,6 +492,23 @@ TEST_F(RootWindowTest, TheTreesWindowShortcutsArePostedToTheWindowsQueue) {
     window->ProcessQueue(false);
     EXPECT_EQ(recorder->names, (std::vector<WString>{u"NID_MENU_FILE_NEW_PRESET"}));
 
+    // A key the window does not bind goes on to the application's shortcuts.
+    struct ApplicationKeys : TwoWindows {
+        int32_t HandleApplicationHotKey(const KeyCode& key) override {
+            offered.push_back(key.GetCode());
+            return key.GetVirtualKey() == 'W' ? S_OK : S_FALSE;
+        }
+        std::vector<uint32_t> offered;
+    } application;
+    IRootWindowList* previous = SetRootWindowList(&application);
+    EXPECT_EQ(window->HandleHotKey(KeyCode('N', true, 0, KeyCode::kCtrl)), S_OK);
+    EXPECT_EQ(window->HandleHotKey(KeyCode('W', true, 0, KeyCode::kCtrl)), S_OK);
+    EXPECT_EQ(window->HandleHotKey(KeyCode('Q', true, 0, KeyCode::kCtrl)), S_FALSE);
+    EXPECT_EQ(application.offered.size(), 2u);
+    SetRootWindowList(previous);
+    window->ProcessQueue(false);
+    recorder->names.clear();
+
     // A new tree brings its own shortcuts only.
     window->SetRootControl(nullptr);
     EXPECT_EQ(window->GetHotKeys()->HandleKey(KeyCode('N', true, 0, KeyCode::kCtrl)), S_FALSE);
