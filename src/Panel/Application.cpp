@@ -25,6 +25,16 @@ LApplication::~LApplication() {
     mEngine = nullptr;
 }
 
+QV::CursorHandle LApplication::GetCursor(const QV::WString& name) {
+    for (const char16_t* none : {u"UI_CURSOR_SPLIT_V", u"UI_CURSOR_SPLIT_H", u"UI_CURSOR_ROTATE",
+                                 u"UI_CURSOR_MAG", u"UI_CURSOR_MAG_PLUS", u"UI_CURSOR_MAG_MINUS"}) {
+        if (name == none) {
+            return 0;
+        }
+    }
+    return LApplicationBase<LApplication>::GetCursor(name);
+}
+
 QV::WString LApplication::GetFolder(int32_t id) {
     return LApplicationBase<LApplication>::GetFolder(id == 5 || id == 6 ? 4 : id);
 }

@@ -23,6 +23,9 @@ public:
     QV::WString GetFolder(int32_t id) override;
     bool CanExit() override { return true; }
     int32_t GetRendererType() { return 1; }
+    // The editor's own cursors: the splitter, rotation and magnifier names give none; the rest
+    // are the framework's.
+    QV::CursorHandle GetCursor(const QV::WString& name) override;
 
     // The framework's start-up, the "GHK_WIN" bindings, the editor's classes, the MIDI manager,
     // and the engine (whose result is not looked at: the editor works on its cache alone).

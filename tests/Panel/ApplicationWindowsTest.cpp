@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Panel/Application.h"
+#include "RIZozivirod/Application/Windows/BusyState.h"
 #include "RIZozivirod/Controls/Dialog.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationHandler.h"
@@ -148,6 +149,33 @@ TEST_F(ApplicationWindowsTest, TheMainWindowTakesTheSkinsSizeAndItsTreeFillsIt) 
     EXPECT_EQ(width, 300);
     EXPECT_EQ(height, 200);
     EXPECT_EQ(app->GetRootWindow(0)->GetRootControl()->GetFrame(), (QV::RectT<double>{0, 0, 300, 200}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ApplicationWindowsTest, CursorsByNameAndTheBusyStateShowingTheWaitCursor) {
+    const QV::CursorHandle arrow = app->GetCursor(u"UI_CURSOR_ARROW");
+    if (arrow == 0) {
+        GTEST_SKIP() << "this video driver has no system cursors";
+    }
+    EXPECT_NE(app->GetCursor(u"UI_CURSOR_HELP"), arrow);
+    EXPECT_NE(app->GetCursor(u"UI_CURSOR_HELP"), 0);
+    EXPECT_EQ(app->GetCursor(u"NO_SUCH_CURSOR"), arrow);
+    EXPECT_EQ(app->GetCursor(u"UI_CURSOR_SPLIT_V"), 0);
+
+    ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
+    ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
+    QV::IWindowOSServices* os = app->GetRootWindow(0)->GetOSServices();
+    os->SetCursor(arrow);
+    {
+        QV::LBusyState busy(u"Loading Skin...");
+        const QV::CursorHandle shown = os->SetCursor(arrow);
+        EXPECT_EQ(shown, app->GetCursor(u"UI_CURSOR_WAIT"));
+        os->SetCursor(shown);
+    }
+    EXPECT_EQ(os->SetCursor(arrow), arrow);
 }
 
 }  // namespace

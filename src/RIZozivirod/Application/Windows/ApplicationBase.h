@@ -14,6 +14,7 @@
 #include "Platform/Desktop/DesktopShell.h"
 #include "Platform/IniFileManager.h"
 #include "Platform/ProfileStore.h"
+#include "Platform/Sdl/SdlCursors.h"
 #include "RIZozivirod/Application/ApplicationFolders.h"
 #include "RIZozivirod/Application/ApplicationSettings.h"
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
@@ -167,7 +168,15 @@ public:
         toggled = false;
         return 0;
     }
-    CursorHandle GetCursor(const WString&) override { return 0; }
+    // The system cursor of a framework cursor name; an unknown name gives the arrow.
+    CursorHandle GetCursor(const WString& name) override {
+        if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+            return 0;
+        }
+        const std::u16string text(name.GetString());
+        SDL_SystemCursor unused;
+        return mCursors.Get(Platform::SdlCursors::FindSystemCursor(text, unused) ? text : u"UI_CURSOR_ARROW");
+    }
     int32_t ShowCursor(bool show) override {
         mCursorCount += show ? 1 : -1;
         if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
@@ -461,6 +470,7 @@ protected:
     IEventSource* mEventSource = nullptr;
     std::unique_ptr<MessageLoop> mLoop;
     int32_t mCursorCount = 0;
+    Platform::SdlCursors mCursors;
     OSWindow* mMainWindow = nullptr;
     std::vector<std::unique_ptr<OSWindow>> mWindows;
     std::vector<std::unique_ptr<OSWindow>> mDeadWindows;

@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "RIZozivirod/Application/Windows/BusyState.h"
 #include "RIZozivirod/Application/Windows/ControlClassRegistry.h"
 #include "RIZozivirod/Application/Windows/MFCFrameworkApp.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
@@ -141,6 +142,14 @@ int32_t LFrameworkApp::Run() {
     return code;
 }
 
+int32_t LFrameworkApp::SetStatusText(const WString&, bool) {
+    return E_FAIL;
+}
+
+int32_t LFrameworkApp::RestoreStatusText(bool) {
+    return E_FAIL;
+}
+
 int32_t LFrameworkApp::GetCurrentSkinIndex() {
     return 0;
 }
@@ -205,6 +214,7 @@ int32_t LFrameworkApp::SetSkin(int32_t index) {
     if (mControlFactory) {
         const std::vector<RCPtr<LRootWindow>> windows = mRootWindows;
         for (const RCPtr<LRootWindow>& window : windows) {
+            LBusyState busy(u"Loading Skin...");
             IWindowOSServices* os = window->GetOSServices();
             const bool active = os != nullptr && os->IsActive();
             if (active) {

@@ -80,6 +80,10 @@ public:
     // Work done at the start of every idle pass of the loop (the single-instance hand-over).
     void SetIdleWork(std::function<void()> work) { mIdleWork = std::move(work); }
 
+    // The status bar's text now or at its next update; the program has no status bar, so E_FAIL.
+    int32_t SetStatusText(const WString& text, bool immediately);
+    int32_t RestoreStatusText(bool immediately);
+
     // The loop's idle hook: no pass once exiting; at most three passes (count 0, 1, 2) per idle
     // period, the first of them a first pass.
     bool OnIdleCount(int32_t count);
