@@ -25,6 +25,10 @@ LApplication::~LApplication() {
     mEngine = nullptr;
 }
 
+void LApplication::SetRunningApplication(const QV::RCPtr<LApplication>& app) {
+    gApplication = app;
+}
+
 QV::CursorHandle LApplication::GetCursor(const QV::WString& name) {
     for (const char16_t* none : {u"UI_CURSOR_SPLIT_V", u"UI_CURSOR_SPLIT_H", u"UI_CURSOR_ROTATE",
                                  u"UI_CURSOR_MAG", u"UI_CURSOR_MAG_PLUS", u"UI_CURSOR_MAG_MINUS"}) {

@@ -34,6 +34,8 @@ public:
     QV::RCPtr<QV::LMidiManager> GetMidiManager() const { return mMidiManager; }
     QV::RCPtr<LRootModuleEngine> GetEngine() const { return mEngine; }
     void SetLocaleId(uint32_t localeId) { mLocaleId = localeId; }
+    // gApplication while the program runs.
+    static void SetRunningApplication(const QV::RCPtr<LApplication>& app);
 
     // The editor's classes in registration order.
     static const std::vector<QV::ControlClassRegistration>& GetEditorControlClasses();

@@ -37,7 +37,7 @@ RCPtr<LRenderer> CreateCairoRenderer(const RectT<int32_t>& clientRect, WindowHan
 // The process's start-up object: loads the resources, decides whether this copy runs (a later
 // copy hands its command line to the running one and ends), reads the debug option, runs the
 // application T and cleans up. T provides Create (factory, framework strings, command line),
-// SetLocaleId, RunApplicationStartup, CreateMainWindow, ShowMainWindow, Run and the command-line
+// SetRunningApplication, SetLocaleId, RunApplicationStartup, CreateMainWindow, ShowMainWindow, Run and the command-line
 // hooks. Main thread only.
 template <class T>
 class MFCFrameworkApp {
@@ -149,6 +149,7 @@ public:
     int32_t Run() {
         RCPtr<T> app = T::Create(mControlFactory, mFrameworkStrings, mCommandLine);
         mApplication = app;
+        T::SetRunningApplication(app);
         app->SetLocaleId(mLocaleId);
         IApplicationServices* previousServices = SetApplicationServices(app.Get());
         struct Restore {
@@ -178,6 +179,7 @@ public:
             app->Run();
         }
         app->RunApplicationShutdown();
+        T::SetRunningApplication(nullptr);
         mApplication = nullptr;
         app = nullptr;
         CloseSplash();
