@@ -26,11 +26,13 @@ fail() {
     exit 1
 }
 
-number=120
-while [ -e "/tmp/.X11-unix/X${number}" ] || [ -e "/tmp/.X${number}-lock" ]; do number=$((number + 1)); done
-Xvfb ":${number}" -screen 0 1600x1000x24 -nolisten tcp > /dev/null 2>&1 &
+# Xvfb picks a display number free at that moment and writes it once it accepts connections, so
+# runs side by side never share one.
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3> "${work}/display" > /dev/null 2>&1 &
 server=$!
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${number}" ] && break; sleep 0.05; done
+for _ in $(seq 1 200); do [ -s "${work}/display" ] && break; sleep 0.05; done
+number=$(tr -d '[:space:]' < "${work}/display")
+[ -n "${number}" ] || fail "Xvfb gave no display number"
 export DISPLAY=":${number}"
 # The program's per-user folders, its lock and its settings in a folder of this run.
 export HOME="${work}/home" XDG_RUNTIME_DIR="${work}/run" XDG_STATE_HOME="${work}/state"
