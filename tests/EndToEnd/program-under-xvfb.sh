@@ -62,7 +62,7 @@ sleep 0.5
 read -r x y w h < <(geometry "${window}")
 [ "${w}x${h}" = "1200x600" ] || fail "main window is ${w}x${h}, not 1200x600"
 xwd -id "${window}" -silent > "${out}/main-window.xwd"
-colours=$(python3 "${here}/xwd_pixel.py" "${out}/main-window.xwd" 5 5 300 150 590 290 | sort -u)
+colours=$(python3 "${here}/xwd_pixel.py" "${out}/main-window.xwd" 5 5 300 150 590 290 900 450 1195 595 | sort -u)
 [ "${colours}" = "1B1D21" ] || fail "main window colours are ${colours}, not the skin's window colour 1B1D21"
 
 # A click and a key reach the window (the program stays up and answers).

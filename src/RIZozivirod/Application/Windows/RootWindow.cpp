@@ -121,6 +121,9 @@ int32_t LRootWindow::SetRootControl(const RCPtr<LControl>& control) {
         placement->reference = PlacementReference::kClient;
         placement->factor = 0.0f;
         placement->offset = 0.0;
+        // A skin centres its top-level control on the screen with an anchor; inside the window
+        // the tree starts at the client area's corner.
+        placement->anchor = 0.0f;
     }
     for (LLayoutDescriptor::Size* size : {&xSize, &ySize}) {
         size->reference = SizeReference::kClient;

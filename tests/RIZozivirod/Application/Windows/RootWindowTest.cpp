@@ -95,7 +95,8 @@ public:
     }
 };
 
-// A 400 x 300 window: A and B side by side, Tip with a tool tip, Wheeler that takes the wheel,
+// A 400 x 300 window whose tree the skin anchors at its centre (the window puts it at its corner):
+// A and B side by side, Tip with a tool tip, Wheeler that takes the wheel,
 // two unclipped controls at one place, the red one above by Z order though listed first, with
 // an unclipped child of its own, and a third unclipped control elsewhere, painted last.
 const char* const kSkin = R"(
@@ -120,7 +121,8 @@ const char* const kSkin = R"(
   <LookList Name="Gray" NumLooks="1"><Look Name="Gray" Index="0"/></LookList>
 </LookLists>
 <Skin Name="Default">
-  <SubControl Class="Framework.Panel" Name="Main" XMinSizeAbs="200" YMaxSizeAbs="500">
+  <SubControl Class="Framework.Panel" Name="Main" XMinSizeAbs="200" YMaxSizeAbs="500"
+      XPlacementAnchor="0.5" YPlacementAnchor="0.5">
     <Skin Name="s" LookList="Gray"/>
     <SubControl Class="Test.Recorder" Name="A" TabStop="1" XPositionAbs="10" YPositionAbs="10" XSizeAbs="50"
         YSizeAbs="20"><Skin Name="s" LookList="Red"/></SubControl>
