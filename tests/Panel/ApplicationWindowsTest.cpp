@@ -8,6 +8,9 @@
 #include "RIZozivirod/Controls/Dialog.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationHandler.h"
+#include "RIZozivirod/Renderer/Renderer.h"
+#include "RIZozivirod/Utilities/Graphics/Font.h"
+#include "RIZozivirod/Utilities/Graphics/FontText.h"
 #include "UITestSupport/ScriptedDesktopShell.h"
 #include "UITestSupport/SdlOffscreen.h"
 #include "UITestSupport/TestFonts.h"
@@ -149,6 +152,29 @@ TEST_F(ApplicationWindowsTest, TheMainWindowTakesTheSkinsSizeAndItsTreeFillsIt) 
     EXPECT_EQ(width, 300);
     EXPECT_EQ(height, 200);
     EXPECT_EQ(app->GetRootWindow(0)->GetRootControl()->GetFrame(), (QV::RectT<double>{0, 0, 300, 200}));
+}
+
+TEST_F(ApplicationWindowsTest, TextIsMeasuredByTheMainWindowsRendererOnceThereIsOne) {
+    EXPECT_FALSE(app->GetMeasuringRenderer());
+    ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
+    RCPtr<QV::LMeasurementRenderer> measurer = app->GetMeasuringRenderer();
+    ASSERT_TRUE(measurer);
+    EXPECT_EQ(measurer.Get(),
+              static_cast<QV::LMeasurementRenderer*>(app->GetRootWindow(0)->GetRenderer().Get()));
+    // A centred line lies in the middle of its box, and two lines take twice the line height.
+    RCPtr<QV::LFont> font = QV::LFont::GetFont(u"DejaVu Sans", 9.0f, 0);
+    RCPtr<QV::LFontText> text = QV::LFontText::Create(u"PADS", font);
+    text->SetBoxSize(200, 52);
+    text->SetHorizontalAlignment(0.5f);
+    text->SetVerticalAlignment(0.5f);
+    ASSERT_EQ(text->Layout(), 1);
+    const QV::RectT<float> line = text->GetLineRect(0);
+    EXPECT_GT(line.width, 20.0f);
+    EXPECT_NEAR(line.x + line.width / 2, 100.0f, 1.0f);
+    EXPECT_GT(font->GetHeight(), 0);
+    text->SetText(u"PROGRAM CHANGE\nKEYBED");
+    ASSERT_EQ(text->Layout(), 2);
+    EXPECT_EQ(text->GetLineRect(1).y - text->GetLineRect(0).y, static_cast<float>(font->GetHeight()));
 }
 
 }  // namespace

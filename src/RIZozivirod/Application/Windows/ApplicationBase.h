@@ -128,7 +128,15 @@ public:
         return mElapsed;
     }
 
-    RCPtr<LMeasurementRenderer> GetMeasuringRenderer() override { return nullptr; }
+    // Text is measured by the renderer of the first root window; before there is one nothing can
+    // measure.
+    RCPtr<LMeasurementRenderer> GetMeasuringRenderer() override {
+        RCPtr<LRootWindow> first = GetRootWindow(0);
+        if (!first || !first->GetRenderer()) {
+            return nullptr;
+        }
+        return RCPtr<LMeasurementRenderer>(first->GetRenderer().Get());
+    }
     int32_t GetScreenDpi() override { return 96; }
     // The desktop's interface font: the generic sans-serif face at 9 points.
     int32_t GetSystemFont(WString& face, float& size, uint32_t& style) override {
