@@ -2,6 +2,7 @@
 
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/Panel.h"
+#include "RIZozivirod/Controls/TabControl.h"
 
 QV::RCPtr<LApplication> gApplication;
 
@@ -71,7 +72,7 @@ const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlC
         {u"PresetEditor.MainControl", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.DialogAbout", nullptr, 0},
         {u"PresetEditor.MainControl.DeviceView", nullptr, 0},
-        {u"PresetEditor.MainControl.DeviceView.TabControl", nullptr, 0},
+        {u"PresetEditor.MainControl.DeviceView.TabControl", &QV::CreateControl<QV::LTabControl>, 0},
         {u"PresetEditor.MainControl.DeviceView.TabControl.PageHolder", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.MainControl.DeviceView.TabControl.ButtonHolder", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.FaderAndExpressionPanel", &QV::CreateControl<QV::LPanel>, 0},

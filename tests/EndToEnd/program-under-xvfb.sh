@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The program from start to end on an X display of its own (Xvfb), as a person would use it: its
-# main window appears at the skin's size in the skin's colours (a dump of it is kept in OUTDIR), a
-# click and a key reach it, a second copy hands over its command line and ends with 255, the
-# window's close button ends the first copy with 1 and leaves its settings and placement
-# behind, and the next start comes back at that placement.
+# main window appears at the skin's size in the skin's colours and layout (dumps of it are kept in
+# OUTDIR), a click on a tab selects it, a click and a key reach it, a second copy hands over its
+# command line and ends with 255, the window's close button ends the first copy with 1 and leaves
+# its settings and placement behind, and the next start comes back at that placement.
 #   program-under-xvfb.sh PROGRAM SEND-WINDOW-CLOSE OUTDIR
 set -euo pipefail
 program=$1
@@ -62,8 +62,35 @@ sleep 0.5
 read -r x y w h < <(geometry "${window}")
 [ "${w}x${h}" = "1200x600" ] || fail "main window is ${w}x${h}, not 1200x600"
 xwd -id "${window}" -silent > "${out}/main-window.xwd"
-colours=$(python3 "${here}/xwd_pixel.py" "${out}/main-window.xwd" 5 5 300 150 590 290 900 450 1195 595 | sort -u)
-[ "${colours}" = "1B1D21" ] || fail "main window colours are ${colours}, not the skin's window colour 1B1D21"
+# Points of the layout away from any text: the window's margins, the page, the selected tab
+# "pads" (the accent) and the tabs "faders" and "keybed" beside it (raised).
+colours_at() { python3 "${here}/xwd_pixel.py" "$1" "${@:2}" | sort -u | tr '\n' ' ' | sed 's/ $//'; }
+check_colour() {
+    local dump=$1 what=$2 want=$3
+    shift 3
+    local got
+    got=$(colours_at "${dump}" "$@")
+    [ "${got}" = "${want}" ] || fail "${what} at $* is ${got}, not ${want}"
+}
+check_colour "${out}/main-window.xwd" "window background" 1B1D21 5 5 1195 595 600 592 1190 30 8 300
+check_colour "${out}/main-window.xwd" "page" 25282D 300 300 900 450 1170 570
+check_colour "${out}/main-window.xwd" "selected tab" 3FA7D6 20 56 200 100
+check_colour "${out}/main-window.xwd" "other tabs" 2F333A 216 56 1000 56 1180 100
+
+# A click on the tab "faders" selects it: its face turns to the accent and the one of "pads" back
+# to the raised colour, once the pointer has left it (a hovered tab is lighter).
+xdotool mousemove --window "${window}" 306 78 click 1
+xdotool mousemove --window "${window}" 600 592
+selected=
+for _ in $(seq 1 60); do
+    sleep 0.05
+    xwd -id "${window}" -silent > "${out}/main-window-faders.xwd"
+    selected=$(colours_at "${out}/main-window-faders.xwd" 216 56)
+    [ "${selected}" = "3FA7D6" ] && break
+done
+[ "${selected}" = "3FA7D6" ] || fail "the tab faders is ${selected} after a click on it, not the accent 3FA7D6"
+check_colour "${out}/main-window-faders.xwd" "the tab pads after a click on faders" 2F333A 20 56 200 100
+check_colour "${out}/main-window-faders.xwd" "page after a click on faders" 25282D 300 300 900 450
 
 # A click and a key reach the window (the program stays up and answers).
 xdotool mousemove --window "${window}" 300 200 click 1

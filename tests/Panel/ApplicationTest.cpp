@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "RIZozivirod/ControlBase/KeyCode.h"
+#include "RIZozivirod/Controls/Button.h"
+#include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
 #include "UITestSupport/FakeWindowOSServices.h"
@@ -190,6 +192,49 @@ TEST_F(ApplicationTest, ControlsAreMadeByDescriptorNameFromTheCurrentSkin) {
     EXPECT_EQ(app->CreateControl(u"noSuchControl", none), QV::E_FAIL);
     EXPECT_FALSE(none);
     control = nullptr;
+    app->RunApplicationShutdown();
+}
+
+TEST_F(ApplicationTest, TheMainControlHoldsTheDeviceViewsTabsWithThePadsPageShownFirst) {
+    RCPtr<LApplication> app = MakeApplication();
+    ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+    RCPtr<QV::LControl> main;
+    ASSERT_EQ(app->CreateControl(u"mainControl", main), QV::S_OK);
+    RCPtr<QV::LControl> view = main->FindChild(u"viewDevice");
+    ASSERT_TRUE(view);
+    ASSERT_TRUE(view->FindChild(u"logosPanel"));
+    RCPtr<QV::LControl> name = view->FindChild(u"logosPanel")->FindChild(u"productName");
+    ASSERT_TRUE(name);
+    EXPECT_TRUE(name->GetText() == WString(u"SKYLET PRESET EDITOR"));
+    auto* tabs = dynamic_cast<QV::LTabControl*>(view->FindChild(u"tabControl").Get());
+    ASSERT_NE(tabs, nullptr);
+    // Tabs and pages pair by position; each tab's label comes from its own string table.
+    const struct {
+        const char16_t* name;
+        const char16_t* label;
+    } expected[] = {
+        {u"pads", u"PADS"},
+        {u"faders", u"FADERS"},
+        {u"ribbonControllers", u"TOUCH RIBBON"},
+        {u"accellerometer", u"TILT"},
+        {u"sustainPitchVolume", u"PITCH WHEEL\nVOLUME\nSUSTAIN"},
+        {u"keybed", u"PROGRAM CHANGE\nKEYBED"},
+    };
+    ASSERT_EQ(tabs->GetTabCount(), 6u);
+    for (int32_t i = 0; i < 6; ++i) {
+        const std::string what = QV::NString(expected[i].name).GetString();
+        RCPtr<QV::LControl> button = tabs->GetTabButtonAt(i);
+        RCPtr<QV::LControl> page = tabs->GetPageAt(i);
+        ASSERT_TRUE(button && page) << what;
+        EXPECT_TRUE(button->GetName() == WString(expected[i].name)) << what;
+        EXPECT_TRUE(page->GetName() == WString(expected[i].name)) << what;
+        EXPECT_TRUE(button->GetText() == WString(expected[i].label)) << what;
+        // Only the selected tab is on and only its page is shown.
+        EXPECT_EQ(dynamic_cast<QV::LButton&>(*button).IsChecked(), i == 0) << what;
+        EXPECT_EQ(page->IsVisible(), i == 0) << what;
+    }
+    EXPECT_TRUE(tabs->GetSelectedName() == WString(u"pads"));
+    main = nullptr;
     app->RunApplicationShutdown();
 }
 

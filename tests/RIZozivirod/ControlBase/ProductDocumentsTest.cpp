@@ -52,6 +52,11 @@ const std::set<std::u16string> kRegisteredClasses = {
     u"Framework.TreeView",
     u"Framework.TreeViewItem",
     u"PresetEditor.MainControl",
+    u"PresetEditor.MainControl.DeviceView.LogosPanel",
+    u"PresetEditor.MainControl.DeviceView.TabControl",
+    u"PresetEditor.MainControl.DeviceView.TabControl.ButtonHolder",
+    u"PresetEditor.MainControl.DeviceView.TabControl.PageHolder",
+    u"PresetEditor.KeybedProgramChangePanel",
 };
 
 void CollectClasses(const LControlDescriptor& descriptor, std::set<std::u16string>& classes) {
