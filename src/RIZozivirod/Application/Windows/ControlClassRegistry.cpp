@@ -4,6 +4,8 @@
 #include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/Panel.h"
+#include "RIZozivirod/Controls/Scrollbar.h"
+#include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Controls/ToolTip.h"
 
 namespace QV {
@@ -20,7 +22,7 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.CheckedListBoxItem", nullptr, 102},
         {u"Framework.ListBoxWithIcons", nullptr, 103},
         {u"Framework.listbox2ColumnSortable", nullptr, 104},
-        {u"Framework.ScrollBar", nullptr, 105},
+        {u"Framework.ScrollBar", &CreateControl<LScrollbar>, 105},
         {u"Framework.ScrollChannel", &CreateControl<LPanel>, 106},
         {u"Framework.ComboBox", nullptr, 107},
         {u"Framework.ComboTextBox", nullptr, 108},
@@ -30,7 +32,7 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.ComboSlider.DropDownPanel", &CreateControl<LPanel>, 112},
         {u"Framework.Slider", nullptr, 113},
         {u"Framework.Knob", nullptr, 114},
-        {u"Framework.TabControl", nullptr, 115},
+        {u"Framework.TabControl", &CreateControl<LTabControl>, 115},
         {u"Framework.Label", &CreateControl<LLabel>, 116},
         {u"Framework.TextBox", nullptr, 117},
         {u"Framework.NumericUpDown", nullptr, 118},
