@@ -174,6 +174,27 @@ uint32_t PointerModifierFlagsFromSdl(uint16_t keymod) {
     return KeyModifierFlagsFromSdl(keymod) & (0x1 | 0x8 | 0x40);
 }
 
+void KeyStateFromSdl(int32_t virtualKey, uint16_t keymod, bool& down, bool& toggled) {
+    struct Key {
+        int32_t virtualKey;
+        uint16_t held;
+        uint16_t locked;
+    };
+    static constexpr Key kKeys[] = {
+        {16, KMOD_SHIFT, 0},   {17, KMOD_CTRL, 0},   {18, KMOD_ALT, 0},    {160, KMOD_LSHIFT, 0},
+        {161, KMOD_RSHIFT, 0}, {162, KMOD_LCTRL, 0}, {163, KMOD_RCTRL, 0}, {164, KMOD_LALT, 0},
+        {165, KMOD_RALT, 0},   {20, 0, KMOD_CAPS},   {144, 0, KMOD_NUM},
+    };
+    down = false;
+    toggled = false;
+    for (const Key& key : kKeys) {
+        if (key.virtualKey == virtualKey) {
+            down = (keymod & key.held) != 0;
+            toggled = (keymod & key.locked) != 0;
+        }
+    }
+}
+
 char16_t ControlCharacterFromSdl(SDL_Keycode keycode, uint16_t keymod) {
     if (keymod & KMOD_GUI) {
         return 0;

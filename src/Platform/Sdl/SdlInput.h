@@ -22,6 +22,11 @@ uint32_t KeyModifierFlagsFromSdl(uint16_t keymod);
 // The flags pointer events and typed characters carry: Ctrl 0x1, Shift 0x8, Alt 0x40 only.
 uint32_t PointerModifierFlagsFromSdl(uint16_t keymod);
 
+// Whether the key of a Windows virtual-key number is down in a keyboard state, and whether a
+// locking key (Caps Lock 20, Num Lock 144) is on: Shift 16, Ctrl 17 and Alt 18 with their left
+// and right keys (160 to 165). False for every other key.
+void KeyStateFromSdl(int32_t virtualKey, uint16_t keymod, bool& down, bool& toggled);
+
 // The control character a key press types that SDL does not send as text: Backspace 0x08, Tab
 // 0x09, Enter 0x0D, Escape 0x1B, and Ctrl+letter 0x01 to 0x1A (not with Alt, which types
 // nothing). 0 for any other key, and while a Windows key is down.

@@ -61,6 +61,28 @@ TEST(SdlInputTest, ModifierFlagsCarrySideBitsForKeysAndNoneForThePointer) {
     }
 }
 
+TEST(SdlInputTest, KeyStatesOfModifiersBySideAndOfLockingKeys) {
+    struct Case {
+        int32_t virtualKey;
+        uint16_t keymod;
+        bool down;
+        bool toggled;
+    };
+    const Case cases[] = {
+        {16, KMOD_RSHIFT, true, false},  {17, KMOD_LCTRL, true, false},   {18, KMOD_RALT, true, false},
+        {17, KMOD_LSHIFT, false, false}, {162, KMOD_RCTRL, false, false}, {163, KMOD_RCTRL, true, false},
+        {20, KMOD_CAPS, false, true},    {144, KMOD_NUM, false, true},    {20, KMOD_NONE, false, false},
+        {'A', KMOD_LCTRL, false, false},
+    };
+    for (const Case& c : cases) {
+        bool down = !c.down;
+        bool toggled = !c.toggled;
+        KeyStateFromSdl(c.virtualKey, c.keymod, down, toggled);
+        EXPECT_EQ(down, c.down) << "key " << c.virtualKey << " keymod " << c.keymod;
+        EXPECT_EQ(toggled, c.toggled) << "key " << c.virtualKey << " keymod " << c.keymod;
+    }
+}
+
 TEST(SdlInputTest, ControlCharactersThatSdlDoesNotTypeAreMadeFromTheKey) {
     struct Case {
         SDL_Keycode keycode;

@@ -15,6 +15,7 @@
 #include "Platform/IniFileManager.h"
 #include "Platform/ProfileStore.h"
 #include "Platform/Sdl/SdlCursors.h"
+#include "Platform/Sdl/SdlInput.h"
 #include "RIZozivirod/Application/ApplicationFolders.h"
 #include "RIZozivirod/Application/ApplicationSettings.h"
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
@@ -171,9 +172,9 @@ public:
         buttons |= (state & SDL_BUTTON_RMASK) != 0 ? kMouseButtonRight : 0;
         return buttons;
     }
-    int32_t GetKeyState(int32_t, bool& down, bool& toggled) override {
-        down = false;
-        toggled = false;
+    // From SDL's keyboard state, which follows the key events of this program's windows.
+    int32_t GetKeyState(int32_t virtualKey, bool& down, bool& toggled) override {
+        Platform::KeyStateFromSdl(virtualKey, static_cast<uint16_t>(SDL_GetModState()), down, toggled);
         return 0;
     }
     // The system cursor of a framework cursor name; an unknown name gives the arrow.
