@@ -45,7 +45,11 @@ public:
         if (QV::GetNotificationName(notification->GetID()) == u"NID_TEST_END" && dialog) {
             QV::LDialog* target = dialog;
             for (int32_t code : codes) {
-                target->EndDialog(code);
+                if (code == kCloseBox) {
+                    dynamic_cast<QV::LRootWindow&>(*target->GetRootWindow()).OnCloseRequest();
+                } else {
+                    target->EndDialog(code);
+                }
             }
         } else if (QV::GetNotificationName(notification->GetID()) == u"NID_DIALOG_CLOSING") {
             ++closing;
@@ -57,6 +61,9 @@ public:
             ++closed;
         }
     }
+    // In codes: the window's close box instead of an end code.
+    static constexpr int32_t kCloseBox = -1;
+
     QV::LDialog* dialog = nullptr;
     std::vector<int32_t> codes;
     int32_t vetoes = 0;
@@ -102,7 +109,8 @@ protected:
         QV::GetMainNotificationCenter()->PostNotification(u"NID_TEST_END", nullptr);
         const int32_t result = dialog->DoModal();
         driver.UnregisterAll();
-        EXPECT_EQ(dialog->GetEndCode(), driver.codes.back());
+        EXPECT_EQ(dialog->GetEndCode(),
+                  driver.codes.back() == DialogDriver::kCloseBox ? 2 : driver.codes.back());
         return result;
     }
 
@@ -121,8 +129,11 @@ TEST_F(ApplicationWindowsTest, ModalDialogsReturnTheirEndCodeAndListenersCanVeto
         int32_t result;
         int32_t closed;
     };
-    // OK, Cancel, and a vetoed Cancel followed by Retry (the vetoed code stays stored until then).
-    for (const Case& c : {Case{{1}, 0, 1, 1}, Case{{2}, 0, 2, 1}, Case{{2, 4}, 1, 4, 1}}) {
+    // OK, Cancel, and a vetoed Cancel followed by Retry (the vetoed code stays stored until then);
+    // the close box is a Cancel the listeners may veto as well.
+    const int32_t box = DialogDriver::kCloseBox;
+    for (const Case& c : {Case{{1}, 0, 1, 1}, Case{{2}, 0, 2, 1}, Case{{2, 4}, 1, 4, 1}, Case{{box}, 0, 2, 1},
+                          Case{{box, 1}, 1, 1, 1}}) {
         // Clients register once they are held by a shared pointer.
         RCPtr<DialogDriver> driver(new DialogDriver());
         driver->codes = c.codes;

@@ -9,6 +9,7 @@
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "RIZozivirod/ControlBase/KeyParam.h"
 #include "RIZozivirod/ControlBase/LayoutEngine.h"
+#include "RIZozivirod/Controls/Dialog.h"
 #include "RIZozivirod/Renderer/AutoClip.h"
 #include "RIZozivirod/Renderer/Renderer.h"
 #include "RIZozivirod/Utilities/Storage/Result.h"
@@ -688,6 +689,12 @@ int32_t LRootWindow::RequestClose(int32_t result) {
 }
 
 void LRootWindow::OnCloseRequest() {
+    // A dialog's close box is its Cancel: the dialog's listeners may still veto it.
+    if (auto* dialog = dynamic_cast<LDialog*>(mRootControl.Get())) {
+        const RCPtr<LControl> hold(dialog);
+        dialog->EndDialog(2);
+        return;
+    }
     if (mOSServices != nullptr) {
         mCloseResult = 0;
         mClosePending = true;
