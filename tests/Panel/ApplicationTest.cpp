@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "RIZozivirod/ControlBase/KeyCode.h"
+#include "RIZozivirod/ControlBase/KeyParam.h"
 #include "RIZozivirod/Controls/Button.h"
+#include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
@@ -158,6 +160,71 @@ TEST_F(ApplicationTest, StartupBindsTheApplicationKeysAndStartsTheDeviceObjects)
     EXPECT_FALSE(GetRootModuleEngine());
     EXPECT_TRUE(store->uninitialized);
     EXPECT_EQ(QV::LFrameworkApp::sCurrent, nullptr);
+}
+
+// A control that takes the edit commands and records them.
+class EditableControl : public QV::LControl {
+public:
+    EditableControl(const RCPtr<QV::LControl>& parent) : QV::LControl(parent, u"editable") {}
+    bool IsEditTarget() override { return true; }
+    bool CanPerformEdit(int32_t) override { return true; }
+    int32_t PerformEdit(int32_t kind) override {
+        edits.push_back(kind);
+        return QV::S_OK;
+    }
+    std::vector<int32_t> edits;
+};
+
+class CommandRecorder : public QV::LNotificationClient {
+public:
+    void ReceiveNotification(const RCPtr<QV::LNotificationDistributor>&,
+                             const RCPtr<QV::LNotification>& notification) override {
+        names.push_back(QV::GetNotificationName(notification->GetID()));
+    }
+    std::vector<WString> names;
+};
+
+TEST_F(ApplicationTest, AShortcutNoControlTakesPostsTheApplicationsCommandAndEditKeysReachTheFocusedControl) {
+    RCPtr<LApplication> app = MakeApplication();
+    ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+    QV::FakeWindowOSServices os;
+    const RCPtr<QV::LRootWindow> window = QV::LRootWindow::Create(nullptr, &os);
+    app->AddRootWindow(window);
+    RCPtr<QV::LControl> top(new QV::LPanel(nullptr, u"top"));
+    RCPtr<QV::LControl> middle(new QV::LPanel(top, u"middle"));
+    RCPtr<EditableControl> field(new EditableControl(middle));
+    for (QV::LControl* control : {top.Get(), middle.Get(), static_cast<QV::LControl*>(field.Get())}) {
+        control->SetRect({0, 0}, {100, 20});
+        control->SetNotFocusable(false);
+    }
+    window->SetRootControl(top);
+    field->SetFocus(true);
+    const RCPtr<CommandRecorder> recorder(new CommandRecorder());
+    recorder->RegisterForNotification(QV::GetMainNotificationCenter(), u"NID_MENU_FILE_NEW_PRESET", 0);
+
+    const auto press = [&](const char16_t* key) {
+        field->OnKey(QV::LKeyParam::Create(QV::KeyCode::Parse(key), true));
+        app->OnIdle(true);
+    };
+    press(u"Ctrl+VKEY_N");
+    press(u"Ctrl+VKEY_C");
+    press(u"VKEY_DELETE");
+    press(u"Ctrl+VKEY_M");  // bound to nothing
+    EXPECT_EQ(recorder->names, std::vector<WString>{u"NID_MENU_FILE_NEW_PRESET"});
+    EXPECT_EQ(field->edits, (std::vector<int32_t>{QV::LClipboard::kEditCopy, QV::LClipboard::kEditDelete}));
+
+    // After shut-down the application binds nothing and the clipboard takes no more commands.
+    app->RunApplicationShutdown();
+    press(u"Ctrl+VKEY_N");
+    QV::GetMainNotificationCenter()->PostNotification(u"NID_EDIT_COPY_REQ", nullptr);
+    app->OnIdle(true);
+    EXPECT_EQ(recorder->names.size(), 1u);
+    EXPECT_EQ(field->edits.size(), 2u);
+
+    recorder->UnregisterAll();
+    window->SetRootControl(nullptr);
+    app->RemoveRootWindow(window.Get());
+    top->Close();
 }
 
 TEST_F(ApplicationTest, ControlClassTablesListTheClassesStillMissing) {

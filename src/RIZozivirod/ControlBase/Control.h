@@ -399,6 +399,8 @@ public:
     bool IsTextClipped() const;
 
 protected:
+    // A key nobody in the tree took: the window's shortcuts, then the application's.
+    void OfferToHotKeys(const RCPtr<LKeyParam>& param);
     ~LControl() override;
 
     // The control's own table of member handlers; null until Initialize.
@@ -444,7 +446,6 @@ private:
     bool SetContainsFocus(LControl* child);
     bool AcceptsInputNow() const;
     void TakeFocusForPress();
-    void OfferToHotKeys(const RCPtr<LKeyParam>& param);
     void StartKineticScroll();
     void StepScrollAnimations();
     DragSnapshot& Snapshot();

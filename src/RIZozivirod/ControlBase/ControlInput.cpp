@@ -433,8 +433,7 @@ int32_t LControl::OnSiblingKeyNotification(const RCPtr<LNotificationDistributor>
 }
 
 void LControl::OfferToHotKeys(const RCPtr<LKeyParam>& param) {
-    // Only the window's table: the application's own table is not reachable from a control tree,
-    // so a key that the window does not bind ends here.
+    // The window's bindings first; a key it does not bind goes on to the application's.
     if (RCPtr<IRootWindow> window = GetRootWindow()) {
         window->HandleHotKey(param->key);
     }

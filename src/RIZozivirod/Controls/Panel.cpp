@@ -56,9 +56,11 @@ void LPanel::HandleUnprocessedKey(const RCPtr<LKeyParam>& param) {
     if (LControl* parent = GetParent()) {
         param->path.Add(RCPtr<LControl>(this));
         parent->HandleUnprocessedKey(param);
+        return;
     }
-    // At the top the key belongs to the application's global hot keys, which take it from the
-    // window.
+    // At the top of the tree the key is a shortcut or nothing: the window's and the
+    // application's bindings.
+    OfferToHotKeys(param);
 }
 
 void LPanel::HandleNavigationKey(const RCPtr<LKeyParam>& param) {

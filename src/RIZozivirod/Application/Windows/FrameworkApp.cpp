@@ -23,16 +23,22 @@ LFrameworkApp* LFrameworkApp::sCurrent = nullptr;
 
 LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
                              const RCPtr<LStringTable>& frameworkStrings, const std::string& commandLine)
-    : mControlFactory(factory),
-      mCommandLine(commandLine),
-      mFrameworkStrings(frameworkStrings),
-      mHotKeys(std::make_unique<LHotKeyTable>()) {
+    : mControlFactory(factory), mCommandLine(commandLine), mFrameworkStrings(frameworkStrings) {
     sCurrent = this;
     SetRootWindowList(this);
     // Root windows make their trees with the application's factory.
     LControlFactory::SetCurrent(mControlFactory);
-    // The centre the application's key bindings and exit request go to exists from here on.
-    GetMainNotificationCenter();
+    // The centre the application's key bindings and exit request go to exists from here on; a
+    // bound key's command is posted to its queue, so it runs at the next idle pass.
+    const RCPtr<LNotificationCenter> centre = GetMainNotificationCenter();
+    mHotKeys = LGlobalHotKeyManager::Create(
+        centre ? RCPtr<LNotificationReceiver>(centre->GetPostingReceiver()) : nullptr);
+    mClipboard = LClipboard::Create();
+    // The edit commands work on the focused control of the window the user works in.
+    mClipboard->SetFocusControlSource([this]() -> RCPtr<LControl> {
+        const RCPtr<LRootWindow> window = GetActiveRootWindow();
+        return window ? window->GetFocusControl() : nullptr;
+    });
     if (mControlFactory) {
         mApplicationStrings = mControlFactory->GetApplicationStringTable();
     }
@@ -48,7 +54,11 @@ LFrameworkApp::~LFrameworkApp() {
     if (GetRootWindowList() == this) {
         SetRootWindowList(nullptr);
     }
-    mHotKeys.reset();
+    if (mClipboard) {
+        mClipboard->UnregisterAll();
+    }
+    mClipboard = nullptr;
+    mHotKeys = nullptr;
     mDefaultFont = nullptr;
     mApplicationStrings = nullptr;
     mFrameworkStrings = nullptr;
@@ -184,7 +194,8 @@ int32_t LFrameworkApp::RunApplicationStartup() {
         if (mControlFactory) {
             RegisterFrameworkControlClasses(*mControlFactory);
         }
-        mHotKeys->LoadFromStringTable(mApplicationStrings, u"GHK");
+        mHotKeys->GetTable().LoadFromStringTable(mApplicationStrings, u"GHK");
+        mClipboard->Initialize();
         int32_t index = GetCurrentSkinIndex();
         const int32_t count = mControlFactory ? static_cast<int32_t>(mControlFactory->GetSkinCount()) : 0;
         if (count == 0) {
@@ -291,8 +302,14 @@ int32_t LFrameworkApp::RunApplicationShutdown() {
         LControlFactory::SetCurrent(nullptr);
     }
     mControlFactory = nullptr;
-    mHotKeys.reset();
+    // The key bindings go first, then the clipboard stops serving the edit commands.
+    mHotKeys->ClearTable();
+    mClipboard->UnregisterAll();
     return 0;
+}
+
+int32_t LFrameworkApp::HandleApplicationHotKey(const KeyCode& key) {
+    return mHotKeys ? mHotKeys->HandleKey(key) : S_FALSE;
 }
 
 int32_t LFrameworkApp::CreateControl(const WString& descriptorName, RCPtr<LControl>& control) {

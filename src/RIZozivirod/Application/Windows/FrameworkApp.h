@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,8 @@
 #include "RIZozivirod/ControlBase/StringTable.h"
 #include "RIZozivirod/Notification/NotificationDistributor.h"
 #include "RIZozivirod/Renderer/Renderer.h"
+#include "RIZozivirod/System/Desktop/Clipboard.h"
+#include "RIZozivirod/System/Desktop/GlobalHotKeyManager.h"
 #include "RIZozivirod/Utilities/Graphics/Font.h"
 
 namespace QV {
@@ -99,12 +100,17 @@ public:
     int32_t GetRootWindowCount() override { return static_cast<int32_t>(mRootWindows.size()); }
     LRootWindow* GetRootWindowAt(int32_t index) override;
     int32_t IndexOfRootWindow(const LRootWindow* window) override;
+    // A key no control and no window took: the application's bindings post their command to
+    // the "application" centre. 0 when bound, 1 when not (or after shut-down).
+    int32_t HandleApplicationHotKey(const KeyCode& key) override;
 
     const RCPtr<LControlFactory>& GetControlFactory() const { return mControlFactory; }
     const RCPtr<LStringTable>& GetFrameworkStrings() const { return mFrameworkStrings; }
     const RCPtr<LStringTable>& GetApplicationStrings() const { return mApplicationStrings; }
     const RCPtr<LFont>& GetDefaultFont() const { return mDefaultFont; }
-    LHotKeyTable& GetHotKeys() { return *mHotKeys; }
+    LHotKeyTable& GetHotKeys() { return mHotKeys->GetTable(); }
+    const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return mHotKeys; }
+    const RCPtr<LClipboard>& GetClipboard() const { return mClipboard; }
     const std::string& GetCommandLine() const { return mCommandLine; }
 
     // The start-up error texts of the framework string table, the built-in ones when the table
@@ -124,7 +130,8 @@ protected:
     RCPtr<LStringTable> mApplicationStrings;
     bool mExiting = false;
     RCPtr<LFont> mDefaultFont;
-    std::unique_ptr<LHotKeyTable> mHotKeys;
+    RCPtr<LGlobalHotKeyManager> mHotKeys;
+    RCPtr<LClipboard> mClipboard;
     std::function<void()> mIdleWork;
 };
 
