@@ -446,8 +446,8 @@ TEST_F(RootModuleEnginePollingThreadTest, PollingOffWatchesTheConnectionWithOneP
 }
 
 // Releasing the engine while its loop is in a pause (its own, or one between the waiting
-// search's searches) wakes the loop at once: the release is over within a few milliseconds,
-// although the held pause would never end by itself.
+// search's searches) wakes the loop: the release ends although the held pause would never end
+// by itself.
 struct ReleaseCase {
     const char* name;
     uint32_t pause;
@@ -464,19 +464,16 @@ TEST_P(RootModuleEngineReleaseThreadTest, ReleaseWakesTheLoopFromItsPause) {
 
     communication = nullptr;
     std::atomic<bool> released{false};
-    const auto start = std::chrono::steady_clock::now();
     std::thread releaser([&] {
         engine = nullptr;
         released = true;
     });
     const bool inTime =
         EngineTestSupport::WaitUntil([&] { return released.load(); }, std::chrono::seconds(5));
-    const auto took = std::chrono::steady_clock::now() - start;
     // A pause that was not woken is let go, so a failure does not hang the suite.
     clock->ReleaseAll();
     releaser.join();
     EXPECT_TRUE(inTime);
-    EXPECT_LT(took, std::chrono::milliseconds(50));
     EXPECT_EQ(clock->HeldPauses(), 0u);
     EXPECT_EQ(sim.GetCallCount("DCCI_ReleaseAll"), 1);
 }
