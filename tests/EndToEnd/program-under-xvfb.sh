@@ -61,6 +61,8 @@ window=$(find_window) || fail "no main window appeared"
 sleep 0.5
 read -r x y w h < <(geometry "${window}")
 [ "${w}x${h}" = "1200x600" ] || fail "main window is ${w}x${h}, not 1200x600"
+title=$(xdotool getwindowname "${window}")
+[ "${title}" = "Skylet Preset Editor" ] || fail "main window's title is '${title}', not 'Skylet Preset Editor'"
 xwd -id "${window}" -silent > "${out}/main-window.xwd"
 # Points of the layout away from any text: the window's margins, the page, the selected tab
 # "pads" (the accent) and the tabs "faders" and "keybed" beside it (raised).

@@ -18,6 +18,7 @@
 #include "UITestSupport/FakeWindowOSServices.h"
 #include "UITestSupport/ScriptedDesktopShell.h"
 #include "UITestSupport/ScriptedEventSource.h"
+#include "UITestSupport/TestRootWindow.h"
 
 namespace {
 
@@ -175,15 +176,6 @@ public:
     std::vector<int32_t> edits;
 };
 
-class CommandRecorder : public QV::LNotificationClient {
-public:
-    void ReceiveNotification(const RCPtr<QV::LNotificationDistributor>&,
-                             const RCPtr<QV::LNotification>& notification) override {
-        names.push_back(QV::GetNotificationName(notification->GetID()));
-    }
-    std::vector<WString> names;
-};
-
 TEST_F(ApplicationTest, AShortcutNoControlTakesPostsTheApplicationsCommandAndEditKeysReachTheFocusedControl) {
     RCPtr<LApplication> app = MakeApplication();
     ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
@@ -199,8 +191,8 @@ TEST_F(ApplicationTest, AShortcutNoControlTakesPostsTheApplicationsCommandAndEdi
     }
     window->SetRootControl(top);
     field->SetFocus(true);
-    const RCPtr<CommandRecorder> recorder(new CommandRecorder());
-    recorder->RegisterForNotification(QV::GetMainNotificationCenter(), u"NID_MENU_FILE_NEW_PRESET", 0);
+    const RCPtr<QV::NotificationRecorder> recorder = QV::NotificationRecorder::Create(
+        RCPtr<QV::LNotificationDistributor>(QV::GetMainNotificationCenter()), {u"NID_MENU_FILE_NEW_PRESET"});
 
     const auto press = [&](const char16_t* key) {
         field->OnKey(QV::LKeyParam::Create(QV::KeyCode::Parse(key), true));
@@ -210,7 +202,7 @@ TEST_F(ApplicationTest, AShortcutNoControlTakesPostsTheApplicationsCommandAndEdi
     press(u"Ctrl+VKEY_C");
     press(u"VKEY_DELETE");
     press(u"Ctrl+VKEY_M");  // bound to nothing
-    EXPECT_EQ(recorder->names, std::vector<WString>{u"NID_MENU_FILE_NEW_PRESET"});
+    EXPECT_EQ(recorder->GetNames(), std::vector<std::u16string>{u"NID_MENU_FILE_NEW_PRESET"});
     EXPECT_EQ(field->edits, (std::vector<int32_t>{QV::LClipboard::kEditCopy, QV::LClipboard::kEditDelete}));
 
     // After shut-down the application binds nothing and the clipboard takes no more commands.
@@ -218,7 +210,7 @@ TEST_F(ApplicationTest, AShortcutNoControlTakesPostsTheApplicationsCommandAndEdi
     press(u"Ctrl+VKEY_N");
     QV::GetMainNotificationCenter()->PostNotification(u"NID_EDIT_COPY_REQ", nullptr);
     app->OnIdle(true);
-    EXPECT_EQ(recorder->names.size(), 1u);
+    EXPECT_EQ(recorder->GetNames().size(), 1u);
     EXPECT_EQ(field->edits.size(), 2u);
 
     recorder->UnregisterAll();
@@ -267,6 +259,8 @@ TEST_F(ApplicationTest, TheMainControlHoldsTheDeviceViewsTabsWithThePadsPageShow
     ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
     RCPtr<QV::LControl> main;
     ASSERT_EQ(app->CreateControl(u"mainControl", main), QV::S_OK);
+    // The main control's text is the main window's title.
+    EXPECT_TRUE(main->GetText() == WString(u"Skylet Preset Editor"));
     RCPtr<QV::LControl> view = main->FindChild(u"viewDevice");
     ASSERT_TRUE(view);
     ASSERT_TRUE(view->FindChild(u"logosPanel"));
