@@ -411,16 +411,18 @@ void MidiInDevice::Process(const std::vector<uint8_t>& bytes, uint32_t timestamp
 }
 
 void MidiInDevice::Deliver(const std::vector<Delivery>& deliveries) {
-    {
-        std::lock_guard<std::mutex> guard(mLock);
-        if (!mOpen) {
-            return;
-        }
-    }
     if (mCallback == nullptr) {
         return;
     }
     for (const Delivery& delivery : deliveries) {
+        // Tested before each one: a close while an earlier callback of the batch runs drops the
+        // rest, whose buffers the caller may already have unprepared and freed.
+        {
+            std::lock_guard<std::mutex> guard(mLock);
+            if (!mOpen) {
+                return;
+            }
+        }
         mCallback(this, delivery.message, mInstance, delivery.param1, delivery.param2);
     }
 }
