@@ -380,15 +380,28 @@ TEST_F(RootWindowTest, OtherThreadsInvalidateWhileTheWindowTakesTheRegion) {
         }
         done = true;
     });
-    uint32_t taken = 0;
+    // Everything invalidated is taken and nothing else, however the takes fall between the
+    // invalidations (how many rectangles depends on how they were merged; the area does not).
+    RectRegion taken;
     while (!done.load()) {
         mRoot->TakeUpdateRegion(region);
-        taken += region.GetCount();
+        taken.Append(region);
     }
     painter.join();
     mRoot->TakeUpdateRegion(region);
-    taken += region.GetCount();
-    EXPECT_EQ(taken, static_cast<uint32_t>(kRects));
+    taken.Append(region);
+    RectRegion invalidated;
+    for (int32_t i = 0; i < kRects; ++i) {
+        const int32_t x = i % 390;
+        const int32_t y = (i / 390) % 290;
+        invalidated.AddRect(x, y, x + 3, y + 3);
+    }
+    RectRegion lost = invalidated;
+    lost.SubtractRegion(taken);
+    EXPECT_TRUE(lost.IsEmpty());
+    RectRegion extra = taken;
+    extra.SubtractRegion(invalidated);
+    EXPECT_TRUE(extra.IsEmpty());
 
     // Outside the client area nothing is kept; across its edge the inside part is.
     mRoot->Invalidate({400, 0, 10, 10});
