@@ -14,7 +14,7 @@ if ! command -v Xvfb > /dev/null; then
     exit 1
 fi
 numberFile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "${numberFile}" > /dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "${numberFile}" > /dev/null 2>&1 &
 server=$!
 trap 'kill "${server}" 2> /dev/null; wait "${server}" 2> /dev/null || true; rm -f "${numberFile}"' EXIT
 # Xvfb writes the display number once it accepts connections.

@@ -21,7 +21,7 @@ cleanup() {
 trap cleanup EXIT
 number=140
 while [ -e "/tmp/.X11-unix/X${number}" ] || [ -e "/tmp/.X${number}-lock" ]; do number=$((number + 1)); done
-Xvfb ":${number}" -screen 0 1600x1000x24 -nolisten tcp > /dev/null 2>&1 &
+Xvfb ":${number}" -screen 0 1600x1000x24 -nolisten tcp -noreset > /dev/null 2>&1 &
 server=$!
 for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${number}" ] && break; sleep 0.05; done
 export DISPLAY=":${number}" HOME="${work}/home" XDG_RUNTIME_DIR="${work}/run" XDG_STATE_HOME="${work}/state"

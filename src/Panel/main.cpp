@@ -31,10 +31,14 @@ void OnTerminationSignal(int) {
 int main(int argc, char** argv) {
     // Windows paint into plain software surfaces.
     Platform::SdlPresenter::SetSoftwareSurfaceHint();
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0 || !HasDisplay()) {
+    const bool started = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
+    if (!started || !HasDisplay()) {
         std::fprintf(stderr,
                      "Skylet Preset Editor needs a display to show its window, and none was found.\n"
                      "Run it on a desktop, or under a virtual display such as Xvfb with DISPLAY set.\n");
+        if (!started && *SDL_GetError() != '\0') {
+            std::fprintf(stderr, "(%s)\n", SDL_GetError());
+        }
         SDL_Quit();
         return 255;
     }

@@ -27,8 +27,9 @@ fail() {
 }
 
 # Xvfb picks a display number free at that moment and writes it once it accepts connections, so
-# runs side by side never share one.
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3> "${work}/display" > /dev/null 2>&1 &
+# runs side by side never share one. It never resets: a server that resets whenever its last
+# client leaves refuses the connections that arrive meanwhile (a start right after a close).
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3> "${work}/display" > /dev/null 2>&1 &
 server=$!
 for _ in $(seq 1 200); do [ -s "${work}/display" ] && break; sleep 0.05; done
 number=$(tr -d '[:space:]' < "${work}/display")
@@ -58,15 +59,19 @@ geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute u
 "${program}" > "${work}/first.out" 2> "${work}/first.err" &
 first=$!
 window=$(find_window) || fail "no main window appeared"
-sleep 0.5
 read -r x y w h < <(geometry "${window}")
 [ "${w}x${h}" = "1200x600" ] || fail "main window is ${w}x${h}, not 1200x600"
 title=$(xdotool getwindowname "${window}")
 [ "${title}" = "Skylet Preset Editor" ] || fail "main window's title is '${title}', not 'Skylet Preset Editor'"
-xwd -id "${window}" -silent > "${out}/main-window.xwd"
 # Points of the layout away from any text: the window's margins, the page, the selected tab
 # "pads" (the accent) and the tabs "faders" and "keybed" beside it (raised).
 colours_at() { python3 "${here}/xwd_pixel.py" "$1" "${@:2}" | sort -u | tr '\n' ' ' | sed 's/ $//'; }
+# The first frame can come a while after the window is mapped on a loaded machine.
+for _ in $(seq 1 200); do
+    xwd -id "${window}" -silent > "${out}/main-window.xwd"
+    [ "$(colours_at "${out}/main-window.xwd" 600 300)" = "25282D" ] && break
+    sleep 0.05
+done
 check_colour() {
     local dump=$1 what=$2 want=$3
     shift 3
