@@ -54,6 +54,7 @@ function(embed_resources target)
     string(MAKE_C_IDENTIFIER "${target}" target_id)
     set(declarations "")
     set(entries "")
+    set(outputs)
     foreach(file IN LISTS ARG_FILES)
         get_filename_component(path "${file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
         get_filename_component(file_name "${path}" NAME)
@@ -74,6 +75,7 @@ function(embed_resources target)
             COMMENT "Embedding ${ARG_TYPE} ${name}"
             VERBATIM)
         target_sources(${target} PRIVATE "${output}")
+        list(APPEND outputs "${output}")
         string(APPEND declarations "extern const unsigned char ${symbol}[];\nextern const size_t ${symbol}_length;\n")
         string(APPEND entries "    {\"${ARG_TYPE}\", \"${name}\", ${symbol}, ${symbol}_length},\n")
     endforeach()
@@ -95,6 +97,9 @@ const struct Registrar {
 }  // namespace
 " @ONLY)
     target_sources(${target} PRIVATE "${table}")
+    # Each call's table has the same file-local names, and the data files are large: both are
+    # compiled on their own in a unity build.
+    set_source_files_properties(${outputs} "${table}" TARGET_DIRECTORY ${target} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
     math(EXPR call "${call} + 1")
     set_target_properties(${target} PROPERTIES EMBEDDED_RESOURCE_NAMES "${known}" EMBEDDED_RESOURCE_TABLES ${call})
 endfunction()

@@ -8,6 +8,8 @@ function(skylet_add_fuzz_replay target)
     add_executable(${target}Replay ${folder}/${target}.cpp ${folder}/ReplayMain.cpp ${REPLAY_SOURCES})
     target_include_directories(${target}Replay PRIVATE ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${target}Replay PRIVATE ${REPLAY_LIBRARIES})
+    # The replay main tests the target's optional initializer as a weak symbol: never one unit.
+    set_target_properties(${target}Replay PROPERTIES UNITY_BUILD OFF)
     set(inputs)
     foreach(kind regressions corpus)
         if(IS_DIRECTORY ${folder}/${kind}/${target})

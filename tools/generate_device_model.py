@@ -499,7 +499,7 @@ def generate_class_source(module, valid_offsets):
         "namespace {",
         "",
         "// Offsets from the root's first id at which this class stands in the tree.",
-        "constexpr uint32_t kValidOffsets[] = {" + ", ".join(str(o) for o in sorted(valid_offsets)) + "};",
+        f"constexpr uint32_t k{module.name}ValidOffsets[] = {{" + ", ".join(str(o) for o in sorted(valid_offsets)) + "};",
         "",
     ]
     if module.helpers:
@@ -546,7 +546,7 @@ def generate_class_source(module, valid_offsets):
     lines += [
         f"void {name}::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {{",
         f"    {base}::SetFirstParamID(parentModule, first, childIndex);",
-        "    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {",
+        f"    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), k{module.name}ValidOffsets)) {{",
         '        QV_THROW(std::logic_error, "Invalid FirstParamID");',
         "    }",
         "}",

@@ -22,18 +22,19 @@ std::mutex& EventLock() {
     return *lock;
 }
 
-struct Waiter {
+}  // namespace
+
+// A thread in a wait, woken through its own condition.
+struct EventWaiter {
     std::condition_variable wake;
 };
-
-}  // namespace
 
 struct EventObject {
     bool manualReset = false;
     bool signalled = false;
     // The handle and every running wait; the object ends with the last of them.
     uint32_t users = 1;
-    std::vector<Waiter*> waiters;
+    std::vector<EventWaiter*> waiters;
 };
 
 namespace {
@@ -72,7 +73,7 @@ uint32_t Wait(uint32_t count, const EventHandle* events, uint32_t milliseconds) 
         explicit Registration(const EventHandle* registered) : events(registered) {}
         const EventHandle* events;
         uint32_t count = 0;
-        Waiter waiter;
+        EventWaiter waiter;
         ~Registration() {
             for (uint32_t i = 0; i < count; ++i) {
                 auto& waiters = events[i]->waiters;
@@ -81,7 +82,7 @@ uint32_t Wait(uint32_t count, const EventHandle* events, uint32_t milliseconds) 
             }
         }
     } registration(events);
-    Waiter& waiter = registration.waiter;
+    EventWaiter& waiter = registration.waiter;
     for (uint32_t i = 0; i < count; ++i) {
         events[i]->waiters.push_back(&waiter);
         ++events[i]->users;
@@ -127,7 +128,7 @@ bool SetEvent(EventHandle event) {
     event->signalled = true;
     // Every waiter looks again; for an auto-reset event the first to take the lock consumes
     // the signal and the others wait on.
-    for (Waiter* waiter : event->waiters) {
+    for (EventWaiter* waiter : event->waiters) {
         waiter->wake.notify_one();
     }
     return true;

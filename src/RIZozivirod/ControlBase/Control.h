@@ -281,6 +281,12 @@ public:
 
     const RCPtr<LControlDescriptor>& GetDescriptor() const { return mDescriptor; }
     const RCPtr<LLayoutDescriptor>& GetLayout() const { return mLayout; }
+    // Whether the control is clipped to its parent's area (a control without a layout is).
+    bool ClipsToParent() const { return !mLayout || mLayout->clipToParent; }
+    // How many of the control's axes are docked to its parent (0 to 2).
+    int32_t DockedAxes() const {
+        return mLayout ? (mLayout->xDocked ? 1 : 0) + (mLayout->yDocked ? 1 : 0) : 0;
+    }
     const RectT<double>& GetFrame() const { return mFrame; }
     const PointT<double>& GetScrollOffset() const { return mScrollOffset; }
     int32_t GetUnclippedDescendantCount() const { return mUnclippedDescendantCount; }

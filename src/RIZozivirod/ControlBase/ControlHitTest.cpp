@@ -7,15 +7,6 @@ namespace QV {
 
 namespace {
 
-bool ClipsToParent(const LControl& control) {
-    return !control.GetLayout() || control.GetLayout()->clipToParent;
-}
-
-bool DockedOnBothAxes(const LControl& control) {
-    const RCPtr<LLayoutDescriptor>& layout = control.GetLayout();
-    return layout && layout->xDocked && layout->yDocked;
-}
-
 bool InsideRect(const PointT<int32_t>& p, const RectT<int32_t>& r) {
     return p.x >= r.x && p.y >= r.y && int64_t{p.x} < int64_t{r.x} + r.width &&
            int64_t{p.y} < int64_t{r.y} + r.height;
@@ -34,7 +25,7 @@ bool LControl::ContainsPoint(const PointT<int32_t>& point) {
 int32_t LControl::GetEffectiveZOrder() const {
     int32_t z = INT32_MIN;
     for (const LControl* control = this; control != nullptr; control = control->mParent) {
-        if (!ClipsToParent(*control) && control->mLayout->zOrder > z) {
+        if (!control->ClipsToParent() && control->mLayout->zOrder > z) {
             z = control->mLayout->zOrder;
         }
     }
@@ -68,8 +59,8 @@ RCPtr<LControl> LControl::HitTest(const PointT<int32_t>& point, bool clip, Point
             for (uint32_t c = count; c-- > 0;) {
                 RCPtr<LControl> child = mChildren.GetAt(c, kOrderPaint);
                 const int32_t z = child->GetEffectiveZOrder();
-                const bool reachable = inside && clip && (DockedOnBothAxes(*child) || insideClient);
-                const bool tryIt = (!best && (reachable || z > INT32_MIN)) || !ClipsToParent(*child) ||
+                const bool reachable = inside && clip && (child->DockedAxes() == 2 || insideClient);
+                const bool tryIt = (!best && (reachable || z > INT32_MIN)) || !child->ClipsToParent() ||
                                    child->mUnclippedDescendantCount > 0;
                 if (!tryIt) {
                     continue;
@@ -91,7 +82,7 @@ RCPtr<LControl> LControl::HitTest(const PointT<int32_t>& point, bool clip, Point
     }
     const int32_t z = GetEffectiveZOrder();
     bool blocked = false;
-    if (mParent != nullptr && ClipsToParent(*this) && !DockedOnBothAxes(*this)) {
+    if (mParent != nullptr && ClipsToParent() && DockedAxes() != 2) {
         const PointT<double> inParent = mParent->MapPointFrom(this, point.ToDouble());
         const PointT<int32_t> rounded = inParent.Round();
         blocked = !InsideRect(rounded, mParent->GetClientRect(-1).Round());
@@ -117,7 +108,7 @@ RCPtr<LControl> LControl::FindDropTarget(const RCPtr<LControl>& dragged, const P
         return false;
     };
     while (candidate && !candidate->CanAcceptDrop(dragged)) {
-        if (!ClipsToParent(*candidate)) {
+        if (!candidate->ClipsToParent()) {
             if (wasVisited(candidate.Get())) {
                 return nullptr;
             }

@@ -21,14 +21,6 @@ void LControl::LookSetDeleter::operator()(LookSet* looks) const {
     delete looks;
 }
 
-namespace {
-
-bool ClipsToParent(const LControl& control) {
-    return !control.GetLayout() || control.GetLayout()->clipToParent;
-}
-
-}  // namespace
-
 void LControl::RebuildLooks(const RCPtr<LControlDescriptor>& descriptor) {
     if (!mLooks) {
         mLooks.reset(new LookSet());
@@ -156,7 +148,7 @@ int32_t LControl::SetLookWeight(int32_t index, float weight, bool exclusive) {
         }
     }
     if (changed) {
-        InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent(*this));
+        InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent());
     }
     return S_OK;
 }
@@ -202,7 +194,7 @@ int32_t LControl::SetLookImage(const RCPtr<LBitmap>& bitmap, int32_t resizeType,
         }
     }
     if ((changed || !exists) && index == GetCurrentLookIndex()) {
-        InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent(*this));
+        InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent());
     }
     return result;
 }
@@ -213,7 +205,7 @@ int32_t LControl::SetLookRegion(int32_t index, const RectRegion& region) {
         return E_INVALIDARG;
     }
     mLooks->looks.GetAt(static_cast<uint32_t>(index))->GetPaintRegion() = region;
-    InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent(*this));
+    InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent());
     return S_OK;
 }
 
@@ -229,7 +221,7 @@ int32_t LControl::SetLookRegionExcluding(int32_t index, int32_t excluded) {
                    static_cast<int32_t>(std::floor(mFrame.height + 0.5)));
     region.SubtractRegion(mLooks->looks.GetAt(static_cast<uint32_t>(excluded))->GetPaintRegion());
     mLooks->looks.GetAt(static_cast<uint32_t>(index))->GetPaintRegion() = region;
-    InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent(*this));
+    InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent());
     return S_OK;
 }
 

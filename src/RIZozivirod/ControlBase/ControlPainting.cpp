@@ -11,15 +11,6 @@ namespace {
 
 constexpr double kEpsilon = 0x1p-52;
 
-bool ClipsToParent(const LControl& control) {
-    return !control.GetLayout() || control.GetLayout()->clipToParent;
-}
-
-int32_t DockedAxes(const LControl& control) {
-    const RCPtr<LLayoutDescriptor>& layout = control.GetLayout();
-    return layout ? (layout->xDocked ? 1 : 0) + (layout->yDocked ? 1 : 0) : 0;
-}
-
 bool ShownWithArea(const LControl& control) {
     const RectT<double>& frame = control.GetFrame();
     return (!control.GetLayout() || control.GetLayout()->visible) && frame.width > 0 && frame.height > 0;
@@ -47,7 +38,7 @@ int32_t LControl::PaintOverlay(const RCPtr<LRenderer>&) {
 
 int32_t LControl::Paint(const RCPtr<LRenderer>& renderer, const RectRegion& region,
                         RCPtrArray<LControl, 1, 0>& unclipped, bool unclippedPass) {
-    if (ClipsToParent(*this) == unclippedPass) {
+    if (ClipsToParent() == unclippedPass) {
         return E_INVALIDARG;
     }
     if (!ShownWithArea(*this)) {
@@ -111,7 +102,7 @@ int32_t LControl::Paint(const RCPtr<LRenderer>& renderer, const RectRegion& regi
 
     for (uint32_t i = 0; i < mChildren.GetCount(); ++i) {
         const RCPtr<LControl>& child = mChildren.GetAt(i, kOrderPaint);
-        if (!ClipsToParent(*child) && ShownWithArea(*child)) {
+        if (!child->ClipsToParent() && ShownWithArea(*child)) {
             unclipped.Add(child);
         }
     }
@@ -138,7 +129,7 @@ int32_t LControl::PaintChildren(const RCPtr<LRenderer>& renderer, const RectRegi
         const uint32_t start = cursor;
         while (cursor < count) {
             const RCPtr<LControl>& child = mChildren.GetAt(cursor, kOrderPaint);
-            if (!ClipsToParent(*child) || DockedAxes(*child) != docked) {
+            if (!child->ClipsToParent() || child->DockedAxes() != docked) {
                 break;
             }
             ++cursor;
@@ -167,7 +158,7 @@ int32_t LControl::PaintChildren(const RCPtr<LRenderer>& renderer, const RectRegi
     const uint32_t start = cursor;
     while (cursor < count) {
         const RCPtr<LControl>& child = mChildren.GetAt(cursor, kOrderPaint);
-        if (!ClipsToParent(*child) || DockedAxes(*child) != 2) {
+        if (!child->ClipsToParent() || child->DockedAxes() != 2) {
             break;
         }
         ++cursor;
@@ -189,7 +180,7 @@ uint32_t LControl::CollectUnclippedDescendants(RCPtrArray<LControl, 1, 0>& list,
                                                bool includeSelf) {
     uint32_t count = 0;
     const bool shown = ShownWithArea(*this);
-    if (!ClipsToParent(*this) && includeSelf && (!onlyVisible || shown)) {
+    if (!ClipsToParent() && includeSelf && (!onlyVisible || shown)) {
         list.Add(Self());
         ++count;
     }
@@ -216,7 +207,7 @@ int32_t LControl::InvalidateFromChild(const RectT<double>& windowRect, bool clip
     }
     RectT<double> local = localRect;
     bool clipOn = clip;
-    if (clipOn && ClipsToParent(*this)) {
+    if (clipOn && ClipsToParent()) {
         RectT<double> area;
         if (mParent != nullptr) {
             // The parent's own area, (0, 0) to its size, in this control's coordinates.
@@ -231,7 +222,7 @@ int32_t LControl::InvalidateFromChild(const RectT<double>& windowRect, bool clip
         if (!Intersect(local, area, local)) {
             return 1;
         }
-    } else if (!ClipsToParent(*this)) {
+    } else if (!ClipsToParent()) {
         clipOn = false;
     }
     if (mParent != nullptr) {
@@ -255,7 +246,7 @@ int32_t LControl::InvalidateFromChild(const RectT<double>& windowRect, bool clip
 
 void LControl::InvalidateUnclipped() {
     if (mUnclippedDescendantCount <= 0) {
-        if (!ClipsToParent(*this)) {
+        if (!ClipsToParent()) {
             InvalidateRect({0, 0, mFrame.width, mFrame.height}, false);
         }
         return;
@@ -269,12 +260,12 @@ void LControl::InvalidateUnclipped() {
     mUnclippedScratch.SetCount(0);
     for (uint32_t i = collected.GetCount(); i-- > 0;) {
         LControl& control = *collected.GetAt(i);
-        control.InvalidateRect({0, 0, control.mFrame.width, control.mFrame.height}, ClipsToParent(control));
+        control.InvalidateRect({0, 0, control.mFrame.width, control.mFrame.height}, control.ClipsToParent());
     }
 }
 
 bool LControl::InvalidateChildRect(LControl* child) {
-    if (child != nullptr && DockedAxes(*child) != 0) {
+    if (child != nullptr && child->DockedAxes() != 0) {
         return true;
     }
     return !mScrolling && !mClientRectCacheValid;

@@ -16,15 +16,6 @@ std::atomic<int32_t>& LiveControls() {
     return *count;
 }
 
-bool ClipsToParent(const LControl& control) {
-    return !control.GetLayout() || control.GetLayout()->clipToParent;
-}
-
-int32_t DockedAxes(const LControl& control) {
-    const RCPtr<LLayoutDescriptor>& layout = control.GetLayout();
-    return layout ? (layout->xDocked ? 1 : 0) + (layout->yDocked ? 1 : 0) : 0;
-}
-
 int32_t ZOrder(const LControl& control) {
     return control.GetLayout() ? control.GetLayout()->zOrder : 0;
 }
@@ -119,11 +110,11 @@ void LControl::ChildControlList::Sort() const {
     ArrayUtils::SortIndecies(mPaintOrder, items, 0, count, [&items](unsigned int a, unsigned int b) {
         const LControl& first = *items.GetAt(a);
         const LControl& second = *items.GetAt(b);
-        if (ClipsToParent(first) != ClipsToParent(second)) {
-            return ClipsToParent(first);
+        if (first.ClipsToParent() != second.ClipsToParent()) {
+            return first.ClipsToParent();
         }
-        if (DockedAxes(first) != DockedAxes(second)) {
-            return DockedAxes(first) < DockedAxes(second);
+        if (first.DockedAxes() != second.DockedAxes()) {
+            return first.DockedAxes() < second.DockedAxes();
         }
         return ZOrder(first) < ZOrder(second);
     });
@@ -139,7 +130,7 @@ int32_t LControl::ChildControlList::Add(const RCPtr<LControl>& child) {
             return E_FAIL;
         }
     }
-    const int32_t unclipped = child->mUnclippedDescendantCount + (ClipsToParent(*child) ? 0 : 1);
+    const int32_t unclipped = child->mUnclippedDescendantCount + (child->ClipsToParent() ? 0 : 1);
     if (unclipped != 0) {
         mOwner->IncrementUnclippedDescendantCount(unclipped);
     }
@@ -161,7 +152,7 @@ int32_t LControl::ChildControlList::Remove(const RCPtr<LControl>& child) {
         return -1;
     }
     RCPtr<LControl> held = child;
-    const int32_t unclipped = held->mUnclippedDescendantCount + (ClipsToParent(*held) ? 0 : 1);
+    const int32_t unclipped = held->mUnclippedDescendantCount + (held->ClipsToParent() ? 0 : 1);
     if (unclipped != 0) {
         mOwner->DecrementUnclippedDescendantCount(unclipped);
     }
@@ -323,7 +314,7 @@ int32_t LControl::AttachTo(LControl* parent) {
         return 1;
     }
     if (mParent != nullptr) {
-        InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent(*this));
+        InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent());
         mParent->mChildren.Remove(Self());
     } else {
         mRootWindow = nullptr;

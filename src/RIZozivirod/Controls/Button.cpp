@@ -8,10 +8,6 @@ namespace {
 
 constexpr uint32_t kPlainReturn = 0x200D0000;
 
-double Now() {
-    return GetApplicationServices().GetTime();
-}
-
 // AUTO_VALUE_SET and IS_RADIO: lower-cased and compared with "true" as written, blanks included.
 bool ReadFlag(const RCPtr<LStringTable>& params, const WChar* key) {
     WString text;
@@ -131,12 +127,12 @@ void LButton::OnConditionsChanged(const RCPtr<LConditionsParam>& param) {
         const uint32_t turnedOn = param->current & ~param->previous;
         const uint32_t turnedOff = param->previous & ~param->current;
         if ((turnedOn & kHoverOrHighlighted) != 0) {
-            mLastTick = Now();
+            mLastTick = GetApplicationServices().GetTime();
         } else if ((turnedOn & kLeftPressed) != 0) {
             if (IsEnabled(true) && !mRepeating) {
                 mRepeating = true;
                 TakeIdleWork();
-                mLastTick = Now();
+                mLastTick = GetApplicationServices().GetTime();
                 mTimeToNext = mRepeatDelay;
                 RCPtr<LNotification> notification = LNotification::Create(u"NID_BUTTON_AUTOREPEAT", nullptr);
                 LNotificationDistributor::Notify(notification);
@@ -205,7 +201,7 @@ void LButton::SimulateClick() {
     mSimulatedPending = true;
     SetFocus(true);
     TakeIdleWork();
-    mSimulatedStart = Now();
+    mSimulatedStart = GetApplicationServices().GetTime();
     SelectLook(IsChecked() ? 9 : 2);
     InvalidateRect({0, 0, GetFrame().width, GetFrame().height}, true);
 }
@@ -235,11 +231,11 @@ int32_t LButton::OnSimulateClick(const RCPtr<LNotificationDistributor>&, const R
 
 void LButton::OnIdleTick() {
     RCPtr<LControl> hold(this);
-    if (mSimulatedPending && Now() - mSimulatedStart >= mSimulatedHold) {
+    if (mSimulatedPending && GetApplicationServices().GetTime() - mSimulatedStart >= mSimulatedHold) {
         CompleteSimulatedClick();
     }
     if (mRepeating && IsHover() && IsEnabled(true)) {
-        const double now = Now();
+        const double now = GetApplicationServices().GetTime();
         mTimeToNext -= now - mLastTick;
         mLastTick = now;
         if (mTimeToNext <= 0) {

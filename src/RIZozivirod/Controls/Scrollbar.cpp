@@ -11,10 +11,6 @@ namespace QV {
 
 namespace {
 
-double Now() {
-    return GetApplicationServices().GetTime();
-}
-
 double RoundHalfAway(double value) {
     return value < 0 ? -std::floor(-value + 0.5) : std::floor(value + 0.5);
 }
@@ -323,7 +319,7 @@ int32_t LScrollbar::OnChannelPress(const RCPtr<LNotificationDistributor>&,
         if (mPagingDirection != 0) {
             SetNormalizedValue(GetNormalizedValue() + (mPagingDirection == 1 ? -pageStep : pageStep));
             UpdateChannelHighlight();
-            mPagingLastTick = Now();
+            mPagingLastTick = GetApplicationServices().GetTime();
             mPagingTimeToNext = mPagingDelay;
             BeginIdleWork();
         }
@@ -342,7 +338,7 @@ int32_t LScrollbar::OnChannelHover(const RCPtr<LNotificationDistributor>&,
                                    const RCPtr<LNotification>& notification) {
     auto* param = dynamic_cast<LConditionsParam*>(notification->GetParam().Get());
     if (param != nullptr && ((param->current & ~param->previous) & kHoverOrHighlighted) != 0) {
-        mPagingLastTick = Now();
+        mPagingLastTick = GetApplicationServices().GetTime();
     }
     if (mPagingDirection != 0) {
         UpdateChannelHighlight();
@@ -370,7 +366,7 @@ void LScrollbar::OnIdleTick() {
     if (mPagingDirection == 0 || !IsPointerInPagingZone()) {
         return;
     }
-    const double now = Now();
+    const double now = GetApplicationServices().GetTime();
     mPagingTimeToNext -= now - mPagingLastTick;
     mPagingLastTick = now;
     if (mPagingTimeToNext <= 0) {

@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {7, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+constexpr uint32_t kAbsoluteControllerValidOffsets[] = {7, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
 
 // Data 1 of a controller's default (its controller number) follows its place: the volume slider,
 // a ribbon, the accelerometer or a fader. The rule reads the parent's absolute first id, so a
@@ -48,7 +48,8 @@ void LAbsoluteController::CreateChildren() {}
 void LAbsoluteController::SetFirstParamID(LParameterizedModule* parentModule, int32_t first,
                                           int32_t childIndex) {
     IAbsoluteController::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kAbsoluteControllerValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {12};
+constexpr uint32_t kAccellerometerValidOffsets[] = {12};
 
 }  // namespace
 
@@ -32,7 +32,8 @@ void LAccellerometer::CreateChildren() {
 
 void LAccellerometer::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {
     IAccellerometer::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kAccellerometerValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

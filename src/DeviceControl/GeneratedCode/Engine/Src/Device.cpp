@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {0};
+constexpr uint32_t kDeviceValidOffsets[] = {0};
 
 }  // namespace
 
@@ -46,7 +46,8 @@ void LDevice::CreateChildren() {
 
 void LDevice::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {
     IDevice::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kDeviceValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

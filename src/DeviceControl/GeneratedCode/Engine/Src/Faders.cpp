@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {13};
+constexpr uint32_t kFadersValidOffsets[] = {13};
 
 }  // namespace
 
@@ -37,7 +37,8 @@ void LFaders::CreateChildren() {
 
 void LFaders::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {
     IFaders::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kFadersValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {3, 4};
+constexpr uint32_t kKeybedZoneValidOffsets[] = {3, 4};
 
 }  // namespace
 
@@ -28,7 +28,8 @@ void LKeybedZone::CreateChildren() {}
 
 void LKeybedZone::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {
     IKeybedZone::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kKeybedZoneValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {21, 23, 25, 27, 29, 31, 33, 35};
+constexpr uint32_t kPadValidOffsets[] = {21, 23, 25, 27, 29, 31, 33, 35};
 
 }  // namespace
 
@@ -34,7 +34,7 @@ void LPad::CreateChildren() {
 
 void LPad::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {
     IPad::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kPadValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {22, 24, 26, 28, 30, 32, 34, 36};
+constexpr uint32_t kPadColorsValidOffsets[] = {22, 24, 26, 28, 30, 32, 34, 36};
 
 }  // namespace
 
@@ -28,7 +28,8 @@ void LPadColors::CreateChildren() {}
 
 void LPadColors::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {
     IPadColors::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kPadColorsValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

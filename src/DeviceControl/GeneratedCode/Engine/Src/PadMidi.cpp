@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {21, 23, 25, 27, 29, 31, 33, 35};
+constexpr uint32_t kPadMidiValidOffsets[] = {21, 23, 25, 27, 29, 31, 33, 35};
 
 // Pad n plays note 48 + n by default; n is the index of the pad that holds this module.
 uint8_t DefaultPadNote(const LParameterizedModule* parent) {
@@ -33,7 +33,8 @@ void LPadMidi::CreateChildren() {}
 
 void LPadMidi::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {
     IPadMidi::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kPadMidiValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {21};
+constexpr uint32_t kPadsValidOffsets[] = {21};
 
 }  // namespace
 
@@ -37,7 +37,7 @@ void LPads::CreateChildren() {
 
 void LPads::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {
     IPads::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kPadsValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {5};
+constexpr uint32_t kPitchWheelSliderSustainValidOffsets[] = {5};
 
 }  // namespace
 
@@ -37,7 +37,8 @@ void LPitchWheelSliderSustain::CreateChildren() {
 void LPitchWheelSliderSustain::SetFirstParamID(LParameterizedModule* parentModule, int32_t first,
                                                int32_t childIndex) {
     IPitchWheelSliderSustain::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kPitchWheelSliderSustainValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

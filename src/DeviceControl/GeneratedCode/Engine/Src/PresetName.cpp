@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {0};
+constexpr uint32_t kPresetNameValidOffsets[] = {0};
 
 }  // namespace
 
@@ -28,7 +28,8 @@ void LPresetName::CreateChildren() {}
 
 void LPresetName::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {
     IPresetName::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kPresetNameValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {1};
+constexpr uint32_t kProgramChangeValidOffsets[] = {1};
 
 }  // namespace
 
@@ -28,7 +28,8 @@ void LProgramChange::CreateChildren() {}
 
 void LProgramChange::SetFirstParamID(LParameterizedModule* parentModule, int32_t first, int32_t childIndex) {
     IProgramChange::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kProgramChangeValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

@@ -10,7 +10,7 @@
 namespace {
 
 // Offsets from the root's first id at which this class stands in the tree.
-constexpr uint32_t kValidOffsets[] = {8};
+constexpr uint32_t kRibbonControllersValidOffsets[] = {8};
 
 }  // namespace
 
@@ -38,7 +38,8 @@ void LRibbonControllers::CreateChildren() {
 void LRibbonControllers::SetFirstParamID(LParameterizedModule* parentModule, int32_t first,
                                          int32_t childIndex) {
     IRibbonControllers::SetFirstParamID(parentModule, first, childIndex);
-    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()), kValidOffsets)) {
+    if (!IsValidModuleOffset(ParamIDOffset(firstParamID, GetRoot()->GetFirstParamID()),
+                             kRibbonControllersValidOffsets)) {
         QV_THROW(std::logic_error, "Invalid FirstParamID");
     }
 }

@@ -1,0 +1,37 @@
+# Test files compiled on their own in the unity build: each has file-local helpers or constants
+# whose names another test file also uses, so the two cannot share a batch.
+set(UNITY_SEPARATE_TESTS
+    ${CMAKE_CURRENT_SOURCE_DIR}/Engine/PresetEditorCommon/MidiManagerTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/Engine/PresetEditorCommon/ParamCacheTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/Engine/PresetEditorCommon/RootModuleEngineTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/Engine/PresetEditorCommon/RootModuleTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Application/Windows/OSWindowScreenshotTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Application/Windows/OSWindowTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Application/Windows/RootWindowTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/ControlInputTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/ControlLooksTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/ControlPaintingTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/ControlTreeTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/HotKeyTableTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/KeyCodeTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/LayoutEngineTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/LookTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/ProductDocumentsTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/SkinReaderTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/SkinVocabularyTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/ControlBase/StringTableTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Controls/PanelTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Controls/StandardControlsScreenshotTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Notification/NotificationDistributorTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Notification/NotificationHandlerTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Notification/NotificationQueueTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/System/ThreaderTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Utilities/Storage/ArrayTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Utilities/Storage/ArrayUtilsTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Utilities/Storage/HashedListTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Utilities/Storage/ParamTypesTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Utilities/Storage/RCPtrMapTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Utilities/Storage/StringTTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Utilities/Storage/VariantRecordTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RIZozivirod/Utilities/Storage/VariantTest.cpp
+)
