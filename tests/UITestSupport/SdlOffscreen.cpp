@@ -4,8 +4,8 @@
 
 namespace QV {
 
-ScopedSdlOffscreen::ScopedSdlOffscreen() {
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+ScopedSdlOffscreen::ScopedSdlOffscreen(const char* driver) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
     Platform::SdlPresenter::SetSoftwareSurfaceHint();
     mOk = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) == 0;
     if (mOk) {
