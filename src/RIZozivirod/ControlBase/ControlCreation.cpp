@@ -48,7 +48,7 @@ int32_t LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) {
 }
 
 void LControl::CountSelfAsUnclipped() {
-    if (mLayout && !mLayout->clipToParent && mParent != nullptr) {
+    if (!ClipsToParent() && mParent != nullptr) {
         mParent->IncrementUnclippedDescendantCount(1);
     }
 }

@@ -76,7 +76,7 @@ int32_t LControl::BeginDrag() {
     DragSnapshot& snapshot = Snapshot();
     if (mDragMode == 1) {
         snapshot.dropTarget = nullptr;
-        snapshot.wasUnclipped = mLayout && !mLayout->clipToParent;
+        snapshot.wasUnclipped = !ClipsToParent();
         SetClipToParent(false);
         for (int32_t axis = 0; axis < 2; ++axis) {
             snapshot.wasDocked[axis] = IsDockedPlacement(*this, axis);

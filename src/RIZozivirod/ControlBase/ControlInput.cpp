@@ -262,8 +262,7 @@ int32_t LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& param) {
         }
         visited.push_back(current);
         LControl* parent = current->mParent;
-        const bool unclipped = (current->mLayout && !current->mLayout->clipToParent) ||
-                               (parent != nullptr && parent->mLayout && !parent->mLayout->clipToParent);
+        const bool unclipped = !current->ClipsToParent() || (parent != nullptr && !parent->ClipsToParent());
         if (!unclipped) {
             current = RCPtr<LControl>(parent);
             continue;

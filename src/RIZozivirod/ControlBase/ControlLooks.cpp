@@ -398,7 +398,7 @@ int32_t LControl::SetFont(const RCPtr<LFont>& font) {
         child->UpdateFont();
     }
     UpdateLayout();
-    InvalidateRect({0, 0, mFrame.width, mFrame.height}, !mLayout || mLayout->clipToParent);
+    InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent());
     return S_OK;
 }
 

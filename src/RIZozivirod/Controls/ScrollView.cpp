@@ -425,8 +425,7 @@ void LScrollView::CheckClientSizeChange() {
 
 bool LScrollView::InvalidateChildRect(LControl* child) {
     if (!mBarsGuard && !mScrollGuard && !mClientRectGuard && child != nullptr) {
-        const RCPtr<LLayoutDescriptor>& layout = child->GetLayout();
-        if (layout && layout->xDocked && layout->yDocked) {
+        if (child->DockedAxes() == 2) {
             UpdateScrollBars();
         } else {
             UpdateAutoClientExtent();

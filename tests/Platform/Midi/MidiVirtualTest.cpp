@@ -1,9 +1,9 @@
 #include "Platform/Midi/MidiVirtual.h"
 
 #include <gtest/gtest.h>
-#include <atomic>
 
 #include <array>
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
