@@ -18,14 +18,19 @@ namespace Platform {
 // permissions; a new one is readable by its owner only. Header-only, because the settings
 // library, which links no framework, saves through it too.
 inline bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    // Only a regular file is ever replaced: renamed over a device (/dev/full, a terminal), a
+    // pipe or a socket the new file would take its place instead of being written to it.
+    struct stat target {};
+    const bool exists = ::stat(path.c_str(), &target) == 0;
+    if (exists && !S_ISREG(target.st_mode)) {
+        return false;
+    }
     std::string temporary = path + ".XXXXXX";
     const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (descriptor < 0) {
         return false;
     }
-    struct stat target {};
-    bool written = ::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode) ||
-                   ::fchmod(descriptor, target.st_mode & 07777) == 0;
+    bool written = !exists || ::fchmod(descriptor, target.st_mode & 07777) == 0;
     for (size_t done = 0; written && done < bytes.size();) {
         const ssize_t count = ::write(descriptor, bytes.data() + done, bytes.size() - done);
         if (count > 0) {

@@ -96,7 +96,7 @@ TEST_F(FileTest, SecondOpenIsRefusedAndKeepsTheFirstFile) {
 }
 
 // Saving replaces the whole file or, on failure, nothing: no temporary file is left behind, a
-// replaced file keeps its permissions and a new one is its owner's only.
+// replaced file keeps its permissions and a new one is its owner's only; only files are replaced.
 TEST_F(FileTest, WriteAtomicallyReplacesTheWholeFileOrNothing) {
     Put("shared.txt", "old");
     ASSERT_EQ(::chmod(Native("shared.txt").c_str(), 0644), 0);
@@ -125,6 +125,11 @@ TEST_F(FileTest, WriteAtomicallyReplacesTheWholeFileOrNothing) {
     WStringArray files;
     EXPECT_EQ(File::ListDirectory(Path(), u"*", files), 2);
     EXPECT_EQ(File::WriteAtomically(WString(), "x", 1), E_FAIL);
+    // Nor is a device: renamed over it the new file would take its place.
+    EXPECT_EQ(File::WriteAtomically(u"/dev/full", "x", 1), E_FAIL);
+    struct stat device {};
+    ASSERT_EQ(::stat("/dev/full", &device), 0);
+    EXPECT_TRUE(S_ISCHR(device.st_mode));
 }
 
 TEST_F(FileTest, CreateAndExclusiveFlags) {
