@@ -27,6 +27,7 @@ skylet_add_fuzz_replay(FuzzSkinReader LIBRARIES QVUI)
 skylet_add_fuzz_replay(FuzzTextConversion LIBRARIES QV)
 skylet_add_fuzz_replay(FuzzDebugOption LIBRARIES QV)
 skylet_add_fuzz_replay(FuzzMidiInput LIBRARIES DeviceModel QV)
+skylet_add_fuzz_replay(FuzzPresetFile SOURCES ${PROJECT_SOURCE_DIR}/src/UI/DriverCommon/PresetFileFormat.cpp LIBRARIES QV)
 # The settings library keeps its entry points to itself: its sources go in directly.
 file(GLOB REPLAY_INI_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/Platform/IniFileManager/*.cpp)
 skylet_add_fuzz_replay(FuzzSettingsFile SOURCES ${REPLAY_INI_SOURCES})
