@@ -3,6 +3,8 @@
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/TabControl.h"
+#include "UI/DeviceView.h"
+#include "UI/DriverCommon/MainControl.h"
 
 QV::RCPtr<LApplication> gApplication;
 
@@ -68,10 +70,9 @@ int32_t LApplication::RunApplicationStartup() {
 const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlClasses() {
     static const auto* const table = new std::vector<QV::ControlClassRegistration>{
         {u"PresetEditor.MainControl.DeviceView.PresetView", &QV::CreateControl<QV::LLabel>, 0},
-        // A plain panel stands in for the editor's main control until that control exists.
-        {u"PresetEditor.MainControl", &QV::CreateControl<QV::LPanel>, 0},
+        {u"PresetEditor.MainControl", &QV::CreateControl<QV::LMainControl>, 0},
         {u"PresetEditor.DialogAbout", nullptr, 0},
-        {u"PresetEditor.MainControl.DeviceView", nullptr, 0},
+        {u"PresetEditor.MainControl.DeviceView", &QV::CreateControl<LDeviceView>, 0},
         {u"PresetEditor.MainControl.DeviceView.TabControl", &QV::CreateControl<QV::LTabControl>, 0},
         {u"PresetEditor.MainControl.DeviceView.TabControl.PageHolder", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.MainControl.DeviceView.TabControl.ButtonHolder", &QV::CreateControl<QV::LPanel>, 0},

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The program from start to end on an X display of its own (Xvfb), as a person would use it: its
 # main window appears at the skin's size in the skin's colours and layout (dumps of it are kept in
-# OUTDIR), a click on a tab selects it, a click and a key reach it, a second copy hands over its
-# command line and ends with 255, the window's close button ends the first copy with 1 and leaves
-# its settings and placement behind, and the next start comes back at that placement.
+# OUTDIR), a click on a tab selects it, a click and a key reach it, Ctrl+S saves the preset and
+# Ctrl+O loads it back through a file chooser the run scripts (its own zenity first on PATH), a
+# second copy hands over its command line and ends with 255, the window's close button ends the
+# first copy with 1 and leaves its settings and placement behind, and the next start comes back
+# at that placement.
 #   program-under-xvfb.sh PROGRAM SEND-WINDOW-CLOSE OUTDIR
 set -euo pipefail
 program=$1
@@ -40,6 +42,20 @@ export HOME="${work}/home" XDG_RUNTIME_DIR="${work}/run" XDG_STATE_HOME="${work}
 export XDG_DATA_HOME="${work}/data" XDG_CONFIG_HOME="${work}/config"
 mkdir -p "${HOME}" "${XDG_RUNTIME_DIR}"
 chmod 700 "${XDG_RUNTIME_DIR}"
+# The file chooser is the desktop's zenity, the first one on PATH: this run puts its own first.
+# It logs its arguments a line per call and answers with the path in chooser/answer, then empties
+# it (no path: the user cancelled).
+chooser="${work}/chooser"
+mkdir -p "${chooser}"
+cat > "${chooser}/zenity" << STANDIN
+#!/bin/sh
+echo "\$*" >> "${chooser}/log"
+[ -s "${chooser}/answer" ] || exit 1
+cat "${chooser}/answer"
+: > "${chooser}/answer"
+STANDIN
+chmod +x "${chooser}/zenity"
+export PATH="${chooser}:${PATH}"
 
 find_window() {
     local id=
@@ -105,6 +121,26 @@ xdotool key --window "${window}" Tab
 sleep 0.2
 kill -0 "${first}" 2> /dev/null || fail "the program ended after a click and a key"
 
+# Ctrl+S saves the preset where the chooser says: the defaults, byte for byte. Ctrl+O loads a
+# copy of it from another folder, which then is the last folder in the settings; a load that
+# failed would have kept the save's folder (and shown a box).
+mkdir -p "${work}/saved" "${work}/loaded"
+echo "${work}/saved/preset.kyp" > "${chooser}/answer"
+xdotool key --window "${window}" ctrl+s
+for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
+cmp -s "${work}/saved/preset.kyp" "${here}/../data/UI/default-preset.kyp" ||
+    fail "Ctrl+S did not save the default preset's bytes"
+grep -q -- "--save" "${chooser}/log" || fail "Ctrl+S did not ask for a place to save"
+cp "${work}/saved/preset.kyp" "${work}/loaded/copy.kyp"
+echo "${work}/loaded/copy.kyp" > "${chooser}/answer"
+xdotool key --window "${window}" ctrl+o
+for _ in $(seq 1 100); do [ "$(wc -l < "${chooser}/log")" -ge 2 ] && [ ! -s "${chooser}/answer" ] && break; sleep 0.05; done
+[ "$(wc -l < "${chooser}/log")" = "2" ] || fail "Ctrl+S and Ctrl+O did not ask the chooser once each"
+sed -n 2p "${chooser}/log" | grep -q -- "--save" && fail "Ctrl+O asked for a place to save"
+sed -n 2p "${chooser}/log" | grep -qF -- "--filename=${work}/saved/" || fail "Ctrl+O did not start in the saved file's folder"
+sleep 0.3
+kill -0 "${first}" 2> /dev/null || fail "the program ended after Ctrl+S and Ctrl+O"
+
 # A second copy hands its exact command line over and ends with 255.
 set +e
 "${program}" "two words" "Grüße ünd €" > "${work}/second.out" 2> "${work}/second.err"
@@ -125,6 +161,7 @@ first=
 [ "${first_status}" = "1" ] || fail "the close ended the program with ${first_status}, not 1"
 settings=$(find "${XDG_DATA_HOME}" -name UserSettings.ini | head -1)
 [ -n "${settings}" ] && grep -q "CurrentSkinIndex" "${settings}" || fail "no user settings file with the skin index"
+grep -qF "${work}/loaded" "${settings}" || fail "the loaded preset's folder is not the last folder in the settings"
 profile=$(find "${XDG_STATE_HOME}" -name Profile.ini | head -1)
 [ -n "${profile}" ] && grep -q "^WP=2C000000" "${profile}" || fail "no 44-byte placement record"
 

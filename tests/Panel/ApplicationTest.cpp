@@ -15,6 +15,7 @@
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
+#include "UI/EditorTestSupport.h"
 #include "UITestSupport/FakeWindowOSServices.h"
 #include "UITestSupport/ScriptedDesktopShell.h"
 #include "UITestSupport/ScriptedEventSource.h"
@@ -296,6 +297,47 @@ TEST_F(ApplicationTest, TheMainControlHoldsTheDeviceViewsTabsWithThePadsPageShow
     }
     EXPECT_TRUE(tabs->GetSelectedName() == WString(u"pads"));
     main = nullptr;
+    app->RunApplicationShutdown();
+}
+
+// The file shortcuts reach the editor's commands from wherever the key is pressed in the main
+// window, each command running once per press: Ctrl+S asks where to save, Ctrl+O what to load,
+// Ctrl+N whether to start anew (and, answered OK, writes the 37 defaults).
+TEST_F(ApplicationTest, TheFileShortcutsRunTheEditorsCommandsOncePerPress) {
+    TestSupport::ScriptedDesktopShell shell;
+    EditorTestSupport::FakeEditorEngine engine;
+    RCPtr<LApplication> app = MakeApplication();
+    ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+    QV::IApplicationServices* previous = QV::SetApplicationServices(app.Get());
+    QV::FakeWindowOSServices os;
+    const RCPtr<QV::LRootWindow> window = QV::LRootWindow::Create(nullptr, &os);
+    app->AddRootWindow(window);
+    RCPtr<QV::LControl> main;
+    ASSERT_EQ(app->CreateControl(u"mainControl", main), QV::S_OK);
+    window->SetRootControl(main);
+    RCPtr<QV::LControl> tab = main->FindChild(u"viewDevice")->FindChild(u"tabControl");
+    const auto press = [&](const char16_t* key) {
+        tab->OnKey(QV::LKeyParam::Create(QV::KeyCode::Parse(key), true));
+        app->OnIdle(true);
+    };
+    press(u"Ctrl+VKEY_S");
+    ASSERT_EQ(shell.chooserRequests.size(), 1u);
+    EXPECT_EQ(shell.chooserRequests[0].mode, Platform::FileChooserRequest::Mode::kSave);
+    press(u"Ctrl+VKEY_O");
+    ASSERT_EQ(shell.chooserRequests.size(), 2u);
+    EXPECT_EQ(shell.chooserRequests[1].mode, Platform::FileChooserRequest::Mode::kOpen);
+    press(u"Ctrl+VKEY_N");
+    ASSERT_EQ(shell.messageBoxes.size(), 1u);
+    EXPECT_EQ(shell.messageBoxes[0].caption, "New Preset");
+    EXPECT_EQ(engine.writes.size(), 37u);
+    EXPECT_EQ(shell.chooserRequests.size(), 2u);
+
+    QV::SetApplicationServices(previous);
+    window->SetRootControl(nullptr);
+    main->Close();
+    main = nullptr;
+    tab = nullptr;
+    app->RemoveRootWindow(window.Get());
     app->RunApplicationShutdown();
 }
 

@@ -52,6 +52,7 @@ const std::set<std::u16string> kRegisteredClasses = {
     u"Framework.TreeView",
     u"Framework.TreeViewItem",
     u"PresetEditor.MainControl",
+    u"PresetEditor.MainControl.DeviceView",
     u"PresetEditor.MainControl.DeviceView.LogosPanel",
     u"PresetEditor.MainControl.DeviceView.TabControl",
     u"PresetEditor.MainControl.DeviceView.TabControl.ButtonHolder",
