@@ -2,6 +2,7 @@
 
 #include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Controls/Label.h"
+#include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/TabControl.h"
@@ -20,6 +21,8 @@ void ControlTestFixture::SetUp() {
     mFactory->RegisterControlClass(u"Framework.ScrollBar", &CreateControlFunction<LScrollbar>);
     mFactory->RegisterControlClass(u"Framework.ScrollChannel", &CreateControlFunction<LPanel>);
     mFactory->RegisterControlClass(u"Framework.TabControl", &CreateControlFunction<LTabControl>);
+    mFactory->RegisterControlClass(u"Framework.ListBox", &CreateControlFunction<LListBox>);
+    mFactory->RegisterControlClass(u"Framework.ListBoxItem", &CreateControlFunction<LListBoxItem>);
     mPreviousFactory = LControlFactory::SetCurrent(mFactory);
     mWindow = TestRootWindow::Create({0, 0, 400, 300});
 }

@@ -297,6 +297,7 @@ public:
     const LHotKeyTable& GetLocalHotKeys() const { return mLocalHotKeys; }
     bool WantsTab() const { return mWantsTab; }
     bool UsesParentToolTip() const { return mUseParentToolTip; }
+    void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
     const RCPtr<LNotificationCenter>& GetNotificationCenter() const { return mNotificationCenter; }
     RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
 

@@ -26,7 +26,7 @@ public:
     uint32_t current = 0;
     PointT<double> origin;
 
-private:
+protected:
     LConditionsParam() = default;
 };
 

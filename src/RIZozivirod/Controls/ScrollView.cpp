@@ -175,16 +175,37 @@ void LScrollView::UpdateScrollBarRanges() {
         const double extent = axis == 0 ? mClientExtent.x : mClientExtent.y;
         float thumb = 1.0f;
         float page = 1.0f;
-        if (viewSize < extent) {
-            thumb = static_cast<float>(viewSize / extent);
-            page = std::clamp(static_cast<float>(viewSize / (extent - viewSize)), 0.0f, 1.0f);
+        float lineStep = 0.1f;
+        const double line = mLineSize[axis];
+        const double limit = ScrollLimit(axis, viewSize);
+        if (line > 0) {
+            // Whole lines: a line step moves one line, a page the lines the view shows in full.
+            const double shown = std::max(1.0, std::floor(viewSize / line));
+            const double lines = std::ceil(extent / line - 1e-9);
+            const double range = limit / line;
+            if (range > 0) {
+                thumb = static_cast<float>(std::min(1.0, shown / lines));
+                page = static_cast<float>(std::min(1.0, shown / range));
+                lineStep = static_cast<float>(1.0 / range);
+            } else {
+                lineStep = page / 10.0f;
+            }
+        } else {
+            if (viewSize < extent) {
+                thumb = static_cast<float>(viewSize / extent);
+                page = std::clamp(static_cast<float>(viewSize / (extent - viewSize)), 0.0f, 1.0f);
+            }
+            lineStep = page / 10.0f;
         }
-        bar->SetValueRange(0, extent - viewSize, 0);
+        bar->SetValueRange(0, line > 0 ? limit : extent - viewSize, 0);
         bar->thumbFraction = thumb;
         bar->UpdateThumbSize();
         bar->pageStep = page;
-        bar->lineStep = page / 10.0f;
-        const double position = std::max(0.0, std::round((extent - viewSize) * bar->GetNormalizedValue()));
+        bar->lineStep = lineStep;
+        double position = std::max(0.0, std::round(limit * bar->GetNormalizedValue()));
+        if (line > 0) {
+            position = std::round(position / line) * line;
+        }
         const PointT<double>& offset = GetScrollOffset();
         if ((axis == 0 ? offset.x : offset.y) != position) {
             SetScrollOffset(axis == 0 ? PointT<double>{position, offset.y}
@@ -199,10 +220,15 @@ int32_t LScrollView::OnScrollBarValueChanged(const RCPtr<LNotificationDistributo
         return 1;
     }
     const PointT<double>& offset = GetScrollOffset();
+    const auto position = [this](int32_t axis, const RCPtr<LScrollbar>& bar) {
+        const double value = bar->ValueFromNormalized(bar->GetNormalizedValue());
+        const double line = mLineSize[axis];
+        return line > 0 ? std::round(value / line) * line : std::round(value);
+    };
     if (mHBar && source.Get() == static_cast<LNotificationDistributor*>(mHBar.Get())) {
-        SetScrollOffset({std::round(mHBar->ValueFromNormalized(mHBar->GetNormalizedValue())), offset.y});
+        SetScrollOffset({position(0, mHBar), offset.y});
     } else if (mVBar && source.Get() == static_cast<LNotificationDistributor*>(mVBar.Get())) {
-        SetScrollOffset({offset.x, std::round(mVBar->ValueFromNormalized(mVBar->GetNormalizedValue()))});
+        SetScrollOffset({offset.x, position(1, mVBar)});
     }
     return 1;
 }
@@ -223,8 +249,7 @@ void LScrollView::UpdateVisibleRegion(const PointT<double>& oldOffset, const Poi
             bool& flag;
             ~Clear() { flag = false; }
         } clear{mFollowingContent};
-        const double largest =
-            std::max(0.0, axis == 0 ? mClientExtent.x - view.width : mClientExtent.y - view.height);
+        const double largest = ScrollLimit(axis, axis == 0 ? view.width : view.height);
         const double offset = axis == 0 ? newOffset.x : newOffset.y;
         bar->SetNormalizedValue(largest == 0 ? 0.0 : offset / largest);
     }
@@ -375,9 +400,28 @@ int32_t LScrollView::UpdateScrollBars() {
 int32_t LScrollView::GetScrollRange(RectT<double>& range, const RCPtr<LControl>&) {
     RectT<double> view;
     GetViewRect(view);
-    range = {0, 0, mClientExtent.x <= 0 ? kNoLimit : std::max(0.0, mClientExtent.x - view.width),
-             mClientExtent.y <= 0 ? kNoLimit : std::max(0.0, mClientExtent.y - view.height)};
+    range = {0, 0, mClientExtent.x <= 0 ? kNoLimit : ScrollLimit(0, view.width),
+             mClientExtent.y <= 0 ? kNoLimit : ScrollLimit(1, view.height)};
     return S_OK;
+}
+
+double LScrollView::ScrollLimit(int32_t axis, double viewSize) const {
+    const double extent = axis == 0 ? mClientExtent.x : mClientExtent.y;
+    const double line = mLineSize[axis];
+    if (line <= 0) {
+        return std::max(0.0, extent - viewSize);
+    }
+    const double lines = std::ceil(extent / line - 1e-9);
+    const double shown = std::max(1.0, std::floor(viewSize / line));
+    return std::max(0.0, lines - shown) * line;
+}
+
+void LScrollView::SetLineMode(int32_t axis, double lineSize) {
+    if (axis != 0 && axis != 1) {
+        return;
+    }
+    mLineSize[axis] = std::max(0.0, lineSize);
+    UpdateScrollBars();
 }
 
 RectT<double> LScrollView::GetVisibleRect() {

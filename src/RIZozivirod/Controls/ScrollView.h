@@ -55,6 +55,11 @@ public:
     // 1 when already running, else 0.
     int32_t UpdateScrollBars();
     PointT<double> GetScrollBarThickness() const;
+    // Line mode of an axis (0 horizontal, 1 vertical): the bar counts whole lines of lineSize
+    // pixels, its range the content's lines less those the view shows in full, and the content
+    // moves by whole lines. A lineSize of 0 goes back to pixels.
+    void SetLineMode(int32_t axis, double lineSize);
+    double GetLineSize(int32_t axis) const { return axis == 0 || axis == 1 ? mLineSize[axis] : 0.0; }
     // The largest right and bottom edges of the children not docked on that axis.
     PointT<int32_t> GetChildrenExtent();
     const RCPtr<LControl>& GetCorner() const { return mCorner; }
@@ -79,6 +84,8 @@ private:
     // The space the bars take on each axis: the corner's size, else the bars' own.
     PointT<double> BarSpace() const;
     int32_t Wheel(const RCPtr<LMouseWheelParam>& param, bool horizontalFirst);
+    // The largest scroll offset of an axis for a view of that size.
+    double ScrollLimit(int32_t axis, double viewSize) const;
 
     RCPtr<LNotificationHandler<LScrollView>> mViewHandler;
     bool mBarsGuard = false;
@@ -94,6 +101,7 @@ private:
     uint32_t mAutoExtentFlags = 0;
     int32_t mAutoMarginX = 0;
     int32_t mAutoMarginY = 0;
+    double mLineSize[2] = {0.0, 0.0};
 };
 
 }  // namespace QV

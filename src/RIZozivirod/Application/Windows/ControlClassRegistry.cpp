@@ -3,6 +3,8 @@
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Controls/Label.h"
+#include "RIZozivirod/Controls/ListBox.h"
+#include "RIZozivirod/Controls/ListBoxItem.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/TabControl.h"
@@ -14,10 +16,10 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
     // Made on first use and never destroyed, like every process-wide object.
     static const auto* const table = new std::vector<ControlClassRegistration>{
         {u"Framework.Button", &CreateControl<LButton>, 93},
-        {u"Framework.OverlayButton", nullptr, 96},
-        {u"Framework.ListBox", nullptr, 98},
-        {u"Framework.listboxNoScroll", nullptr, 99},
-        {u"Framework.ListBoxItem", nullptr, 100},
+        {u"Framework.OverlayButton", &CreateControl<LListBoxItem>, 96},
+        {u"Framework.ListBox", &CreateControl<LListBox>, 98},
+        {u"Framework.listboxNoScroll", &CreateControl<LListBox>, 99},
+        {u"Framework.ListBoxItem", &CreateControl<LListBoxItem>, 100},
         {u"Framework.CheckedListBox", nullptr, 101},
         {u"Framework.CheckedListBoxItem", nullptr, 102},
         {u"Framework.ListBoxWithIcons", nullptr, 103},
