@@ -6,6 +6,7 @@
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/TabControl.h"
+#include "RIZozivirod/Controls/TextBox.h"
 #include "RIZozivirod/Controls/ToolTip.h"
 
 namespace QV {
@@ -23,6 +24,7 @@ void ControlTestFixture::SetUp() {
     mFactory->RegisterControlClass(u"Framework.TabControl", &CreateControlFunction<LTabControl>);
     mFactory->RegisterControlClass(u"Framework.ListBox", &CreateControlFunction<LListBox>);
     mFactory->RegisterControlClass(u"Framework.ListBoxItem", &CreateControlFunction<LListBoxItem>);
+    mFactory->RegisterControlClass(u"Framework.TextBox", &CreateControlFunction<LTextBox>);
     mPreviousFactory = LControlFactory::SetCurrent(mFactory);
     mWindow = TestRootWindow::Create({0, 0, 400, 300});
 }

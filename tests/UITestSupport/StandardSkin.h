@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace QV::TestSupport {
@@ -52,6 +53,37 @@ inline std::string HorizontalBar(const std::string& name, const std::string& lay
           </Skin>
         </SubControl>
       </Skin></SubControl>)";
+}
+
+// A 14-look list "TextBox" for text boxes: every look an opaque fill of its own colour
+// (TextBoxLookColor) with its text 2 pixels in from the left and right edges, at the top, in
+// black.
+inline unsigned TextBoxLookColor(int look) {
+    return 0xFF808080u + static_cast<unsigned>(look);
+}
+inline std::string TextBoxLooks() {
+    std::string colorizers =
+        R"(<Colorizers><Colorizer Name="TextInk" ColorType="SolidFill" Color="0xFF000000"/>)";
+    std::string parts =
+        R"(<Parts><Part Name="TextInk" Width="1" Height="1" ResizeType="Stretch" ColorizerName="TextInk"/>)";
+    std::string looks = "<Looks>";
+    std::string list = R"(<LookLists><LookList Name="TextBox" NumLooks="14">)";
+    for (int i = 0; i < 14; ++i) {
+        const std::string n = std::to_string(i);
+        char color[16];
+        std::snprintf(color, sizeof color, "0x%08X", TextBoxLookColor(i));
+        colorizers +=
+            R"(<Colorizer Name="TextBoxFill)" + n + R"(" ColorType="SolidFill" Color=")" + color + "\"/>";
+        parts += R"(<Part Name="TextBoxFill)" + n +
+                 R"(" Width="1" Height="1" ResizeType="Stretch" ColorizerName="TextBoxFill)" + n + "\"/>";
+        looks += R"(<Look Name="TextBox)" + n + R"("><ClientPart Name="TextBoxFill)" + n +
+                 R"(" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+          <TextProperties TextLeftRel="0" TextLeftAbs="2" TextRightRel="1" TextRightAbs="-2" TextHAlign="0"
+            TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0" TextForegroundPart="TextInk"/></Look>)";
+        list += R"(<Look Name="TextBox)" + n + R"(" Index=")" + n + "\"/>";
+    }
+    return colorizers + "</Colorizers>" + parts + "</Parts>" + looks + "</Looks>" + list +
+           "</LookList></LookLists>";
 }
 
 }  // namespace QV::TestSupport

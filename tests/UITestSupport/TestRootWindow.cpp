@@ -200,6 +200,9 @@ void NotificationRecorder::ReceiveNotification(const RCPtr<LNotificationDistribu
                                                const RCPtr<LNotification>& notification) {
     mNames.emplace_back(GetNotificationName(notification->GetID()).GetString());
     mParams.push_back(notification->GetParam());
+    if (onReceive) {
+        onReceive(mNames.back(), notification->GetParam().Get());
+    }
 }
 
 void NotificationRecorder::Clear() {

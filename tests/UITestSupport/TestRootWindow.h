@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,10 @@ public:
     const std::vector<std::u16string>& GetNames() const { return mNames; }
     const std::vector<RCPtr<LRefCountedObject>>& GetParams() const { return mParams; }
     void Clear();
+
+    // Called with each notification after it is recorded: a test's stand-in for a listener
+    // that changes the parameter.
+    std::function<void(const std::u16string& name, LRefCountedObject* param)> onReceive;
 
 private:
     NotificationRecorder() = default;

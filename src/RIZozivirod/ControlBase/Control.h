@@ -292,6 +292,8 @@ public:
     int32_t GetUnclippedDescendantCount() const { return mUnclippedDescendantCount; }
     bool IsCreated() const { return mCreated; }
     void SetOpacity(float opacity) { mOpacity = opacity; }
+    // Whether the looks draw their text moved by the scroll offset (content that scrolls).
+    void SetTextFollowsScroll(bool follow) { mTextFollowsScroll = follow; }
     float GetOpacity() const { return mOpacity; }
     const WString& GetText() const { return mText; }
     const LHotKeyTable& GetLocalHotKeys() const { return mLocalHotKeys; }

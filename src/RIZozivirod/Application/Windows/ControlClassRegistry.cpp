@@ -8,6 +8,7 @@
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/TabControl.h"
+#include "RIZozivirod/Controls/TextBox.h"
 #include "RIZozivirod/Controls/ToolTip.h"
 
 namespace QV {
@@ -36,7 +37,7 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.Knob", nullptr, 114},
         {u"Framework.TabControl", &CreateControl<LTabControl>, 115},
         {u"Framework.Label", &CreateControl<LLabel>, 116},
-        {u"Framework.TextBox", nullptr, 117},
+        {u"Framework.TextBox", &CreateControl<LTextBox>, 117},
         {u"Framework.NumericUpDown", nullptr, 118},
         {u"Framework.Panel", &CreateControl<LPanel>, 119},
         {u"Framework.ToolTip", &CreateControl<LToolTip>, 120},

@@ -34,6 +34,7 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
     mHotKeys = LGlobalHotKeyManager::Create(
         centre ? RCPtr<LNotificationReceiver>(centre->GetPostingReceiver()) : nullptr);
     mClipboard = LClipboard::Create();
+    LClipboard::SetCurrent(mClipboard.Get());
     // The edit commands work on the focused control of the window the user works in.
     mClipboard->SetFocusControlSource([this]() -> RCPtr<LControl> {
         const RCPtr<LRootWindow> window = GetActiveRootWindow();
@@ -56,6 +57,9 @@ LFrameworkApp::~LFrameworkApp() {
     }
     if (mClipboard) {
         mClipboard->UnregisterAll();
+        if (LClipboard::GetCurrent().Get() == mClipboard.Get()) {
+            LClipboard::SetCurrent(nullptr);
+        }
     }
     mClipboard = nullptr;
     mHotKeys = nullptr;

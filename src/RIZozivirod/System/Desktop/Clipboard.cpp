@@ -9,6 +9,24 @@
 
 namespace QV {
 
+namespace {
+
+// The clipboard controls reach; its owner puts it in place and takes it away again.
+LClipboard*& CurrentClipboardSlot() {
+    static LClipboard* current = nullptr;
+    return current;
+}
+
+}  // namespace
+
+RCPtr<LClipboard> LClipboard::GetCurrent() {
+    return RCPtr<LClipboard>(CurrentClipboardSlot());
+}
+
+void LClipboard::SetCurrent(LClipboard* clipboard) {
+    CurrentClipboardSlot() = clipboard;
+}
+
 RCPtr<LClipboard> LClipboard::Create(std::shared_ptr<Platform::IClipboardBackend> backend) {
     if (!backend) {
         backend = std::make_shared<Platform::SdlClipboard>();

@@ -42,6 +42,12 @@ public:
     // Over the desktop's clipboard (SDL's), or over the backend given.
     static RCPtr<LClipboard> Create(std::shared_ptr<Platform::IClipboardBackend> backend = nullptr);
 
+    // The application's clipboard as controls reach it (their edit commands and the state of
+    // their edit menus): the application's while it exists, null before and after. Tests put
+    // their own in place. User-interface thread only.
+    static RCPtr<LClipboard> GetCurrent();
+    static void SetCurrent(LClipboard* clipboard);
+
     // Handles the four edit commands posted to the application's main notification centre.
     // Throws the failed-result exception when a registration fails.
     void Initialize();
