@@ -1,8 +1,13 @@
 #include "Platform/ProfileStore.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
@@ -14,7 +19,7 @@ namespace Platform {
 namespace {
 
 // A larger file is read up to this size.
-constexpr std::streamsize kMaxFileSize = 16 << 20;
+constexpr size_t kMaxFileSize = 16 << 20;
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 using Sections = std::map<std::string, std::map<std::string, std::string>>;
@@ -30,17 +35,40 @@ std::string ToName(const QV::WString& name, bool isEntry) {
     return text;
 }
 
-Sections Read(const std::string& path) {
-    Sections sections;
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    const std::streamoff length = file ? std::min<std::streamoff>(file.tellg(), kMaxFileSize) : 0;
-    if (length <= 0) {
-        return sections;
+// False, with the system's reason, when the file exists but cannot be read; a missing file is
+// an empty one.
+bool Read(const std::string& path, Sections& sections, std::string& error) {
+    sections.clear();
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return true;
+        }
+        error = std::strerror(errno);
+        return false;
     }
-    std::string text(static_cast<size_t>(length), '\0');
-    file.seekg(0);
-    file.read(text.data(), length);
-    text.resize(static_cast<size_t>(file.gcount()));
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+        ::close(descriptor);
+        return false;
+    }
+    std::string text;
+    char block[65536];
+    while (text.size() < static_cast<size_t>(kMaxFileSize)) {
+        const ssize_t count = ::read(descriptor, block,
+                                     std::min(sizeof block, static_cast<size_t>(kMaxFileSize) - text.size()));
+        if (count > 0) {
+            text.append(block, static_cast<size_t>(count));
+        } else if (count == 0) {
+            break;
+        } else if (errno != EINTR) {
+            error = std::strerror(errno);
+            ::close(descriptor);
+            return false;
+        }
+    }
+    ::close(descriptor);
     std::string section;
     // Entries before the first header belong to no section; a broken header is not one, so the
     // entries after it stay in the section before it.
@@ -53,7 +81,7 @@ Sections Read(const std::string& path) {
             sections[section][std::string(line.name)] = line.value;
         }
     });
-    return sections;
+    return true;
 }
 
 int HexValue(char c) {
@@ -78,7 +106,13 @@ bool ProfileStore::GetProfileBinary(const QV::WString& section, const QV::WStrin
     if (sectionName.empty() || entryName.empty()) {
         return false;
     }
-    const Sections sections = Read(QV::NString(mPath).GetString());
+    mLastError.clear();
+    mUnreadable = false;
+    Sections sections;
+    if (!Read(QV::NString(mPath).GetString(), sections, mLastError)) {
+        mUnreadable = true;
+        return false;
+    }
     const auto foundSection = sections.find(sectionName);
     if (foundSection == sections.end()) {
         return false;
@@ -107,11 +141,18 @@ int32_t ProfileStore::WriteProfileBinary(const QV::WString& section, const QV::W
     if (sectionName.empty() || entryName.empty() || (data == nullptr && size > 0)) {
         return QV::E_INVALIDARG;
     }
+    mLastError.clear();
+    mUnreadable = false;
     const std::string path = QV::NString(mPath).GetString();
     if (path.empty()) {
+        mLastError = "no folder for the file";
         return QV::E_FAIL;
     }
-    Sections sections = Read(path);
+    Sections sections;
+    if (!Read(path, sections, mLastError)) {
+        mUnreadable = true;
+        return QV::E_FAIL;
+    }
     std::string& value = sections[sectionName][entryName];
     value.clear();
     const auto* bytes = static_cast<const uint8_t*>(data);
@@ -126,9 +167,14 @@ int32_t ProfileStore::WriteProfileBinary(const QV::WString& section, const QV::W
             text += key + '=' + hex + '\n';
         }
     }
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-    return WriteFileAtomically(path, text) ? QV::S_OK : QV::E_FAIL;
+    std::error_code folderError;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), folderError);
+    if (WriteFileAtomically(path, text)) {
+        return QV::S_OK;
+    }
+    // The folder's failure names the cause better than the write that followed it.
+    mLastError = folderError ? folderError.message() : std::strerror(errno);
+    return QV::E_FAIL;
 }
 
 }  // namespace Platform

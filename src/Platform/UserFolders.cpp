@@ -1,8 +1,14 @@
 #include "Platform/UserFolders.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace Platform {
 namespace {
@@ -20,6 +26,11 @@ QV::WString ToFolder(std::string path) {
         return QV::WString();  // not UTF-8: a cut-off path would name another folder
     }
     return folder;
+}
+
+std::atomic<HomeFolderLookup>& HomeLookup() {
+    static std::atomic<HomeFolderLookup> lookup{&GetPasswordDatabaseHome};
+    return lookup;
 }
 
 std::string Variable(const char* name) {
@@ -61,8 +72,27 @@ std::string ParseUserDirValue(const std::string& text, const std::string& home) 
 
 }  // namespace
 
+std::string GetPasswordDatabaseHome() {
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    int error = 0;
+    while ((error = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
+           buffer.size() < (1u << 20)) {
+        buffer.resize(buffer.size() * 2);
+    }
+    return error == 0 && found != nullptr && found->pw_dir != nullptr ? std::string(found->pw_dir)
+                                                                      : std::string();
+}
+
+HomeFolderLookup SetHomeFolderLookup(HomeFolderLookup lookup) {
+    return HomeLookup().exchange(lookup != nullptr ? lookup : &GetPasswordDatabaseHome);
+}
+
 QV::WString GetHomeFolder() {
-    return ToFolder(Variable("HOME"));
+    QV::WString home = ToFolder(Variable("HOME"));
+    return !home.IsEmpty() ? home : ToFolder(HomeLookup().load()());
 }
 
 QV::WString GetUserDataFolder() {

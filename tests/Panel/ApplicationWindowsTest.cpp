@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -189,6 +193,38 @@ TEST_F(ApplicationWindowsTest, TextIsMeasuredByTheMainWindowsRendererOnceThereIs
     text->SetText(u"PROGRAM CHANGE\nKEYBED");
     ASSERT_EQ(text->Layout(), 2);
     EXPECT_EQ(text->GetLineRect(1).y - text->GetLineRect(0).y, static_cast<float>(font->GetHeight()));
+}
+
+// A placement that cannot be kept is said in the debug output: a profile that cannot be read is
+// left as it is and said once (not again at the save), a save that fails is said.
+TEST_F(ApplicationWindowsTest, AProfileThatCannotBeReadIsKeptAndFailedSavesAreSaid) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(::testing::TempDir()) / "ApplicationWindowsTestProfiles";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path looped = folder / "Profile.ini";
+    fs::create_symlink(looped.filename(), looped);  // a link to itself: cannot be read
+    app->SetProfilePath(WString(looped.c_str()));
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
+    ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
+    app->ShowMainWindow();
+    app->GetMainWindow()->DestroyWindow();
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "Window placement : " + looped.string() + " cannot be read (" + std::strerror(ELOOP) +
+                        "); it is left as it is and the window's placement is not kept\n");
+    EXPECT_TRUE(fs::is_symlink(looped)) << "the profile was replaced";
+
+    const fs::path blocked = folder / "file" / "Profile.ini";
+    std::ofstream(folder / "file") << "in the way";
+    app->SetProfilePath(WString(blocked.c_str()));
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
+    app->GetMainWindow()->DestroyWindow();
+    said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said,
+              "Window placement : not saved in " + blocked.string() + " (" + std::strerror(ENOTDIR) + ")\n");
+    fs::remove_all(folder);
 }
 
 }  // namespace

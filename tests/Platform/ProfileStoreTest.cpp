@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -81,7 +87,52 @@ TEST_F(ProfileStoreTest, BadNamesAndFailedWritesAreReported) {
     WriteWholeFile(mPath.parent_path(), "in the way");
     EXPECT_EQ(mStore.WriteProfileBinary(u"Section", u"WP", &byte, 1), QV::E_FAIL);
     EXPECT_EQ(ReadWholeFile(mPath.parent_path()), "in the way");
-    EXPECT_EQ(ProfileStore(QV::WString()).WriteProfileBinary(u"Section", u"WP", &byte, 1), QV::E_FAIL);
+    EXPECT_EQ(mStore.GetLastError(), std::strerror(ENOTDIR));
+    EXPECT_FALSE(mStore.IsUnreadable());
+    ProfileStore nowhere{QV::WString()};
+    EXPECT_EQ(nowhere.WriteProfileBinary(u"Section", u"WP", &byte, 1), QV::E_FAIL);
+    EXPECT_FALSE(nowhere.GetLastError().empty());
+}
+
+// A store that exists but cannot be read is never replaced: the placement in it would be lost.
+TEST_F(ProfileStoreTest, AFileThatCannotBeReadIsKeptAsItIs) {
+    namespace fs = std::filesystem;
+    fs::create_directories(mPath.parent_path());
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+    };
+    std::vector<Case> cases = {
+        {"a link to itself", [&] { fs::create_symlink(mPath.filename(), mPath); }},
+        {"a folder", [&] { fs::create_directory(mPath); }},
+        {"a pipe (never waited on)", [&] { ASSERT_EQ(::mkfifo(mPath.c_str(), 0600), 0); }},
+    };
+    if (::geteuid() != 0) {  // the superuser reads any file whatever its mode
+        cases.push_back({"a file without permissions", [&] {
+                             WriteWholeFile(mPath, "[Window]\nWP=00\n");
+                             fs::permissions(mPath, fs::perms::none);
+                         }});
+    }
+    const uint8_t byte = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make();
+        const fs::file_status before = fs::symlink_status(mPath);
+        std::vector<uint8_t> read;
+        EXPECT_FALSE(mStore.GetProfileBinary(u"Window", u"WP", read));
+        EXPECT_TRUE(mStore.IsUnreadable());
+        EXPECT_FALSE(mStore.GetLastError().empty());
+        EXPECT_EQ(mStore.WriteProfileBinary(u"Window", u"WP", &byte, 1), QV::E_FAIL);
+        EXPECT_TRUE(mStore.IsUnreadable());
+        EXPECT_EQ(fs::symlink_status(mPath).type(), before.type());
+        EXPECT_EQ(fs::symlink_status(mPath).permissions(), before.permissions());
+        fs::remove(mPath);
+    }
+    // A missing file is not a failure.
+    std::vector<uint8_t> read;
+    EXPECT_FALSE(mStore.GetProfileBinary(u"Window", u"WP", read));
+    EXPECT_FALSE(mStore.IsUnreadable());
+    EXPECT_TRUE(mStore.GetLastError().empty());
 }
 
 }  // namespace

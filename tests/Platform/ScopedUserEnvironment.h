@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "Platform/UserFolders.h"
 #include "RIZozivirod/Utilities/Storage/StringT.h"
 
 namespace TestSupport {
@@ -46,9 +47,13 @@ public:
         Set("XDG_STATE_HOME", (mRoot / "state").c_str());
         Set("XDG_CACHE_HOME", (mRoot / "cache").c_str());
         Set("XDG_DATA_DIRS", (mRoot / "system-data").c_str());
+        // Without HOME a test finds no home at all, never the real one in the password database.
+        PasswordDatabaseHome().clear();
+        mLookup = Platform::SetHomeFolderLookup(&NoPasswordDatabaseHome);
     }
 
     ~ScopedUserEnvironment() {
+        Platform::SetHomeFolderLookup(mLookup);
         for (const auto& [name, value] : mSaved) {
             if (value) {
                 ::setenv(name.c_str(), value->c_str(), 1);
@@ -80,7 +85,17 @@ public:
         }
     }
 
+    // The home folder the password database gives while the test runs; empty: none.
+    static void SetPasswordDatabaseHome(const std::string& home) { PasswordDatabaseHome() = home; }
+
 private:
+    static std::string& PasswordDatabaseHome() {
+        static std::string home;
+        return home;
+    }
+    static std::string NoPasswordDatabaseHome() { return PasswordDatabaseHome(); }
+
+    Platform::HomeFolderLookup mLookup = nullptr;
     std::filesystem::path mRoot;
     std::map<std::string, std::optional<std::string>> mSaved;
 };

@@ -1,6 +1,8 @@
 #include "Platform/UserFolders.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -55,6 +57,28 @@ TEST_F(UserFoldersTest, WithoutAnAbsoluteHomeThePerUserFoldersAreNotFound) {
         EXPECT_TRUE(GetUserStateFolder().IsEmpty());
         EXPECT_TRUE(GetDocumentsFolder().IsEmpty());
     }
+}
+
+TEST_F(UserFoldersTest, WithoutAnAbsoluteHomeThePasswordDatabaseGivesIt) {
+    const std::string fromDatabase = (mEnvironment.Root() / "passwd-home").string();
+    TestSupport::ScopedUserEnvironment::SetPasswordDatabaseHome(fromDatabase);
+    for (const char* name : {"XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CONFIG_HOME"}) {
+        mEnvironment.Set(name, nullptr);
+    }
+    for (const char* home : {static_cast<const char*>(nullptr), "", "relative/home"}) {
+        SCOPED_TRACE(home != nullptr ? home : "(unset)");
+        mEnvironment.Set("HOME", home);
+        EXPECT_EQ(Utf8(GetHomeFolder()), fromDatabase);
+        EXPECT_EQ(Utf8(GetUserStateFolder()), fromDatabase + "/.local/state");
+        EXPECT_EQ(Utf8(GetUserDataFolder()), fromDatabase + "/.local/share");
+    }
+    mEnvironment.Set("HOME", Home().c_str());
+    EXPECT_EQ(Utf8(GetHomeFolder()), Home()) << "an absolute HOME comes first";
+
+    // The process's own entry in the database.
+    const struct passwd* entry = ::getpwuid(::getuid());
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(GetPasswordDatabaseHome(), entry->pw_dir);
 }
 
 TEST_F(UserFoldersTest, SystemDataFolderIsTheFirstAbsoluteEntry) {

@@ -70,7 +70,7 @@ OpenFile* Find(int32_t handle) {
 // False when the file exists but cannot be read; missing is reported through exists.
 bool ReadFile(const std::string& path, std::string& text, bool& exists) {
     exists = false;
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         return errno == ENOENT;
     }

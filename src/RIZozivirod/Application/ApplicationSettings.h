@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "Platform/IniFileManager.h"
 #include "RIZozivirod/ObjectBase/RefCountedObject.h"
@@ -11,8 +12,9 @@ namespace QV {
 
 // The application's settings files and the user's settings in them, through the settings
 // store. A file is opened on first use and kept open; one that could not be opened is tried
-// again at every call, and meanwhile reads give their defaults and writes are skipped. Used on
-// the user-interface thread only.
+// again at every call, and meanwhile reads give their defaults and writes are skipped. A file
+// that cannot be opened, and a change that cannot be saved, are said in the debug output once
+// (a failed save again after a save has succeeded). Used on the user-interface thread only.
 class ApplicationSettings {
 public:
     static constexpr int32_t kMachineSettings = 0;  // "AppSettings.ini" in the machine data folder
@@ -42,12 +44,19 @@ public:
     int32_t SetLastFolderPath(const WString& folder);
 
 private:
+    static void Report(const std::string& what);
+    static std::string Cause(int error);
+    int32_t CheckWrite(int32_t result, int error);
+
     RCPtr<IIniFileManager> mStore;
     WString mSettingsVersion;
     WString mProductName;
     FolderSource mFolders;
     int32_t mAppSettingsHandle = 0;
     int32_t mUserSettingsHandle = 0;
+    bool mAppOpenReported = false;
+    bool mUserOpenReported = false;
+    bool mWriteReported = false;
 };
 
 }  // namespace QV

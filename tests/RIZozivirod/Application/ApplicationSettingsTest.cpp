@@ -78,5 +78,58 @@ TEST_F(ApplicationSettingsTest, WithoutTheLibraryDefaultsAreRead) {
     }
 }
 
+// Settings that cannot be kept are said in the debug output: a file that cannot be opened once,
+// however often it is tried again, and a failed save once until a save succeeds.
+TEST_F(ApplicationSettingsTest, SettingsThatCannotBeKeptAreSaidOnce) {
+    const auto count = [](const std::string& text, const std::string& what) {
+        size_t found = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+            ++found;
+        }
+        return found;
+    };
+    // The data folder's place is taken by a regular file.
+    TestSupport::WriteWholeFile(mEnvironment.Root() / "blocked", "a file");
+    mEnvironment.Set("XDG_DATA_HOME", (mEnvironment.Root() / "blocked" / "data").c_str());
+    {
+        ApplicationSettings settings = MakeSettings(mStore);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(settings.OpenSettings(ApplicationSettings::kUserSettings), 0);
+        EXPECT_EQ(settings.SetCurrentSkinIndex(1), S_FALSE);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(count(said, "Settings : "), 1u) << said;
+        EXPECT_NE(said.find("blocked/data/Tarvel/Skylet/UserSettings.ini cannot be opened (Not a directory)"),
+                  std::string::npos)
+            << said;
+    }
+    // No folder at all.
+    for (const char* name : {"HOME", "XDG_DATA_HOME"}) {
+        mEnvironment.Set(name, nullptr);
+    }
+    {
+        ApplicationSettings settings = MakeSettings(mStore);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(settings.OpenSettings(ApplicationSettings::kUserSettings), 0);
+        EXPECT_EQ(settings.OpenSettings(ApplicationSettings::kUserSettings), 0);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(count(said, "Settings : UserSettings.ini has no folder"), 1u) << said;
+    }
+    // Saves that fail after the file was opened: its folder goes away, then comes back.
+    mEnvironment.Set("XDG_DATA_HOME", (mEnvironment.Root() / "data").c_str());
+    ApplicationSettings settings = MakeSettings(mStore);
+    ASSERT_GT(settings.OpenSettings(ApplicationSettings::kUserSettings), 0);
+    std::filesystem::remove_all(mEnvironment.Root() / "data");
+    testing::internal::CaptureStderr();
+    EXPECT_LT(settings.SetCurrentSkinIndex(1), 0);
+    EXPECT_LT(settings.SetLastFolderPath(u"/srv"), 0);
+    std::filesystem::create_directories(mEnvironment.Root() / "data/Tarvel/Skylet");
+    EXPECT_EQ(settings.SetCurrentSkinIndex(2), S_OK);
+    std::filesystem::remove_all(mEnvironment.Root() / "data");
+    EXPECT_LT(settings.SetCurrentSkinIndex(3), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(count(said, "Settings : UserSettings.ini could not be saved (No such file or directory)"), 2u)
+        << said;
+}
+
 }  // namespace
 }  // namespace QV

@@ -326,33 +326,37 @@ public:
             return;
         }
         SDL_Window* sdl = mMainWindow->GetSdlWindow();
-        RectT<int32_t> client;
-        mMainWindow->GetClientRect(client);
-        PointT<int32_t> origin{0, 0};
-        mMainWindow->ClientToScreen(origin);
-        client.x = origin.x;
-        client.y = origin.y;
         int32_t top = 0, left = 0, bottom = 0, right = 0;
         if (SDL_GetWindowBordersSize(sdl, &top, &left, &bottom, &right) != 0) {
             top = left = bottom = right = 0;
         }
+        // The frame: the stored one, else the window's own.
+        RectT<int32_t> client;
+        mMainWindow->GetClientRect(client);
+        PointT<int32_t> origin{0, 0};
+        mMainWindow->ClientToScreen(origin);
+        RectT<int32_t> frame{origin.x - left, origin.y - top, client.width + left + right,
+                             client.height + top + bottom};
         std::vector<uint8_t> record;
         WindowPlacement placement;
-        if (GetProfileStore().GetProfileBinary(OSWindow::kMainWindowClassName,
-                                               Platform::ProfileStore::kWindowPlacementEntry, record) &&
+        const Platform::ProfileStore store = GetProfileStore();
+        if (store.GetProfileBinary(OSWindow::kMainWindowClassName,
+                                   Platform::ProfileStore::kWindowPlacementEntry, record) &&
             ReadWindowPlacement(record, placement)) {
-            client =
-                RectT<int32_t>{placement.frame.x + left, placement.frame.y + top,
-                               placement.frame.width - left - right, placement.frame.height - top - bottom};
+            frame = placement.frame;
+        } else if (store.IsUnreadable()) {
+            ReportProfileProblem(store);
         }
         if ((SDL_GetWindowFlags(sdl) & SDL_WINDOW_MINIMIZED) != 0) {
             SDL_RestoreWindow(sdl);
         }
-        PointT<int32_t> size{client.width, client.height};
+        PointT<int32_t> size{std::max(0, frame.width - left - right),
+                             std::max(0, frame.height - top - bottom)};
         if (RCPtr<LRootWindow> main = GetRootWindow(0)) {
             main->ConstrainSize(size);
         }
-        RectT<int32_t> frame{client.x - left, client.y - top, size.x + left + right, size.y + top + bottom};
+        frame.width = size.x + left + right;
+        frame.height = size.y + top + bottom;
         SDL_Rect desktop{0, 0, 0, 0};
         if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(sdl)), &desktop) == 0) {
             frame = FitOnDesktop(frame, RectT<int32_t>{desktop.x, desktop.y, desktop.w, desktop.h});
@@ -422,8 +426,10 @@ public:
     }
     void WriteProfileBinary(const WString& section, const WString& entry,
                             const std::vector<uint8_t>& value) override {
-        GetProfileStore().WriteProfileBinary(section, entry, value.data(),
-                                             static_cast<uint32_t>(value.size()));
+        Platform::ProfileStore store = GetProfileStore();
+        if (store.WriteProfileBinary(section, entry, value.data(), static_cast<uint32_t>(value.size())) < 0) {
+            ReportProfileProblem(store);
+        }
     }
     // Deleted at the next idle pass: the window may still be on the stack.
     void OnWindowDestroyed(OSWindow* window) override {
@@ -447,6 +453,27 @@ public:
                                                                          GetCompanyName(), GetProductName()));
     }
     void SetProfilePath(const WString& path) { mProfilePath = path; }
+    // The debug output says why the profile failed: a file that cannot be read once (it is
+    // kept as it is, so the start and the save at the end would say the same), a failed save
+    // each time.
+    void ReportProfileProblem(const Platform::ProfileStore& store) {
+        if (store.IsUnreadable() && mUnreadableProfileReported) {
+            return;
+        }
+        std::ostream& out = DebugOutput::Get().GetNarrowStream();
+        const std::string path = NString(store.GetPath()).GetString();
+        if (store.IsUnreadable()) {
+            mUnreadableProfileReported = true;
+            out << "Window placement : " << path << " cannot be read (" << store.GetLastError()
+                << "); it is left as it is and the window's placement is not kept" << std::endl;
+        } else if (path.empty()) {
+            out << "Window placement : not saved, there is no folder for it (no home folder was found)"
+                << std::endl;
+        } else {
+            out << "Window placement : not saved in " << path << " (" << store.GetLastError() << ")"
+                << std::endl;
+        }
+    }
 
 protected:
     OSWindow* FindOSWindow(const RCPtr<LRootWindow>& root) const {
@@ -484,6 +511,7 @@ protected:
     std::vector<std::unique_ptr<OSWindow>> mWindows;
     std::vector<std::unique_ptr<OSWindow>> mDeadWindows;
     WString mProfilePath;
+    bool mUnreadableProfileReported = false;
 };
 
 }  // namespace QV

@@ -1,10 +1,13 @@
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 
+#include "Platform/DebugOutput.h"
 #include "RIZozivirod/Application/Windows/BusyState.h"
 #include "RIZozivirod/Application/Windows/ControlClassRegistry.h"
 #include "RIZozivirod/Application/Windows/MFCFrameworkApp.h"
@@ -247,7 +250,14 @@ int32_t LFrameworkApp::SetSkin(int32_t index) {
     if (IIniFileManager* store = GetIniFileManager()) {
         const int32_t handle = OpenSettings(1);
         if (handle != 0) {
-            store->SetIniValueInt(handle, u"CurrentSkinIndex", index);
+            errno = 0;
+            if (store->SetIniValueInt(handle, u"CurrentSkinIndex", index) < 0) {
+                const int cause = errno;
+                DebugOutput::Get().GetNarrowStream()
+                    << "Settings : UserSettings.ini could not be saved"
+                    << (cause != 0 ? std::string(" (") + std::strerror(cause) + ")" : std::string())
+                    << "; the skin chosen is kept until the program ends" << std::endl;
+            }
         }
     }
     return S_OK;

@@ -1,5 +1,7 @@
 #include "RIZozivirod/Application/Windows/WindowStyle.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace QV {
@@ -68,34 +70,22 @@ uint32_t GetSecondaryWindowStyle(bool systemMenu, bool minimizeBox, bool maximiz
 RectT<int32_t> FitOnDesktop(RectT<int32_t> frame, const RectT<int32_t>& desktop) {
     frame.width = std::min(frame.width, desktop.width);
     frame.height = std::min(frame.height, desktop.height);
-    if (frame.x < desktop.x) {
-        frame.x = desktop.x;
-    }
-    if (frame.y < desktop.y) {
-        frame.y = desktop.y;
-    }
-    if (frame.x + frame.width > desktop.x + desktop.width) {
-        frame.x = desktop.x + desktop.width - frame.width;
-    }
-    if (frame.y + frame.height > desktop.y + desktop.height) {
-        frame.y = desktop.y + desktop.height - frame.height;
-    }
-    return frame;
+    return MoveIntoWorkArea(frame, desktop);
 }
 
 RectT<int32_t> MoveIntoWorkArea(RectT<int32_t> frame, const RectT<int32_t>& workArea) {
-    if (frame.x < workArea.x) {
-        frame.x = workArea.x;
-    }
-    if (frame.y < workArea.y) {
-        frame.y = workArea.y;
-    }
-    if (frame.x + frame.width > workArea.x + workArea.width) {
-        frame.x = workArea.x + workArea.width - frame.width;
-    }
-    if (frame.y + frame.height > workArea.y + workArea.height) {
-        frame.y = workArea.y + workArea.height - frame.height;
-    }
+    // Edges are summed in 64 bits: a stored position near the integer limit must land on the
+    // screen, not wrap around past it.
+    const auto place = [](int32_t start, int32_t length, int32_t areaStart, int32_t areaLength) {
+        int64_t at = std::max<int64_t>(start, areaStart);
+        const int64_t areaEnd = int64_t{areaStart} + areaLength;
+        if (at + length > areaEnd) {
+            at = areaEnd - length;
+        }
+        return static_cast<int32_t>(std::clamp<int64_t>(at, INT32_MIN, INT32_MAX));
+    };
+    frame.x = place(frame.x, frame.width, workArea.x, workArea.width);
+    frame.y = place(frame.y, frame.height, workArea.y, workArea.height);
     return frame;
 }
 
@@ -108,7 +98,11 @@ bool ReadWindowPlacement(const std::vector<uint8_t>& record, WindowPlacement& pl
     const int32_t top = ReadInt32(record, 32);
     const int32_t right = ReadInt32(record, 36);
     const int32_t bottom = ReadInt32(record, 40);
-    placement.frame = RectT<int32_t>{left, top, right - left, bottom - top};
+    // A record whose right or bottom edge comes before its left or top edge has no size.
+    const auto extent = [](int32_t from, int32_t to) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{to} - from, 0, INT32_MAX));
+    };
+    placement.frame = RectT<int32_t>{left, top, extent(left, right), extent(top, bottom)};
     return true;
 }
 

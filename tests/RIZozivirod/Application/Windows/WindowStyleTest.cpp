@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace QV {
@@ -58,16 +60,21 @@ TEST(WindowStyleTest, PlacementIsCutToTheDesktopAndMovedOntoIt) {
     struct Case {
         RectT<int32_t> frame, placed;
     };
-    for (const Case& c : {Case{{10, 20, 400, 300}, {10, 20, 400, 300}},        // inside: kept
-                          Case{{-50, -10, 400, 300}, {0, 0, 400, 300}},        // moved right and down
-                          Case{{1000, 700, 400, 300}, {880, 500, 400, 300}},   // moved left and up
-                          Case{{100, 100, 2560, 1600}, {0, 0, 1280, 800}}}) {  // saved on a larger screen
+    for (const Case& c : {Case{{10, 20, 400, 300}, {10, 20, 400, 300}},       // inside: kept
+                          Case{{-50, -10, 400, 300}, {0, 0, 400, 300}},       // moved right and down
+                          Case{{1000, 700, 400, 300}, {880, 500, 400, 300}},  // moved left and up
+                          Case{{100, 100, 2560, 1600}, {0, 0, 1280, 800}},    // saved on a larger screen
+                          // Edges past the integer limit: still moved back onto the screen.
+                          Case{{2147483000, 2147483000, 1200, 600}, {80, 200, 1200, 600}},
+                          Case{{INT32_MIN, INT32_MIN, 400, 300}, {0, 0, 400, 300}}}) {
         EXPECT_EQ(FitOnDesktop(c.frame, desktop), c.placed);
     }
     // Secondary windows keep their size inside the work area.
     EXPECT_EQ(MoveIntoWorkArea({-30, 10, 200, 100}, {0, 0, 1280, 760}), (RectT<int32_t>{0, 10, 200, 100}));
     EXPECT_EQ(MoveIntoWorkArea({1200, 700, 200, 100}, {0, 0, 1280, 760}),
               (RectT<int32_t>{1080, 660, 200, 100}));
+    EXPECT_EQ(MoveIntoWorkArea({INT32_MAX - 10, 5, 200, 100}, {0, 0, 1280, 760}),
+              (RectT<int32_t>{1080, 5, 200, 100}));
 }
 
 TEST(WindowStyleTest, PlacementRecordsOfTheWrongSizeAreIgnored) {
@@ -78,6 +85,16 @@ TEST(WindowStyleTest, PlacementRecordsOfTheWrongSizeAreIgnored) {
     ASSERT_TRUE(ReadWindowPlacement(record, placement));
     EXPECT_EQ(placement.showCommand, 2);
     EXPECT_EQ(placement.frame, (RectT<int32_t>{100, 50, 1200, 600}));
+    // Edges written near the integer limit, or the wrong way round, give no negative or wrapped
+    // size.
+    const int32_t nearLimit[4] = {2147483000, 2147483000, INT32_MIN + 552, INT32_MIN + 952};
+    std::memcpy(record.data() + 28, nearLimit, sizeof nearLimit);
+    ASSERT_TRUE(ReadWindowPlacement(record, placement));
+    EXPECT_EQ(placement.frame, (RectT<int32_t>{2147483000, 2147483000, 0, 0}));
+    const int32_t wide[4] = {INT32_MIN, 0, INT32_MAX, 10};
+    std::memcpy(record.data() + 28, wide, sizeof wide);
+    ASSERT_TRUE(ReadWindowPlacement(record, placement));
+    EXPECT_EQ(placement.frame, (RectT<int32_t>{INT32_MIN, 0, INT32_MAX, 10}));
     record.push_back(0);
     EXPECT_FALSE(ReadWindowPlacement(record, placement));
     record.resize(40);
