@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/PresetEditorCommon/DeviceCommunicationInterface.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
 #include "RIZozivirod/ObjectBase/RefCountedPair.h"
