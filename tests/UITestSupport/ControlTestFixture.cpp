@@ -3,6 +3,7 @@
 #include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/ListBox.h"
+#include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/TabControl.h"
@@ -25,6 +26,7 @@ void ControlTestFixture::SetUp() {
     mFactory->RegisterControlClass(u"Framework.ListBox", &CreateControlFunction<LListBox>);
     mFactory->RegisterControlClass(u"Framework.ListBoxItem", &CreateControlFunction<LListBoxItem>);
     mFactory->RegisterControlClass(u"Framework.TextBox", &CreateControlFunction<LTextBox>);
+    mFactory->RegisterControlClass(u"Framework.NumericUpDown", &CreateControlFunction<LNumericUpDown>);
     mPreviousFactory = LControlFactory::SetCurrent(mFactory);
     mWindow = TestRootWindow::Create({0, 0, 400, 300});
 }

@@ -5,6 +5,7 @@
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/ListBoxItem.h"
+#include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/TabControl.h"
@@ -38,7 +39,7 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.TabControl", &CreateControl<LTabControl>, 115},
         {u"Framework.Label", &CreateControl<LLabel>, 116},
         {u"Framework.TextBox", &CreateControl<LTextBox>, 117},
-        {u"Framework.NumericUpDown", nullptr, 118},
+        {u"Framework.NumericUpDown", &CreateControl<LNumericUpDown>, 118},
         {u"Framework.Panel", &CreateControl<LPanel>, 119},
         {u"Framework.ToolTip", &CreateControl<LToolTip>, 120},
         {u"Framework.PopupMenu", nullptr, 121},
