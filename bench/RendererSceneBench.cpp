@@ -1,6 +1,6 @@
 // One full-window scene of a control panel (800 x 600: background, 120 framed rectangles, 40
 // bitmaps stretched, tiled and copied, 24 lines of text, a kept meter polyline and a kept
-// polygon fill) drawn by the OpenGL renderer under OSMesa and by the Cairo renderer. The first
+// polygon fill) drawn by the OpenGL renderer headless and by the Cairo renderer. The first
 // frame is a renderer's first (every cache empty: textures, glyph atlases, display lists,
 // prepared bitmaps), the steady frame one of many with the same renderer.
 #include <GL/gl.h>
@@ -11,7 +11,7 @@
 
 #include "RIZozivirod/Renderer/Gdi/GDIRenderer.h"
 #include "RIZozivirod/Renderer/OpenGL/GLRenderer.h"
-#include "UITestSupport/OSMesaContext.h"
+#include "UITestSupport/HeadlessGL.h"
 #include "UITestSupport/TestFonts.h"
 
 namespace {
@@ -94,7 +94,7 @@ Frame MakeFrame(int32_t type) {
 }
 
 void RunFirstFrame(benchmark::State& state, int32_t type) {
-    TestSupport::ScopedOSMesa mesa;
+    TestSupport::ScopedHeadlessGL headlessGL;
     Scene scene;
     for (auto _ : state) {
         state.PauseTiming();
@@ -108,7 +108,7 @@ void RunFirstFrame(benchmark::State& state, int32_t type) {
 }
 
 void RunSteadyFrame(benchmark::State& state, int32_t type) {
-    TestSupport::ScopedOSMesa mesa;
+    TestSupport::ScopedHeadlessGL headlessGL;
     Scene scene;
     Frame frame = MakeFrame(type);
     frame.Draw(scene, type == kRendererOpenGL);

@@ -12,7 +12,7 @@ namespace TestSupport {
 // A measuring renderer of a fixed-width font: every character is charWidth wide, unless the
 // whole text has a width of its own in widths; the measured rectangle starts at x 0 and is
 // lineHeight high. Font metrics are (lineHeight, -ascent, descent), or E_FAIL with zeros while
-// failMetrics is set. Counts its calls.
+// failMetrics is set. Its font configuration stamp is fontConfiguration. Counts its calls.
 class FixedWidthMeasurer : public QV::LMeasurementRenderer {
 public:
     float charWidth = 10.0f;
@@ -20,6 +20,7 @@ public:
     int32_t ascent = 16;
     int32_t descent = 4;
     bool failMetrics = false;
+    uintptr_t fontConfiguration = 0;
     std::map<std::u16string, float> widths;
     int32_t measureCalls = 0;
     int32_t metricsCalls = 0;
@@ -32,6 +33,8 @@ public:
         descentOut = failMetrics || !font ? 0 : descent;
         return failMetrics || !font ? QV::E_FAIL : QV::S_OK;
     }
+
+    uintptr_t GetFontConfigurationStamp() override { return fontConfiguration; }
 
     QV::RectT<float> MeasureText(const QV::WString& text, const QV::ConstRCPtr<QV::LFont>&) override {
         ++measureCalls;

@@ -55,6 +55,10 @@ uint32_t LGDIRenderer::Premultiply(uint32_t argb) {
            channel(argb & 0xFF);
 }
 
+uintptr_t LGDIRenderer::GetFontConfigurationStamp() {
+    return Platform::FontFace::GetConfigurationStamp();
+}
+
 const std::shared_ptr<Platform::FontFace>& LGDIRenderer::FaceOf(const LFont& font) {
     const uintptr_t stamp = Platform::FontFace::GetConfigurationStamp();
     if (stamp != mFacesStamp) {

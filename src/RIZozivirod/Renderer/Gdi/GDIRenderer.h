@@ -99,6 +99,7 @@ public:
     int32_t GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& height, int32_t& ascent,
                            int32_t& descent) override;
     RectT<float> MeasureText(const WString& text, const ConstRCPtr<LFont>& font) override;
+    uintptr_t GetFontConfigurationStamp() override;
     int32_t GetRendererType() override { return kRendererGDI; }
     int32_t InitRenderContextInfo(const RectT<int32_t>& viewport, WindowHandle window, bool offscreen,
                                   RCPtr<LRenderContextInfo>& target) override;

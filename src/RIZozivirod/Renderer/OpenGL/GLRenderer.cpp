@@ -6,6 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "Platform/Fonts/FontFace.h"
 #include "RIZozivirod/Application/Windows/ApplicationServices.h"
 #include "RIZozivirod/Renderer/FontRenderer/FreetypeFontRenderer.h"
 #include "RIZozivirod/Renderer/OpenGL/GLGlyphRenderer.h"
@@ -150,6 +151,10 @@ LGLRenderContextInfo* LGLRenderer::CurrentTarget() const {
 int32_t LGLRenderer::GetFontMetrics(const ConstRCPtr<LFont>& font, int32_t& height, int32_t& ascent,
                                     int32_t& descent) {
     return mFontRenderer ? mFontRenderer->GetFontMetrics(font, height, ascent, descent) : E_FAIL;
+}
+
+uintptr_t LGLRenderer::GetFontConfigurationStamp() {
+    return Platform::FontFace::GetConfigurationStamp();
 }
 
 RectT<float> LGLRenderer::MeasureText(const WString& text, const ConstRCPtr<LFont>& font) {

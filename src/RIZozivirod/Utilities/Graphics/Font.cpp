@@ -37,13 +37,17 @@ RCPtr<LFont> LFont::GetFont(const WString& face, float size, int32_t style) {
 }
 
 bool LFont::Measure() const {
-    if (mHeight >= 0) {
-        return true;
-    }
     RCPtr<LMeasurementRenderer> renderer = GetApplicationServices().GetMeasuringRenderer();
     if (!renderer) {
-        return false;
+        return mMeasuredBy != 0;  // nothing to measure with: the last measurement stands
     }
+    // Metrics depend on the renderer (its screen resolution, its way of measuring) and on the
+    // face the font configuration resolves the name to: either changing measures again.
+    const uintptr_t configuration = renderer->GetFontConfigurationStamp();
+    if (mMeasuredBy == renderer->GetMeasurerSerial() && mMeasuredUnder == configuration) {
+        return true;
+    }
+    mMeasuredBy = 0;
     int32_t height = 0;
     int32_t ascent = 0;
     int32_t descent = 0;
@@ -55,6 +59,8 @@ bool LFont::Measure() const {
     mHeight = height;
     mAscent = ascent;
     mDescent = descent;
+    mMeasuredBy = renderer->GetMeasurerSerial();
+    mMeasuredUnder = configuration;
     return true;
 }
 

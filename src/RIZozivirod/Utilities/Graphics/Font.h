@@ -10,8 +10,9 @@ namespace QV {
 class LMeasurementRenderer;
 
 // A font: face name, size and style bits, shared through one process-wide list so that equal
-// descriptions give the same object. Its line height, ascent and descent are measured once,
-// by the application's measuring renderer, on first request. User-interface thread only.
+// descriptions give the same object. Its line height, ascent and descent are measured by the
+// application's measuring renderer on request and kept until another renderer measures or
+// another font configuration becomes current. User-interface thread only.
 class LFont : public virtual LRefCountedObject {
 public:
     // Style bits, passed to the renderer unchanged.
@@ -29,9 +30,10 @@ public:
     int32_t GetStyle() const { return mStyle; }
     int32_t GetUniqueID() const { return mId; }
 
-    // Line height in pixels, ascent (negative, upward from the baseline) and descent. Measured
-    // on the first call; while no renderer can measure the font (none yet, or no face can be
-    // made) the font stays unmeasured and these give 0.
+    // Line height in pixels, ascent (negative, upward from the baseline) and descent, as the
+    // current measuring renderer measures them under the current font configuration. Without a
+    // measuring renderer the last measurement stands; a font no renderer has measured yet (none
+    // so far, or no face can be made) gives 0.
     int32_t GetHeight() const;
     int32_t GetAscent() const;
     int32_t GetDescent() const;
@@ -50,7 +52,11 @@ private:
     float mSize;
     int32_t mStyle;
     int32_t mId;
-    mutable int32_t mHeight = -1;
+    // The last measurement and what it was made with: the measurer's serial (0 for none yet)
+    // and the font configuration.
+    mutable uint64_t mMeasuredBy = 0;
+    mutable uintptr_t mMeasuredUnder = 0;
+    mutable int32_t mHeight = 0;
     mutable int32_t mAscent = 0;
     mutable int32_t mDescent = 0;
 };

@@ -4,7 +4,7 @@
 
 #include "RIZozivirod/Renderer/OpenGL/GLPolygon.h"
 #include "RIZozivirod/Utilities/Storage/Result.h"
-#include "UITestSupport/OSMesaContext.h"
+#include "UITestSupport/HeadlessGL.h"
 
 namespace QV {
 namespace {

@@ -9,7 +9,7 @@
 #include "RIZozivirod/Renderer/FontRenderer/FontFileInfo.h"
 #include "RIZozivirod/Renderer/FontRenderer/FreetypeFontRenderer.h"
 #include "RIZozivirod/Renderer/MeasurementRenderer.h"
-#include "UITestSupport/OSMesaContext.h"
+#include "UITestSupport/HeadlessGL.h"
 #include "UITestSupport/TestApplicationServices.h"
 #include "UITestSupport/TestFonts.h"
 

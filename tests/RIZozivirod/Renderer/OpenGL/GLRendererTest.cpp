@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "RIZozivirod/Utilities/Graphics/ColorRectList.h"
-#include "UITestSupport/OSMesaContext.h"
+#include "UITestSupport/HeadlessGL.h"
 #include "UITestSupport/TestApplicationServices.h"
 #include "UITestSupport/TestFonts.h"
 
@@ -23,7 +23,7 @@ constexpr uint32_t kBlue = 0xFF0000FF;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 constexpr uint32_t kClear = 0x00000000;
 
-// An OpenGL renderer (type 0) on an OSMesa surface of 48 x 40, test services and the bundled
+// An OpenGL renderer (type 0) on a headless surface of 48 x 40, test services and the bundled
 // fonts; the window's frames are read back pixel by pixel.
 class GLRendererTest : public ::testing::Test {
 protected:
@@ -64,7 +64,7 @@ protected:
         }
     }
 
-    TestSupport::ScopedOSMesa mesa;
+    TestSupport::ScopedHeadlessGL headlessGL;
     ScopedTestApplicationServices services;
     RCPtr<LRenderer> renderer;
     LGLRenderer* gl = nullptr;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "UITestSupport/OSMesaContext.h"
+#include "UITestSupport/HeadlessGL.h"
 
 namespace QV {
 namespace {

@@ -57,6 +57,33 @@ TEST_F(FontTest, MetricsAreMeasuredOnceAndOnlyWhenAFaceCouldBeMade) {
     EXPECT_EQ(font->GetHeight(), 20);
 }
 
+// Whichever measurer came first must not decide a font's metrics for the rest of the process:
+// another measurer, or the same one under another font configuration, measures again.
+TEST_F(FontTest, MetricsFollowTheMeasurerAndTheFontConfiguration) {
+    RCPtr<LFont> font = LFont::GetFont(u"FontTest Follows", 10.0f, 0);
+    EXPECT_EQ(font->GetHeight(), 20);
+
+    RCPtr<TestSupport::FixedWidthMeasurer> taller{new TestSupport::FixedWidthMeasurer()};
+    taller->lineHeight = 28;
+    taller->ascent = 22;
+    taller->descent = 6;
+    services->measuringRenderer = taller;
+    EXPECT_EQ(font->GetHeight(), 28);
+    EXPECT_EQ(font->GetAscent(), -22);
+    EXPECT_EQ(font->GetDescent(), 6);
+    EXPECT_EQ(taller->metricsCalls, 1);  // then kept while nothing changes
+
+    taller->lineHeight = 40;
+    taller->fontConfiguration = 1;
+    EXPECT_EQ(font->GetHeight(), 40);
+    EXPECT_EQ(taller->metricsCalls, 2);
+
+    // Back with the first measurer, its own metrics again.
+    services->measuringRenderer = measurer;
+    taller = nullptr;
+    EXPECT_EQ(font->GetHeight(), 20);
+}
+
 TEST_F(FontTest, ReleasingInternalReferencesTakesTheFontOutOfTheList) {
     RCPtr<LFont> font = LFont::GetFont(u"FontTest Released", 9.0f, 0);
     EXPECT_EQ(font->ReleaseInternalReferences(), S_OK);
