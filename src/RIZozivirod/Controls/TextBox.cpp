@@ -36,22 +36,6 @@ constexpr struct {
     {u"EDIT_DELETE", u"NID_EDIT_DELETE_REQ"},
 };
 
-int32_t EditKindOfCommand(const WString& command) {
-    if (command == u"NID_EDIT_COPY_REQ") {
-        return LClipboard::kEditCopy;
-    }
-    if (command == u"NID_EDIT_CUT_REQ") {
-        return LClipboard::kEditCut;
-    }
-    if (command == u"NID_EDIT_DELETE_REQ") {
-        return LClipboard::kEditDelete;
-    }
-    if (command == u"NID_EDIT_PASTE_REQ") {
-        return LClipboard::kEditPaste;
-    }
-    return -1;
-}
-
 }  // namespace
 
 // Validation parameter.

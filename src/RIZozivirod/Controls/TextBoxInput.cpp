@@ -31,6 +31,23 @@ enum : uint32_t {
 constexpr double kDragScrollMargin = 20.0;
 constexpr double kDragScrollSpeed = 5.0;
 
+// The clipboard's edit kind of an edit command, or -1 for another command.
+int32_t EditKindOfCommand(const WString& command) {
+    if (command == u"NID_EDIT_COPY_REQ") {
+        return LClipboard::kEditCopy;
+    }
+    if (command == u"NID_EDIT_CUT_REQ") {
+        return LClipboard::kEditCut;
+    }
+    if (command == u"NID_EDIT_DELETE_REQ") {
+        return LClipboard::kEditDelete;
+    }
+    if (command == u"NID_EDIT_PASTE_REQ") {
+        return LClipboard::kEditPaste;
+    }
+    return -1;
+}
+
 }  // namespace
 
 // Character classes, decided on the UTF-16 units themselves so that the process's locale
