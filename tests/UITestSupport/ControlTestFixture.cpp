@@ -6,6 +6,7 @@
 #include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
+#include "RIZozivirod/Controls/Slider.h"
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Controls/TextBox.h"
 #include "RIZozivirod/Controls/ToolTip.h"
@@ -27,6 +28,7 @@ void ControlTestFixture::SetUp() {
     mFactory->RegisterControlClass(u"Framework.ListBoxItem", &CreateControlFunction<LListBoxItem>);
     mFactory->RegisterControlClass(u"Framework.TextBox", &CreateControlFunction<LTextBox>);
     mFactory->RegisterControlClass(u"Framework.NumericUpDown", &CreateControlFunction<LNumericUpDown>);
+    mFactory->RegisterControlClass(u"Framework.Slider", &CreateControlFunction<LSlider>);
     mPreviousFactory = LControlFactory::SetCurrent(mFactory);
     mWindow = TestRootWindow::Create({0, 0, 400, 300});
 }

@@ -8,6 +8,7 @@
 #include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
+#include "RIZozivirod/Controls/Slider.h"
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Controls/TextBox.h"
 #include "RIZozivirod/Controls/ToolTip.h"
@@ -34,7 +35,7 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.ComboBoxWithIcons", nullptr, 110},
         {u"Framework.ComboSlider", nullptr, 111},
         {u"Framework.ComboSlider.DropDownPanel", &CreateControl<LPanel>, 112},
-        {u"Framework.Slider", nullptr, 113},
+        {u"Framework.Slider", &CreateControl<LSlider>, 113},
         {u"Framework.Knob", nullptr, 114},
         {u"Framework.TabControl", &CreateControl<LTabControl>, 115},
         {u"Framework.Label", &CreateControl<LLabel>, 116},
