@@ -1,6 +1,7 @@
 #include "UITestSupport/ControlTestFixture.h"
 
 #include "RIZozivirod/Controls/Button.h"
+#include "RIZozivirod/Controls/ComboBox.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/NumericUpDown.h"
@@ -26,6 +27,7 @@ void ControlTestFixture::SetUp() {
     mFactory->RegisterControlClass(u"Framework.TabControl", &CreateControlFunction<LTabControl>);
     mFactory->RegisterControlClass(u"Framework.ListBox", &CreateControlFunction<LListBox>);
     mFactory->RegisterControlClass(u"Framework.ListBoxItem", &CreateControlFunction<LListBoxItem>);
+    mFactory->RegisterControlClass(u"Framework.ComboBox", &CreateControlFunction<LComboBox>);
     mFactory->RegisterControlClass(u"Framework.TextBox", &CreateControlFunction<LTextBox>);
     mFactory->RegisterControlClass(u"Framework.NumericUpDown", &CreateControlFunction<LNumericUpDown>);
     mFactory->RegisterControlClass(u"Framework.Slider", &CreateControlFunction<LSlider>);

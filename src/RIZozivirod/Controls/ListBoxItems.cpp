@@ -7,6 +7,7 @@
 #include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Renderer/MeasurementRenderer.h"
+#include "RIZozivirod/Utilities/Graphics/Font.h"
 #include "RIZozivirod/Utilities/Storage/TextFunctions.h"
 
 namespace QV {

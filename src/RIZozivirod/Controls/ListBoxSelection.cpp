@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "RIZozivirod/ControlBase/KeyParam.h"
+#include "RIZozivirod/Controls/ComboBox.h"
 #include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/ObjectBase/Holder.h"
@@ -584,8 +585,8 @@ int32_t LListBox::HandleMouseMove(const RCPtr<LPointWithModifiersParam>& param) 
     return S_OK;
 }
 
-bool LListBox::IsDropDownOwner(LControl*) {
-    return false;
+bool LListBox::IsDropDownOwner(LControl* control) {
+    return dynamic_cast<LComboBox*>(control) != nullptr;
 }
 
 int32_t LListBox::HandleLeftButtonUp(const RCPtr<LMouseButtonParam>& param) {

@@ -2,6 +2,7 @@
 
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/Controls/Button.h"
+#include "RIZozivirod/Controls/ComboBox.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/ListBoxItem.h"
@@ -29,7 +30,7 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.listbox2ColumnSortable", nullptr, 104},
         {u"Framework.ScrollBar", &CreateControl<LScrollbar>, 105},
         {u"Framework.ScrollChannel", &CreateControl<LPanel>, 106},
-        {u"Framework.ComboBox", nullptr, 107},
+        {u"Framework.ComboBox", &CreateControl<LComboBox>, 107},
         {u"Framework.ComboTextBox", nullptr, 108},
         {u"Framework.CheckedComboBox", nullptr, 109},
         {u"Framework.ComboBoxWithIcons", nullptr, 110},
