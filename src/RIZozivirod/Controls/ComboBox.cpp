@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "RIZozivirod/ControlBase/KeyParam.h"
+#include "RIZozivirod/Controls/TextBox.h"
 #include "RIZozivirod/Utilities/Storage/TextFunctions.h"
 
 namespace QV {
@@ -368,9 +369,15 @@ int32_t LComboBox::OnTextBoxPassOn(const RCPtr<LNotificationDistributor>&,
 
 int32_t LComboBox::OnTextBoxValidated(const RCPtr<LNotificationDistributor>&,
                                       const RCPtr<LNotification>& notification) {
-    if (notification) {
-        NotifyWithParam(notification);
+    if (!notification) {
+        return 1;
     }
+    RCPtr<LControl> hold(this);
+    if (auto* params = dynamic_cast<LTextValidationParams*>(notification->GetParam().Get())) {
+        // The typed text chooses the first item of that text, ignoring case, or none.
+        SetSelectedIndex(mList ? mList->SelectItemByText(params->text, -1, false) : -1);
+    }
+    NotifyWithParam(notification);
     return 1;
 }
 

@@ -8,6 +8,7 @@
 #include "RIZozivirod/ControlBase/DocumentFiles.h"
 #include "RIZozivirod/ControlBase/KeyParam.h"
 #include "RIZozivirod/Controls/ComboBox.h"
+#include "RIZozivirod/Controls/TextBox.h"
 #include "UITestSupport/ControlTestFixture.h"
 #include "UITestSupport/InputDriver.h"
 #include "UITestSupport/StandardSkin.h"
@@ -54,14 +55,18 @@ protected:
         const std::string strings =
             R"(<Doc><Application Name="PresetEditor"><StringTable ID="Framework.Panel|Combo">)" + items +
             R"(</StringTable><StringTable ID="Framework.Panel|Capped">)" + items +
+            R"(</StringTable><StringTable ID="Framework.Panel|Editable">)" + items +
             "</StringTable></Application></Doc>";
         ASSERT_EQ(mFactory->LoadStringTables(mFiles.Write("app.xml", strings), WString(u"::NONE"), 0x0009),
                   S_OK);
         LoadSkin(TestSupport::SolidLooks() + ComboLooks() + R"(<Skin Name="Default">
           <SubControl Class="Framework.Panel" Name="Main" XSizeAbs="400" YSizeAbs="500"><Skin Name="s" LookList="Solid"/>
-          <SubControl Class="Framework.Panel" Name="Other" XPositionAbs="300" YPositionAbs="10" XSizeAbs="40" YSizeAbs="20">
+          <SubControl Class="Framework.Panel" Name="Other" XPositionAbs="300" YPositionAbs="200" XSizeAbs="40" YSizeAbs="20">
             <Skin Name="s" LookList="Solid"/></SubControl>)" +
                  Box("Combo", 20, createParams, "") + Box("Capped", 150, "", R"( YMaxSizeAbs="80")") +
+                 Box("Editable", 260, "", "",
+                     R"(<SubControl Class="Framework.TextBox" Name="textBox" XSizeAbs="80" YSizeAbs="21">
+                          <Skin Name="t" LookList="ComboRow"/></SubControl>)") +
                  "</SubControl></Skin>");
         mMain = CreateInWindow(u"Main");
         ASSERT_TRUE(mMain);
@@ -70,10 +75,11 @@ protected:
         ASSERT_TRUE(mCombo->GetList());
     }
     static std::string Box(const std::string& name, int32_t x, const std::string& createParams,
-                           const std::string& listLimits) {
+                           const std::string& listLimits, const std::string& textBox = "") {
         return R"(<SubControl Class="Framework.ComboBox" Name=")" + name + R"(" XPositionAbs=")" +
                std::to_string(x) + R"(" YPositionAbs="10" XSizeAbs="100" YSizeAbs="21">)" + createParams + R"(
-            <Skin Name="c" LookList="Combo">
+            <Skin Name="c" LookList="Combo">)" +
+               textBox + R"(
             <SubControl Class="Framework.ListBox" Name="listBox" YPositionRel="1" XSizeToControl="Parent" XSizeRel="1"
                         XSizeAbs="0" YSizeAbs="80" ClipToParent="False" IsVisible="False")" +
                listLimits + R"(><Skin Name="l" LookList="Solid">
@@ -263,6 +269,35 @@ TEST_F(ComboBoxTest, DownEnterAndEscape) {
     EXPECT_FALSE(mCombo->IsDroppedDown());
     EXPECT_EQ(mCombo->GetSelectedIndex(), 2);
     EXPECT_TRUE(mCombo->HasFocus());
+}
+
+TEST_F(ComboBoxTest, AnEditableBoxChoosesTheItemOfTheTypedTextAndPassesItsTextBoxOn) {
+    Make(5);
+    RCPtr<LComboBox> box(dynamic_cast<LComboBox*>(Find(mMain, u"Editable").Get()));
+    ASSERT_TRUE(box);
+    auto* text = dynamic_cast<LTextBox*>(box->GetTextBox().Get());
+    ASSERT_NE(text, nullptr);
+    RCPtr<NotificationRecorder> events = NotificationRecorder::Create(
+        RCPtr<LControl>(box),
+        {u"NID_SELECTION_CHANGE", u"NID_TEXTBOX_TEXT_CHANGE", u"NID_TEXTBOX_VALIDATED"});
+    box->SetSelectedIndex(2);  // the text box shows the choice
+    EXPECT_EQ(text->GetText(), u"item 2");
+    events->Clear();
+    text->SetText(WString(u"ITEM 4"));
+    text->Validate();
+    EXPECT_EQ(box->GetSelectedIndex(), 4);
+    EXPECT_EQ(events->GetNames(),
+              (std::vector<std::u16string>{u"NID_TEXTBOX_TEXT_CHANGE", u"NID_TEXTBOX_TEXT_CHANGE",
+                                           u"NID_SELECTION_CHANGE", u"NID_TEXTBOX_VALIDATED"}));
+    // Text that names no item chooses none.
+    text->SetText(WString(u"other"));
+    text->Validate();
+    EXPECT_EQ(box->GetSelectedIndex(), -1);
+    // The text box taking the focus closes the list.
+    box->ShowDropDown(true);
+    ASSERT_TRUE(box->IsDroppedDown());
+    text->SetFocus(true);
+    EXPECT_FALSE(box->IsDroppedDown());
 }
 
 }  // namespace
