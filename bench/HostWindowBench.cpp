@@ -169,12 +169,10 @@ void BM_HostWindowInvalidatePaintPresent(benchmark::State& state) {
         state.SkipWithError("SDL's offscreen video driver is not available");
         return;
     }
-    const uint32_t paintEvent = OSWindow::GetPaintEventType();
     for (auto _ : state) {
         // The control's rectangle: invalidated, drawn, and only it copied to the window.
         scene.knob->InvalidateRect({0, 0, 200, 100}, true);
         scene.window->Paint();
-        SDL_FlushEvent(paintEvent);
     }
     state.counters["pixels_presented"] =
         benchmark::Counter(static_cast<double>(scene.window->GetPresenter().GetLastCopiedPixels()));

@@ -8,6 +8,7 @@
 #include "Panel/Application.h"
 #include "Platform/Sdl/SdlPresenter.h"
 #include "RIZozivirod/Application/Windows/MFCFrameworkApp.h"
+#include "RIZozivirod/Application/Windows/MessageLoop.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ bool HasDisplay() {
 }  // namespace
 
 void OnTerminationSignal(int) {
-    QV::SdlEventSource::RequestQuit();
+    QV::MessageLoop::RequestQuitFromSignal();
 }
 
 int main(int argc, char** argv) {

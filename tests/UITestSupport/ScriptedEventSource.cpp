@@ -1,5 +1,8 @@
 #include "UITestSupport/ScriptedEventSource.h"
 
+#include "RIZozivirod/Application/Windows/OSWindow.h"
+#include "RIZozivirod/ControlBase/Control.h"
+
 namespace QV {
 
 void ScriptedEventSource::PushUser(uint32_t type, uint32_t windowId, int32_t code) {
@@ -10,29 +13,33 @@ void ScriptedEventSource::PushUser(uint32_t type, uint32_t windowId, int32_t cod
     Push(event);
 }
 
-bool ScriptedEventSource::PollEvent(SDL_Event& event) {
+bool ScriptedEventSource::DispatchNext() {
     if (mQueue.empty()) {
         return false;
     }
-    event = mQueue.front();
+    const SDL_Event event = mQueue.front();
     mQueue.pop_front();
+    if (dispatch) {
+        dispatch(event);
+    } else {
+        OSWindow::DispatchEvent(event);
+    }
     return true;
 }
 
-bool ScriptedEventSource::WaitEvent(SDL_Event& event) {
-    if (PollEvent(event)) {
+bool ScriptedEventSource::Wait(int32_t timeoutMs) {
+    sleeps.push_back(timeoutMs);
+    if (!mQueue.empty() || woken.exchange(false)) {
         return true;
     }
     if (ticks.load() >= maxTicks) {
         return false;
     }
-    nowMs += kTickPeriodMs;
+    nowMs += timeoutMs < 0 ? kTickPeriodMs : static_cast<uint32_t>(timeoutMs);
     const int32_t tick = ++ticks;
     if (onTick) {
         onTick(tick);
     }
-    event = SDL_Event{};
-    event.type = kTickType;
     return true;
 }
 

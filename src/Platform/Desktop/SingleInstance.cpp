@@ -129,6 +129,7 @@ SingleInstance::SingleInstance(const std::string& name, const std::string& folde
 }
 
 SingleInstance::~SingleInstance() {
+    StopListening();
     if (mListener >= 0) {
         ::close(mListener);
         // Still holding the lock, so the socket is ours to remove.
@@ -256,6 +257,42 @@ int32_t SingleInstance::Poll(const CommandLineHandler& handler) {
         }
     }
     return delivered;
+}
+
+bool SingleInstance::StartListening(CommandLineHandler handler) {
+    StopListening();
+    if (mListener < 0 || ::pipe2(mStopPipe, O_CLOEXEC) != 0) {
+        return false;
+    }
+    mReader = std::thread([this, handler = std::move(handler)] {
+        for (;;) {
+            pollfd waits[2] = {{mListener, POLLIN, 0}, {mStopPipe[0], POLLIN, 0}};
+            const int ready = ::poll(waits, 2, -1);
+            if (ready < 0 && errno == EINTR) {
+                continue;
+            }
+            if (ready < 0 || waits[1].revents != 0) {
+                return;
+            }
+            Poll(handler);
+        }
+    });
+    return true;
+}
+
+void SingleInstance::StopListening() {
+    if (mReader.joinable()) {
+        const char stop = 's';
+        while (::write(mStopPipe[1], &stop, 1) < 0 && errno == EINTR) {
+        }
+        mReader.join();
+    }
+    for (int& end : mStopPipe) {
+        if (end >= 0) {
+            ::close(end);
+            end = -1;
+        }
+    }
 }
 
 bool SingleInstance::ReadHandOver(int connection, std::string& commandLine) const {

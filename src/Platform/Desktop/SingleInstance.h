@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace Platform {
 
@@ -16,8 +17,10 @@ namespace Platform {
 // the bytes; the running copy answers one byte once it has taken the text. The running copy
 // reads at most kMaxCommandLineBytes and gives up on a connection that stalls.
 //
-// Used by one thread: the one that calls Start and Poll (the user-interface thread). Nothing
-// runs in the background; a waiting hand-over is taken on the next Poll.
+// Start, Poll and StartListening/StopListening are called by one thread (the user-interface
+// thread). Poll takes waiting hand-overs on that thread; StartListening instead takes them on a
+// reader thread of its own, so that a client that connects and stays silent stalls only that
+// thread, never the caller's.
 class SingleInstance {
 public:
     static constexpr uint32_t kHandOverTag = 1125;
@@ -56,6 +59,12 @@ public:
     // delivered.
     int32_t Poll(const CommandLineHandler& handler);
     void SetReadTimeout(int32_t milliseconds) { mReadTimeoutMs = milliseconds; }
+    // Starts the reader thread: it sleeps until a later copy connects, reads it as Poll does and
+    // gives each command line to handler, on the reader thread. False when this copy does not
+    // listen or the thread could not start.
+    bool StartListening(CommandLineHandler handler);
+    // Ends the reader thread (waiting for a read in progress, at most the read time-out).
+    void StopListening();
 
     const std::string& GetLockPath() const { return mLockPath; }
     const std::string& GetSocketPath() const { return mSocketPath; }
@@ -70,6 +79,8 @@ private:
     int mLock = -1;
     int mListener = -1;
     int32_t mReadTimeoutMs = kDefaultReadTimeoutMs;
+    int mStopPipe[2] = {-1, -1};
+    std::thread mReader;
 };
 
 }  // namespace Platform

@@ -118,4 +118,21 @@ bool LNotificationCenterManager::ProcessNotifications(bool idle) {
     return pending;
 }
 
+bool LNotificationCenterManager::HasIdleClients() const {
+    for (uint32_t i = GetCentreCount(); i-- > 0;) {
+        RCPtr<LNotificationCenter> centre;
+        {
+            CAutoLock lock(mLock);
+            if (i >= mCentres.GetCount()) {
+                continue;
+            }
+            centre = mCentres.GetAt(i);
+        }
+        if (centre->HasIdleClients()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace QV

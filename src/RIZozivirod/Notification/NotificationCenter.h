@@ -49,6 +49,8 @@ public:
 
     // Drains every centre, the newest first. True when any has notifications waiting after.
     bool ProcessNotifications(bool idle);
+    // Whether any centre has a listener for "NID_IDLE".
+    bool HasIdleClients() const;
 
 protected:
     ~LNotificationCenterManager() override;

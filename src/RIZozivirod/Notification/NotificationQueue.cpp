@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "RIZozivirod/Notification/NotificationLocks.h"
+#include "RIZozivirod/System/UserInterfaceWake.h"
 #include "RIZozivirod/Utilities/Storage/RCPtrArray.h"
 
 namespace QV {
@@ -65,6 +66,17 @@ int32_t LNotificationQueue::PostNotification(const RCPtr<LNotification>& notific
     // The notifications no longer latest are let go of after the lock.
     RCPtrArray<LNotification, 1, 0> replaced;
     RCPtr<LNotificationDistributor::LNotificationClientPool> pool;
+    const int32_t result = EnqueueMarked(notification, replaced, pool);
+    if (result == S_OK) {
+        // The user-interface thread drains the queue: it may be asleep.
+        WakeUserInterface();
+    }
+    return result;
+}
+
+int32_t LNotificationQueue::EnqueueMarked(const RCPtr<LNotification>& notification,
+                                          RCPtrArray<LNotification, 1, 0>& replaced,
+                                          RCPtr<LNotificationDistributor::LNotificationClientPool>& pool) {
     // Held from the marks through the enqueue, so the latest notification of a coalescing
     // registration is also the last of its identifier in the ring, whichever threads post.
     CAutoLock lock(GetRegistrationLock());
@@ -92,6 +104,16 @@ int32_t LNotificationQueue::PostNotification(const RCPtr<LNotification>& notific
 
 int32_t LNotificationQueue::PostNotification(const WChar* name, const RCPtr<LRefCountedObject>& param) {
     return PostNotification(LNotification::Create(name, param));
+}
+
+bool LNotificationQueue::HasIdleClients() const {
+    const RCPtr<LNotificationDistributor> target = GetTarget();
+    if (!target || !mIdleNotification) {
+        return false;
+    }
+    const RCPtr<LNotificationDistributor::LNotificationClientPool> pool =
+        target->FindClientPool(mIdleNotification->GetID());
+    return pool && pool->GetCount() > 0;
 }
 
 uint32_t LNotificationQueue::GetPendingCount() const {

@@ -61,6 +61,9 @@ public:
 
     RCPtr<LPostingReceiver> GetPostingReceiver() const;
     uint32_t GetPendingCount() const;
+    // Whether anyone listens for "NID_IDLE" on the queue's target: work that wants idle passes
+    // at the idle rhythm even when nothing is queued.
+    bool HasIdleClients() const;
 
 protected:
     ~LNotificationQueue() override;
@@ -69,6 +72,9 @@ private:
     using Ring = RCPtrQueue<LNotification, 256>;
 
     RCPtr<LNotification> Dequeue();
+    // Marks and enqueues under the registration lock; what it replaces is let go of by the caller.
+    int32_t EnqueueMarked(const RCPtr<LNotification>& notification, RCPtrArray<LNotification, 1, 0>& replaced,
+                          RCPtr<LNotificationDistributor::LNotificationClientPool>& pool);
     RCPtr<LNotificationDistributor> GetTarget() const;
 
     // Set while a drain of this queue runs; only the draining thread touches it.

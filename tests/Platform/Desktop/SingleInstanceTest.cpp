@@ -9,9 +9,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -173,6 +175,40 @@ TEST_F(SingleInstanceTest, TheRunningCopyReadsNoMoreThanTheFrameSaysAndGivesUpOn
         EXPECT_EQ(received, cases[i].received);
         ::close(client);
     }
+}
+
+TEST_F(SingleInstanceTest, TheReaderThreadTakesHandOversWhileASilentClientStallsOnlyItself) {
+    SingleInstance& first = *New();
+    ASSERT_EQ(first.Start("first"), Role::kFirstInstance);
+    first.SetReadTimeout(100);
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::vector<std::string> received;
+    std::thread::id readOn;
+    ASSERT_TRUE(first.StartListening([&](const std::string& line) {
+        std::lock_guard hold(lock);
+        received.push_back(line);
+        readOn = std::this_thread::get_id();
+        arrived.notify_all();
+    }));
+    // Connects and says nothing: the reader gives up on it after its read time-out.
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, first.GetSocketPath().c_str());
+    ASSERT_EQ(::connect(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(New()->Start(kCommandLine, 10000), Role::kAlreadyRunning);
+    {
+        std::unique_lock hold(lock);
+        arrived.wait_for(hold, std::chrono::seconds(10), [&] { return !received.empty(); });
+    }
+    first.StopListening();
+    ::close(silent);
+    EXPECT_EQ(received, std::vector<std::string>{kCommandLine});
+    EXPECT_NE(readOn, std::this_thread::get_id());
+    // Stopped: nothing listens until it starts again, and stopping twice is harmless.
+    first.StopListening();
+    EXPECT_EQ(first.Poll(nullptr), 0);
 }
 
 }  // namespace

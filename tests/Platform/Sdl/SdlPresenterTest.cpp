@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "Platform/Sdl/SdlCursors.h"
-#include "Platform/Sdl/SdlTimer.h"
 #include "UITestSupport/SdlOffscreen.h"
 
 namespace Platform {
@@ -82,23 +81,6 @@ TEST_F(SdlPresenterTest, AFrameOfAnotherFormatOrNoFrameIsNotShown) {
     presenter.Present(nullptr, {{0, 0, 64, 48}});
     EXPECT_EQ(presenter.GetLastCopiedPixels(), 0);
     cairo_surface_destroy(frame);
-}
-
-TEST_F(SdlPresenterTest, TheTimerWakesTheLoopWithItsWindowAndDoesNotPileUp) {
-    SdlTimer timer;
-    ASSERT_TRUE(timer.Start(SDL_GetWindowID(mWindow), 5));
-    SDL_Event event{};
-    bool ticked = false;
-    while (!ticked && SDL_WaitEventTimeout(&event, 2000) == 1) {
-        ticked = event.type == SdlTimer::GetEventType();
-    }
-    ASSERT_TRUE(ticked);
-    EXPECT_EQ(event.user.windowID, SDL_GetWindowID(mWindow));
-    SDL_Delay(40);
-    timer.Stop();
-    SDL_PumpEvents();
-    EXPECT_LE(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SdlTimer::GetEventType(), SdlTimer::GetEventType()),
-              1);
 }
 
 TEST_F(SdlPresenterTest, CursorsAreFoundByTheirFrameworkNames) {

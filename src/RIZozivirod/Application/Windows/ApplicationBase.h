@@ -68,6 +68,7 @@ public:
         mSettings.reset();
         mSettingsStore = nullptr;
         mLoop.reset();
+        mOwnEventSource.reset();
     }
 
     // Tests hand in a clock and an event source; the program uses the system's.
@@ -80,24 +81,31 @@ public:
         mSettingsStore = store;
         mSettings.reset();
     }
+    // The loop of the user-interface thread, made on first use: SDL's events (or the source a
+    // test handed in), the application's idle passes, paints when nothing else waits, idle ticks
+    // while a control or window has idle work, and the desktop's request to end.
     MessageLoop& GetMessageLoop() {
         if (!mLoop) {
-            IEventSource& source = mEventSource != nullptr ? *mEventSource : mSdlEvents;
-            mLoop = std::make_unique<MessageLoop>(source, [this](int32_t count) { return OnIdle(count); });
-            mLoop->SetPaintEventType(OSWindow::GetPaintEventType());
-            mLoop->SetUnclaimedEventHandler([](const SDL_Event& event) {
-                if (OSWindow::DispatchEvent(event)) {
-                    return;
-                }
-                // The desktop asks the program to end (a signal, the session closing).
-                if (event.type == SDL_QUIT) {
-                    if (RCPtr<LNotificationCenter> centre = GetMainNotificationCenter()) {
-                        centre->PostNotification(u"NID_APP_EXIT_REQ", nullptr);
-                    }
-                }
-            });
+            if (mEventSource == nullptr && !mOwnEventSource) {
+                mOwnEventSource = OSWindow::CreateEventSource();
+            }
+            IEventSource& source = mEventSource != nullptr ? *mEventSource : *mOwnEventSource;
+            mLoop = std::make_unique<MessageLoop>(source);
+            mLoop->SetIdleHandler([this](int32_t count) { return OnIdle(count); });
+            mLoop->SetPaintHandler(&OSWindow::PaintOneDueWindow);
+            mLoop->SetIdleWorkQuery([this] { return HasIdleWork(); });
+            mLoop->SetQuitRequestHandler([this] { OnDesktopQuitRequest(); });
         }
         return *mLoop;
+    }
+    // A signal or the desktop's request to end: every running level of the loop ends (a modal
+    // run with its cancel result), and the exit request then closes the windows as the main
+    // window's close does, at the idle pass after the loop.
+    void OnDesktopQuitRequest() {
+        if (RCPtr<LNotificationCenter> centre = GetMainNotificationCenter()) {
+            centre->PostNotification(u"NID_APP_EXIT_REQ", nullptr);
+        }
+        GetMessageLoop().Quit(0);
     }
 
     // The version block.
@@ -288,7 +296,7 @@ public:
     }
 
     int32_t RunMessageLoop() override { return GetMessageLoop().Run(); }
-    void PostQuit(int32_t code) override { GetMessageLoop().PostQuit(code); }
+    void PostQuit(int32_t code) override { GetMessageLoop().Quit(code); }
 
     // The main window of the main control's descriptor, titled with the company name: fixed or
     // sizeable as its layout says. The host window's result, or E_FAIL.
@@ -412,6 +420,7 @@ public:
     }
 
     // IOSWindowOwner.
+    MessageLoop* GetModalLoop() override { return &GetMessageLoop(); }
     void AddRootWindow(const RCPtr<LRootWindow>& window) override { LFrameworkApp::AddRootWindow(window); }
     void RemoveRootWindow(const LRootWindow* window) override { LFrameworkApp::RemoveRootWindow(window); }
     bool IsMainWindow(const LRootWindow* window) override {
@@ -502,8 +511,8 @@ protected:
     RCPtr<IIniFileManager> mSettingsStore;
     std::unique_ptr<ApplicationSettings> mSettings;
     Clock mClock;
-    SdlEventSource mSdlEvents;
     IEventSource* mEventSource = nullptr;
+    std::unique_ptr<IEventSource> mOwnEventSource;
     std::unique_ptr<MessageLoop> mLoop;
     int32_t mCursorCount = 0;
     Platform::SdlCursors mCursors;

@@ -172,9 +172,6 @@ int32_t LFrameworkApp::GetCurrentSkinIndex() {
 }
 
 bool LFrameworkApp::OnIdleCount(int32_t count) {
-    if (mIdleWork) {
-        mIdleWork();
-    }
     if (IsExiting()) {
         return false;
     }
@@ -193,6 +190,16 @@ bool LFrameworkApp::OnIdle(bool firstPass) {
         more = windows[i - 1]->ProcessQueue(firstPass) || more;
     }
     return more;
+}
+
+bool LFrameworkApp::HasIdleWork() const {
+    if (RCPtr<LNotificationCenterManager> centres = LNotificationCenterManager::GetInstance()) {
+        if (centres->HasIdleClients()) {
+            return true;
+        }
+    }
+    return std::any_of(mRootWindows.begin(), mRootWindows.end(),
+                       [](const RCPtr<LRootWindow>& window) { return window->HasIdleClients(); });
 }
 
 int32_t LFrameworkApp::RunApplicationStartup() {

@@ -78,8 +78,9 @@ public:
     // Ends the message loop once its queue is empty.
     virtual void PostQuit(int32_t code) = 0;
 
-    // Work done at the start of every idle pass of the loop (the single-instance hand-over).
-    void SetIdleWork(std::function<void()> work) { mIdleWork = std::move(work); }
+    // Whether any notification centre or root window has a listener for "NID_IDLE" (a caret
+    // blinks, a scroll glides, a removal waits): the loop then keeps the idle rhythm.
+    bool HasIdleWork() const;
 
     // The status bar's text now or at its next update; the program has no status bar, so E_FAIL.
     int32_t SetStatusText(const WString& text, bool immediately);
@@ -132,7 +133,6 @@ protected:
     RCPtr<LFont> mDefaultFont;
     RCPtr<LGlobalHotKeyManager> mHotKeys;
     RCPtr<LClipboard> mClipboard;
-    std::function<void()> mIdleWork;
 };
 
 }  // namespace QV

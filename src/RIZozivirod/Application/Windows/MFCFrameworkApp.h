@@ -37,8 +37,8 @@ RCPtr<LRenderer> CreateCairoRenderer(const RectT<int32_t>& clientRect, WindowHan
 // The process's start-up object: loads the resources, decides whether this copy runs (a later
 // copy hands its command line to the running one and ends), reads the debug option, runs the
 // application T and cleans up. T provides Create (factory, framework strings, command line),
-// SetRunningApplication, SetLocaleId, RunApplicationStartup, CreateMainWindow, ShowMainWindow, Run and the command-line
-// hooks. Main thread only.
+// SetRunningApplication, SetLocaleId, RunApplicationStartup, CreateMainWindow, ShowMainWindow, Run and the
+// command-line hooks. Main thread only.
 template <class T>
 class MFCFrameworkApp {
 public:
@@ -156,11 +156,21 @@ public:
             IApplicationServices* services;
             ~Restore() { SetApplicationServices(services); }
         } restore{previousServices};
+        // Later copies are read on the single-instance reader thread; each hand-over is then
+        // delivered on this thread by the loop. The reader stops before the application goes.
+        struct StopListening {
+            Platform::SingleInstance* instance;
+            ~StopListening() {
+                if (instance != nullptr) {
+                    instance->StopListening();
+                }
+            }
+        } stopListening{mSingleInstance.get()};
         if (mSingleInstance) {
-            Platform::SingleInstance* instance = mSingleInstance.get();
+            MessageLoop* loop = &app->GetMessageLoop();
             T* raw = app.Get();
-            app->SetIdleWork([instance, raw] {
-                instance->Poll([raw](const std::string& line) { raw->OnCommandLineHandedOver(line); });
+            mSingleInstance->StartListening([loop, raw](const std::string& line) {
+                loop->Post([raw, line] { raw->OnCommandLineHandedOver(line); });
             });
         }
         const WString commandLine(mCommandLine.c_str());

@@ -1,81 +1,67 @@
 #include "RIZozivirod/Application/Windows/MessageLoop.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <atomic>
+#include <cerrno>
 
 namespace QV {
 
 namespace {
 thread_local MessageLoop* tCurrentLoop = nullptr;
-std::atomic<bool> sQuitRequested{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+// Set by a signal handler; the loop turns it into its quit request.
+std::atomic<bool> sQuitSignalled{false};
+// The write end of the signal pipe of the loop that hears signals (the first one made).
+std::atomic<int> sSignalWriteEnd{-1};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 }  // namespace
 
-void SdlEventSource::RequestQuit() {
-    sQuitRequested.store(true);
-}
-
-bool SdlEventSource::PollEvent(SDL_Event& event) {
-    return SDL_PollEvent(&event) == 1;
-}
-
-bool SdlEventSource::HasEvent() {
-    SDL_PumpEvents();
-    return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
-}
-
-bool SdlEventSource::WaitEvent(SDL_Event& event) {
-    // Woken at least every 50 ms: SDL turns a termination signal into its quit event only while
-    // it pumps, and a wait inside the display connection may not see it.
-    for (;;) {
-        if (sQuitRequested.exchange(false)) {
-            event = SDL_Event{};
-            event.type = SDL_QUIT;
-            return true;
-        }
-        if (SDL_WaitEventTimeout(&event, 50) == 1) {
-            return true;
-        }
-    }
-}
-
-uint32_t GetEventWindowId(const SDL_Event& event) {
-    switch (event.type) {
-        case SDL_WINDOWEVENT:
-            return event.window.windowID;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            return event.key.windowID;
-        case SDL_TEXTEDITING:
-            return event.edit.windowID;
-        case SDL_TEXTINPUT:
-            return event.text.windowID;
-        case SDL_MOUSEMOTION:
-            return event.motion.windowID;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            return event.button.windowID;
-        case SDL_MOUSEWHEEL:
-            return event.wheel.windowID;
-        case SDL_DROPFILE:
-        case SDL_DROPTEXT:
-        case SDL_DROPBEGIN:
-        case SDL_DROPCOMPLETE:
-            return event.drop.windowID;
-        default:
-            // Events the program registers (timer ticks, window messages) carry their window too.
-            return event.type >= SDL_USEREVENT ? event.user.windowID : 0;
-    }
-}
-
-MessageLoop::MessageLoop(IEventSource& source, IdleHandler idle)
-    : mSource(source), mIdle(std::move(idle)), mPrevious(tCurrentLoop) {
+MessageLoop::MessageLoop(IEventSource& source) : mSource(source), mPrevious(tCurrentLoop) {
     tCurrentLoop = this;
+    if (::pipe2(mSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        mSignalPipe[0] = mSignalPipe[1] = -1;
+        return;
+    }
+    // The reading end blocks in the watcher; the writing end never blocks a signal handler.
+    ::fcntl(mSignalPipe[0], F_SETFL, 0);
+    int none = -1;
+    sSignalWriteEnd.compare_exchange_strong(none, mSignalPipe[1]);
+    mSignalWatcher = std::thread([this] { WatchSignals(); });
 }
 
 MessageLoop::~MessageLoop() {
     if (tCurrentLoop == this) {
         tCurrentLoop = mPrevious;
+    }
+    int mine = mSignalPipe[1];
+    sSignalWriteEnd.compare_exchange_strong(mine, -1);
+    if (mSignalWatcher.joinable()) {
+        mStopWatching = true;
+        const char stop = 's';
+        while (::write(mSignalPipe[1], &stop, 1) < 0 && errno == EINTR) {
+        }
+        mSignalWatcher.join();
+    }
+    for (int& end : mSignalPipe) {
+        if (end >= 0) {
+            ::close(end);
+            end = -1;
+        }
+    }
+}
+
+void MessageLoop::WatchSignals() {
+    char byte = 0;
+    for (;;) {
+        const ssize_t count = ::read(mSignalPipe[0], &byte, 1);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0 || mStopWatching) {
+            return;
+        }
+        mSource.Wake();
     }
 }
 
@@ -83,80 +69,85 @@ MessageLoop* MessageLoop::GetCurrent() {
     return tCurrentLoop;
 }
 
-void MessageLoop::AddWindow(ILoopWindow* window) {
-    if (window != nullptr && std::find(mWindows.begin(), mWindows.end(), window) == mWindows.end()) {
-        mWindows.push_back(window);
+void MessageLoop::RequestQuitFromSignal() {
+    const int savedErrno = errno;
+    sQuitSignalled.store(true);
+    const int end = sSignalWriteEnd.load();
+    if (end >= 0) {
+        const char quit = 'q';
+        [[maybe_unused]] const ssize_t written = ::write(end, &quit, 1);
+    }
+    errno = savedErrno;
+}
+
+void MessageLoop::RequestQuit() {
+    if (mQuitRequest) {
+        mQuitRequest();
+    } else {
+        Quit(0);
     }
 }
 
-void MessageLoop::RemoveWindow(ILoopWindow* window) {
-    mWindows.erase(std::remove(mWindows.begin(), mWindows.end(), window), mWindows.end());
-}
-
-ILoopWindow* MessageLoop::FindWindow(uint32_t windowId) const {
-    if (windowId == 0) {
-        return nullptr;
-    }
-    for (ILoopWindow* window : mWindows) {
-        if (window->GetWindowId() == windowId) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
-void MessageLoop::Dispatch(const SDL_Event& event) {
-    if (ILoopWindow* window = FindWindow(GetEventWindowId(event))) {
-        window->HandleEvent(event);
-    } else if (mUnclaimed) {
-        mUnclaimed(event);
-    }
-}
-
-bool MessageLoop::PaintOne() {
-    // A copy: painting may open or close windows.
-    const std::vector<ILoopWindow*> windows = mWindows;
-    for (ILoopWindow* window : windows) {
-        if (std::find(mWindows.begin(), mWindows.end(), window) != mWindows.end() && window->NeedsPaint()) {
-            window->Paint();
-            return true;
-        }
-    }
-    return false;
-}
-
-MessageLoop::Step MessageLoop::TakeWaiting() {
-    SDL_Event event;
-    while (mSource.PollEvent(event)) {
-        if (mPaintEventType == 0 || event.type != mPaintEventType) {
-            Dispatch(event);
-            return Step::kEvent;
-        }
-        const bool queued =
-            std::any_of(mPendingPaints.begin(), mPendingPaints.end(),
-                        [&](const SDL_Event& paint) { return paint.user.windowID == event.user.windowID; });
-        if (!queued) {
-            mPendingPaints.push_back(event);
-        }
-    }
-    if (!mPendingPaints.empty()) {
-        const SDL_Event paint = mPendingPaints.front();
-        mPendingPaints.erase(mPendingPaints.begin());
-        Dispatch(paint);
-        return Step::kPaint;
-    }
-    if (PaintOne()) {
-        return Step::kPaint;
-    }
-    if (mQuitPosted) {
-        return Step::kQuit;
-    }
-    return Step::kNothing;
-}
-
-void MessageLoop::PostQuit(int32_t code) {
-    mQuitPosted = true;
+void MessageLoop::Quit(int32_t code) {
+    mQuitting = true;
     mQuitCode = code;
+}
+
+void MessageLoop::Post(Task task) {
+    {
+        std::lock_guard hold(mPostLock);
+        mPosted.push_back(std::move(task));
+    }
+    mSource.Wake();
+}
+
+void MessageLoop::PostDelayed(Task task, uint32_t delayMs) {
+    mTimers.push_back(Timer{mSource.GetTimeMs() + delayMs, std::move(task)});
+}
+
+bool MessageLoop::RunPostedTasks() {
+    std::deque<Task> tasks;
+    {
+        std::lock_guard hold(mPostLock);
+        tasks.swap(mPosted);
+    }
+    for (Task& task : tasks) {
+        task();
+    }
+    return !tasks.empty();
+}
+
+bool MessageLoop::RunDueTimers() {
+    const uint32_t now = mSource.GetTimeMs();
+    std::vector<Task> due;
+    for (auto it = mTimers.begin(); it != mTimers.end();) {
+        if (static_cast<int32_t>(now - it->due) >= 0) {
+            due.push_back(std::move(it->task));
+            it = mTimers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (Task& task : due) {
+        task();
+    }
+    return !due.empty();
+}
+
+int32_t MessageLoop::TimeUntilNextWake(bool ticking, uint32_t nextTick) {
+    const uint32_t now = mSource.GetTimeMs();
+    int32_t timeout = -1;
+    const auto consider = [&](uint32_t due) {
+        const int32_t left = std::max<int32_t>(0, static_cast<int32_t>(due - now));
+        timeout = timeout < 0 ? left : std::min(timeout, left);
+    };
+    if (ticking) {
+        consider(nextTick);
+    }
+    for (const Timer& timer : mTimers) {
+        consider(timer.due);
+    }
+    return timeout;
 }
 
 bool MessageLoop::RunLoop(const std::function<bool()>* done) {
@@ -166,53 +157,45 @@ bool MessageLoop::RunLoop(const std::function<bool()>* done) {
         ~DepthGuard() { --depth; }
     } guard(mDepth);
 
-    const auto isDone = [done] { return done != nullptr && (*done)(); };
     bool idle = true;
     int32_t count = 0;
+    uint32_t nextTick = mSource.GetTimeMs() + kIdleTickMs;
     for (;;) {
-        switch (TakeWaiting()) {
-            case Step::kEvent:
-                idle = true;
-                count = 0;
-                if (isDone()) {
-                    return true;
-                }
-                continue;
-            case Step::kPaint:
-                if (isDone()) {
-                    return true;
-                }
-                continue;
-            case Step::kQuit:
-                return false;
-            case Step::kNothing:
-                break;
+        if (sQuitSignalled.exchange(false)) {
+            RequestQuit();
+        }
+        if (done != nullptr && (*done)()) {
+            return true;
+        }
+        if (mSource.DispatchNext() || RunPostedTasks() || RunDueTimers()) {
+            idle = true;
+            count = 0;
+            continue;
+        }
+        if (mPaint && mPaint()) {
+            continue;
+        }
+        if (mQuitting) {
+            return false;
         }
         if (idle) {
             if (!mIdle || !mIdle(count++)) {
                 idle = false;
             }
-            if (isDone()) {
-                return true;
-            }
             continue;
         }
-        SDL_Event event;
-        if (!mSource.WaitEvent(event)) {
+        const bool ticking = mHasIdleWork && mHasIdleWork();
+        if (!mSource.Wait(TimeUntilNextWake(ticking, nextTick))) {
             // Nothing can arrive any more: end as if asked to.
-            PostQuit(mQuitPosted ? mQuitCode : 0);
+            Quit(mQuitCode);
             return false;
         }
-        if (mPaintEventType != 0 && event.type == mPaintEventType) {
-            // Painted on the next step, when nothing else waits.
-            mPendingPaints.push_back(event);
-            continue;
-        }
-        Dispatch(event);
+        ++mWakeCount;
         idle = true;
         count = 0;
-        if (isDone()) {
-            return true;
+        const uint32_t now = mSource.GetTimeMs();
+        if (static_cast<int32_t>(now - nextTick) >= 0) {
+            nextTick = now + kIdleTickMs;
         }
     }
 }
@@ -221,7 +204,7 @@ int32_t MessageLoop::Run() {
     RunLoop(nullptr);
     const int32_t code = mQuitCode;
     if (mDepth == 0) {
-        mQuitPosted = false;
+        mQuitting = false;
         mQuitCode = 0;
     }
     return code;

@@ -9,6 +9,7 @@
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Renderer/Gdi/GDIRenderContextInfo.h"
 #include "RIZozivirod/Renderer/Renderer.h"
+#include "RIZozivirod/System/UserInterfaceWake.h"
 #include "RIZozivirod/Utilities/Storage/Result.h"
 
 namespace QV {
@@ -33,6 +34,8 @@ uint32_t WindowIdOf(const SDL_Event& event) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             return event.key.windowID;
+        case SDL_TEXTEDITING:
+            return event.edit.windowID;
         case SDL_TEXTINPUT:
             return event.text.windowID;
         case SDL_MOUSEMOTION:
@@ -42,6 +45,11 @@ uint32_t WindowIdOf(const SDL_Event& event) {
             return event.button.windowID;
         case SDL_MOUSEWHEEL:
             return event.wheel.windowID;
+        case SDL_DROPFILE:
+        case SDL_DROPTEXT:
+        case SDL_DROPBEGIN:
+        case SDL_DROPCOMPLETE:
+            return event.drop.windowID;
         default:
             if (event.type >= SDL_USEREVENT && event.type < SDL_LASTEVENT) {
                 return event.user.windowID;
@@ -59,12 +67,83 @@ void PutInt32(std::vector<uint8_t>& out, int32_t value) {
 
 }  // namespace
 
-uint32_t OSWindow::GetPaintEventType() {
-    static const uint32_t type = [] {
-        const uint32_t registered = SDL_RegisterEvents(1);
-        return registered == static_cast<uint32_t>(-1) ? 0u : registered;
-    }();
-    return type;
+// SDL's queue as the loop's event source. Wake pushes one event of its own type; a second wake
+// before the loop has taken it adds nothing, and a push that fails is forgotten so that the next
+// wake tries again.
+class SdlLoopEventSource final : public IEventSource {
+public:
+    SdlLoopEventSource() {
+        WakeType();
+        mPreviousWake = SetUserInterfaceWake(&SdlLoopEventSource::WakeLoop);
+    }
+    ~SdlLoopEventSource() override { SetUserInterfaceWake(mPreviousWake); }
+
+    static uint32_t WakeType() {
+        static const uint32_t type = [] {
+            const uint32_t registered = SDL_RegisterEvents(1);
+            return registered == static_cast<uint32_t>(-1) ? 0u : registered;
+        }();
+        return type;
+    }
+    static void WakeLoop() {
+        if (WakeType() == 0 || sWakePending.exchange(true)) {
+            return;
+        }
+        SDL_Event event{};
+        event.type = WakeType();
+        if (SDL_PushEvent(&event) != 1) {
+            sWakePending = false;
+        }
+    }
+
+    bool DispatchNext() override {
+        SDL_Event event;
+        if (SDL_PollEvent(&event) != 1) {
+            return false;
+        }
+        if (event.type == WakeType()) {
+            // Taken before the work it announces is looked at: a later wake pushes again.
+            sWakePending = false;
+        } else if (event.type == SDL_QUIT) {
+            if (MessageLoop* loop = MessageLoop::GetCurrent()) {
+                loop->RequestQuit();
+            }
+        } else {
+            OSWindow::DispatchEvent(event);
+        }
+        return true;
+    }
+    bool Wait(int32_t timeoutMs) override {
+        // Waiting without taking: the event is dispatched by the loop's next pass. A failed wait
+        // (the queue is gone) still returns to the loop, which finds nothing and waits again.
+        if (timeoutMs < 0) {
+            SDL_WaitEvent(nullptr);
+        } else {
+            SDL_WaitEventTimeout(nullptr, timeoutMs);
+        }
+        return true;
+    }
+    void Wake() override { WakeLoop(); }
+    uint32_t GetTimeMs() override { return SDL_GetTicks(); }
+
+    static inline std::atomic<bool> sWakePending{false};
+
+private:
+    UserInterfaceWakeFunction mPreviousWake = nullptr;
+};
+
+std::unique_ptr<IEventSource> OSWindow::CreateEventSource() {
+    return std::make_unique<SdlLoopEventSource>();
+}
+
+bool OSWindow::PaintOneDueWindow() {
+    for (const auto& [id, window] : Windows()) {
+        if (window->mPaintPending.load()) {
+            window->Paint();
+            return true;
+        }
+    }
+    return false;
 }
 
 OSWindow* OSWindow::FromWindowId(uint32_t windowId) {
@@ -111,7 +190,6 @@ int32_t OSWindow::Initialize(int32_t rendererType) {
     if (!renderer) {
         return E_FAIL;
     }
-    mTimer.Start(mWindowId, kIdleTimerPeriodMs);
     return AttachRenderer(renderer);
 }
 
@@ -139,7 +217,6 @@ void OSWindow::Destroy(bool tellOwner) {
     }
     mDestroyed = true;
     mModal = false;
-    mTimer.Stop();
     if (mRootWindow && mOwner != nullptr && mParent == nullptr && mOwner->IsMainWindow(mRootWindow.Get())) {
         mOwner->WriteProfileBinary(kMainWindowClassName, u"WP", GetPlacement());
     }
@@ -243,10 +320,6 @@ void OSWindow::HandleEvent(const SDL_Event& event) {
             OnText(event.text);
             return;
         default:
-            if (event.type == GetPaintEventType()) {
-                Paint();
-            }
-            // The idle timer's ticks only wake the loop.
             return;
     }
 }
@@ -503,21 +576,29 @@ void OSWindow::RequestPaint(const RectT<int32_t>& rect) {
         const int32_t top = std::max(rect.y, 0);
         const int32_t right = std::min(rect.x + rect.width, mClientSize.width);
         const int32_t bottom = std::min(rect.y + rect.height, mClientSize.height);
-        if (right > left && bottom > top) {
-            if (mHasInvalid) {
-                mInvalid = {std::min(mInvalid.left, left), std::min(mInvalid.top, top),
-                            std::max(mInvalid.right, right), std::max(mInvalid.bottom, bottom)};
+        if (right <= left || bottom <= top) {
+            return;
+        }
+        const RegionRect added{left, top, right, bottom};
+        const bool inside = std::any_of(mInvalid.begin(), mInvalid.end(), [&](const RegionRect& r) {
+            return r.left <= left && r.top <= top && r.right >= right && r.bottom >= bottom;
+        });
+        if (!inside) {
+            if (mInvalid.size() < kMaxInvalidRects) {
+                mInvalid.push_back(added);
             } else {
-                mInvalid = {left, top, right, bottom};
-                mHasInvalid = true;
+                // Beyond the cap one rectangle covers them all.
+                RegionRect bounds = added;
+                for (const RegionRect& r : mInvalid) {
+                    bounds = {std::min(bounds.left, r.left), std::min(bounds.top, r.top),
+                              std::max(bounds.right, r.right), std::max(bounds.bottom, r.bottom)};
+                }
+                mInvalid.assign(1, bounds);
             }
         }
     }
     if (!mPaintPending.exchange(true)) {
-        SDL_Event event{};
-        event.type = GetPaintEventType();
-        event.user.windowID = mWindowId;
-        SDL_PushEvent(&event);
+        WakeUserInterface();
     }
 }
 
@@ -538,13 +619,10 @@ int32_t OSWindow::InvalidateRect(const RectT<int32_t>& rect) {
 
 void OSWindow::Paint() {
     mPaintPending = false;
-    RegionRect invalid;
-    bool hasInvalid;
+    std::vector<RegionRect> invalid;
     {
         CAutoLock lock(mPaintLock);
-        invalid = mInvalid;
-        hasInvalid = mHasInvalid;
-        mHasInvalid = false;
+        invalid.swap(mInvalid);
     }
     if (!mRootWindow || !mRenderContext || !mRenderer) {
         return;
@@ -554,8 +632,8 @@ void OSWindow::Paint() {
     RectRegion& region = mRenderContext->GetUpdateRegion();
     region.Clear();
     region.Append(local);
-    if (hasInvalid) {
-        region.AddRect(invalid.left, invalid.top, invalid.right, invalid.bottom);
+    for (const RegionRect& rect : invalid) {
+        region.AddRect(rect.left, rect.top, rect.right, rect.bottom);
     }
     region.Normalize();
     if (region.IsEmpty()) {
@@ -708,9 +786,11 @@ int32_t OSWindow::EndModal(int32_t result) {
 }
 
 int32_t OSWindow::RunModal() {
-    if (mWindow == nullptr) {
+    MessageLoop* modalLoop = mOwner != nullptr ? mOwner->GetModalLoop() : MessageLoop::GetCurrent();
+    if (mWindow == nullptr || modalLoop == nullptr) {
         return -1;
     }
+    MessageLoop& loop = *modalLoop;
     mModal = true;
     mModalResult = 0;
     const bool parentWasEnabled = mParent != nullptr && mParent->IsEnabled();
@@ -718,39 +798,19 @@ int32_t OSWindow::RunModal() {
         mParent->SetEnabled(false);
     }
     mEnabled = true;
-    bool pendingShow = (SDL_GetWindowFlags(mWindow) & SDL_WINDOW_SHOWN) == 0;
-    int32_t idleCount = 0;
-    bool quit = false;
-    while (mModal) {
-        SDL_PumpEvents();
-        SDL_Event event;
-        if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) {
-            // Idle: a hidden window shows at its first idle moment; the application runs its
-            // idle passes until it wants no more, then the loop waits.
-            if (pendingShow) {
-                pendingShow = false;
-                Show(kShowNormal);
-                UpdateNow();
+    // A hidden window shows at its first idle moment: after what is queued now.
+    if ((SDL_GetWindowFlags(mWindow) & SDL_WINDOW_SHOWN) == 0) {
+        // By id: the window may be gone by the time the task runs.
+        loop.Post([id = mWindowId] {
+            OSWindow* window = FromWindowId(id);
+            if (window != nullptr && window->mModal &&
+                (SDL_GetWindowFlags(window->mWindow) & SDL_WINDOW_SHOWN) == 0) {
+                window->Show(kShowNormal);
+                window->UpdateNow();
             }
-            if (mOwner != nullptr && mOwner->OnIdle(idleCount++) && mModal) {
-                continue;
-            }
-            if (!mModal || SDL_WaitEvent(&event) == 0) {
-                continue;
-            }
-        }
-        idleCount = 0;
-        if (event.type == SDL_QUIT) {
-            // The outer loop must end too.
-            SDL_PushEvent(&event);
-            quit = true;
-            break;
-        }
-        if (!DispatchEvent(event) && pendingShow && event.type == Platform::SdlTimer::GetEventType()) {
-            pendingShow = false;
-            Show(kShowNormal);
-        }
+        });
     }
+    const bool ended = loop.RunUntil([this] { return !mModal; });
     mModal = false;
     if (parentWasEnabled) {
         mParent->SetEnabled(true);
@@ -758,7 +818,8 @@ int32_t OSWindow::RunModal() {
             mParent->SetFocus();
         }
     }
-    const int32_t result = quit ? -1 : mModalResult;
+    // A quit that ended the run cancels the window.
+    const int32_t result = ended ? mModalResult : kModalCancelResult;
     DestroyWindow();
     return result;
 }

@@ -4,12 +4,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Platform/Sdl/SdlInput.h"
 #include "Platform/Sdl/SdlPresenter.h"
-#include "Platform/Sdl/SdlTimer.h"
+#include "RIZozivirod/Application/Windows/MessageLoop.h"
 #include "RIZozivirod/Application/Windows/RootWindow.h"
 #include "RIZozivirod/Application/Windows/WindowOSServices.h"
 #include "RIZozivirod/System/Mutex.h"
@@ -39,6 +40,8 @@ public:
     // The window is gone (closed, ended or destroyed): the owner may delete the object once the
     // current event has been handled.
     virtual void OnWindowDestroyed(OSWindow* window) = 0;
+    // The loop that modal runs nest in; by default the thread's loop (null when none runs).
+    virtual MessageLoop* GetModalLoop() { return MessageLoop::GetCurrent(); }
 
 protected:
     ~IOSWindowOwner() = default;
@@ -47,17 +50,20 @@ protected:
 // The operating-system window of a top-level window: an SDL window with a software surface. It
 // owns the window's renderer, render context and root window, turns SDL's events into
 // root-window calls (pointer, keys, text, focus, size, close), paints the root window's update
-// region and presents only its rectangles, keeps a 33 ms timer that wakes the application's loop
-// for its idle work, runs modal loops, and saves the main window's placement when it goes.
+// region and presents only its rectangles, runs modal runs in the application's loop, and saves
+// the main window's placement when it goes.
 //
-// Driving it: the application's loop takes SDL's events and hands each to DispatchEvent, which
-// finds the window by its id. Invalidations (from any thread) queue one paint event per window;
-// its dispatch paints. The timer's events need nothing but the loop's idle pass. User-interface
-// thread only, except InvalidateRect and InvalidateAll.
+// Driving it: the loop's event source (CreateEventSource) takes SDL's events and hands each to
+// DispatchEvent, which finds the window by its id. Invalidations (from any thread) mark the
+// window's paint as due and wake the loop, which paints (PaintOneDueWindow) when no event waits.
+// User-interface thread only, except InvalidateRect and InvalidateAll.
 class OSWindow : public IWindowOSServices {
 public:
     static constexpr const char16_t* kMainWindowClassName = u"VelkorTolvanePresetEditorMainWindowClass";
-    static constexpr uint32_t kIdleTimerPeriodMs = 33;
+    // More invalid rectangles than this are painted as their bounding box.
+    static constexpr size_t kMaxInvalidRects = 16;
+    // What a modal run returns when a quit ends it: the result of the close box (Cancel).
+    static constexpr int32_t kModalCancelResult = 2;
     static constexpr uint32_t kCommandLineTag = 1125;
 
     // A hidden, resizable window whose client area is the rectangle; parent (may be null) is
@@ -81,12 +87,17 @@ public:
     // Hands an SDL event to the window it belongs to; false when it belongs to none.
     static bool DispatchEvent(const SDL_Event& event);
     static OSWindow* FromWindowId(uint32_t windowId);
-    // The event type of paint requests (windowID tells the window).
-    static uint32_t GetPaintEventType();
+    // The loop's source of SDL's events: each goes to its window; the desktop's request to end
+    // (SDL_QUIT) becomes the current loop's RequestQuit. While it exists, WakeUserInterface
+    // wakes the loop from any thread. Video must be initialised.
+    static std::unique_ptr<IEventSource> CreateEventSource();
+    // Paints one window whose paint is due; false when none was.
+    static bool PaintOneDueWindow();
+    bool IsPaintDue() const { return mPaintPending.load(); }
 
     void HandleEvent(const SDL_Event& event);
     // The paint hand-off: the root window's region and the window's own invalid area drawn and
-    // presented.
+    // presented, rectangle by rectangle.
     void Paint();
     // A command line handed over by another copy: at most length bytes, up to the first zero,
     // go to the owner while the window is enabled.
@@ -154,7 +165,6 @@ private:
     RCPtr<LRenderer> mRenderer;
     RCPtr<LRenderContextInfo> mRenderContext;
     Platform::SdlPresenter mPresenter;
-    Platform::SdlTimer mTimer;
     PointT<int32_t> mCursorPos;
     uint32_t mButtons = 0;
     int32_t mPressCount = 0;
@@ -171,8 +181,7 @@ private:
     // Shared with invalidating threads.
     Mutex mPaintLock{"host window invalid area", LockLevel::kUnchecked};
     RectT<int32_t> mClientSize;
-    RegionRect mInvalid;
-    bool mHasInvalid = false;
+    std::vector<RegionRect> mInvalid;
     std::atomic<bool> mPaintPending{false};
 };
 

@@ -11,6 +11,7 @@
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Renderer/Renderer.h"
 #include "UITestSupport/ControlTestFixture.h"
+#include "UITestSupport/ScriptedEventSource.h"
 #include "UITestSupport/SdlOffscreen.h"
 #include "UITestSupport/TestFonts.h"
 
@@ -42,6 +43,7 @@ public:
         profileValue = value;
     }
     void OnWindowDestroyed(OSWindow* window) override { destroyed.push_back(window); }
+    MessageLoop* GetModalLoop() override { return &loop; }
 
     std::vector<const LRootWindow*> roots;
     std::vector<int32_t> idleCounts;
@@ -51,6 +53,12 @@ public:
     WString profileEntry;
     std::vector<uint8_t> profileValue;
     std::vector<OSWindow*> destroyed;
+    ScriptedEventSource source;
+    MessageLoop loop{source};
+    TestOwner() {
+        loop.SetIdleHandler([this](int32_t count) { return OnIdle(count); });
+        loop.SetPaintHandler(&OSWindow::PaintOneDueWindow);
+    }
 };
 
 // Records pointer buttons, wheel turns and keys; a press takes the capture.
@@ -210,6 +218,8 @@ protected:
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) {
             OSWindow::DispatchEvent(event);
+        }
+        while (OSWindow::PaintOneDueWindow()) {
         }
     }
 
