@@ -3,8 +3,16 @@
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/TabControl.h"
+#include "UI/AbsoluteControllerEditPanel.h"
+#include "UI/AccellerometerPanel.h"
 #include "UI/DeviceView.h"
 #include "UI/DriverCommon/MainControl.h"
+#include "UI/KeybedPanel.h"
+#include "UI/KeybedZoneEditPanel.h"
+#include "UI/PitchWheelEditPanel.h"
+#include "UI/PitchWheelSliderSustainPanel.h"
+#include "UI/RibbonControllersPanel.h"
+#include "UI/SustainEditPanel.h"
 
 QV::RCPtr<LApplication> gApplication;
 
@@ -122,11 +130,11 @@ const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlC
         {u"PresetEditor.LabeledZoneMidiToDinComboBox", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.KeybedProgramChangePanel", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.LabeledMidiChannelComboBox", &QV::CreateControl<QV::LPanel>, 0},
-        {u"PresetEditor.KeybedPanel", nullptr, 0},
-        {u"PresetEditor.SustainPitchVolumePanel", nullptr, 0},
-        {u"PresetEditor.AccellerometerPanel", nullptr, 0},
+        {u"PresetEditor.KeybedPanel", &QV::CreateControl<LKeybedEditPanel>, 0},
+        {u"PresetEditor.SustainPitchVolumePanel", &QV::CreateControl<LPitchWheelSliderSustainPanel>, 0},
+        {u"PresetEditor.AccellerometerPanel", &QV::CreateControl<LAccellerometerPanel>, 0},
         {u"PresetEditor.FadersPanel", nullptr, 0},
-        {u"PresetEditor.AbsoluteControllerPanel", nullptr, 0},
+        {u"PresetEditor.AbsoluteControllerPanel", &QV::CreateControl<LAbsoluteControllerEditPanel>, 0},
         {u"PresetEditor.PadsPanel", nullptr, 0},
         {u"PresetEditor.PadsPanel.PadPanel", nullptr, 0},
         {u"PresetEditor.PadPanel.TabControl", nullptr, 0},
@@ -138,16 +146,16 @@ const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlC
         {u"PresetEditor.MainControl.DeviceView.LogosPanel", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.LabeledPadColorComboBox", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.LabeledPadTypeComboBox", &QV::CreateControl<QV::LPanel>, 0},
-        {u"PresetEditor.RibbonsPanel", nullptr, 0},
+        {u"PresetEditor.RibbonsPanel", &QV::CreateControl<LRibbonControllersPanel>, 0},
         {u"PresetEditor.RibbonsPanel.SettingsPanel", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.LabeledDefaultRibbonComboBox", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.KeybedPanel.Settings", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.LabeledSplitModeComboBox", &QV::CreateControl<QV::LPanel>, 0},
-        {u"PresetEditor.KeybedPanel.ZoneEditPanel", nullptr, 0},
+        {u"PresetEditor.KeybedPanel.ZoneEditPanel", &QV::CreateControl<LKeybedZoneEditPanel>, 0},
         {u"PresetEditor.KeybedPanel.ProgramChangePanel", nullptr, 0},
         {u"PresetEditor.RibbonReturnModeComboBox", &QV::CreateControl<QV::LPanel>, 0},
-        {u"PresetEditor.SustainPitchVolumePanel.PitchWheel", nullptr, 0},
-        {u"PresetEditor.SustainPitchVolumePanel.SustainPanel", nullptr, 0},
+        {u"PresetEditor.SustainPitchVolumePanel.PitchWheel", &QV::CreateControl<LPitchWheelEditPanel>, 0},
+        {u"PresetEditor.SustainPitchVolumePanel.SustainPanel", &QV::CreateControl<LSustainEditPanel>, 0},
         {u"PresetEditor.Dialog.SendPresetToHardware", nullptr, 0},
         {u"PresetEditor.Dialog.RetrievePresetFromHardware", nullptr, 0},
         {u"PresetEditor.PresetNamePanel", nullptr, 0},

@@ -1,0 +1,116 @@
+#include "UI/EditPanel.h"
+
+#include "RIZozivirod/Controls/ComboBox.h"
+#include "RIZozivirod/Controls/TextBox.h"
+#include "UI/DriverCommon/MainControl.h"
+
+namespace QV {
+
+LEditRecord::LEditRecord(std::span<const RecordField> layout) {
+    mFields.reserve(layout.size());
+    for (const RecordField& field : layout) {
+        mFields.push_back(Field{field, nullptr, nullptr, 0});
+    }
+}
+
+void LEditRecord::BindChoice(size_t byte, const RCPtr<LComboBox>& comboBox) {
+    if (byte < mFields.size()) {
+        mFields[byte].comboBox = comboBox;
+    }
+}
+
+void LEditRecord::BindNumber(size_t byte, const RCPtr<LControl>& numberBox) {
+    if (byte < mFields.size()) {
+        Field& field = mFields[byte];
+        field.numberBox = numberBox;
+        if (numberBox) {
+            numberBox->SetValueRange(field.layout.minimum, field.layout.maximum, 0);
+        }
+    }
+}
+
+std::vector<uint8_t> LEditRecord::PackBytes() const {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(mFields.size());
+    for (const Field& field : mFields) {
+        if (field.layout.kind == RecordField::Kind::Choice) {
+            const int32_t selected = field.comboBox ? field.comboBox->GetSelectedIndex() : -1;
+            bytes.push_back(EditRecord::ByteOfChoice(selected, field.lastReceived));
+        } else if (field.numberBox) {
+            bytes.push_back(EditRecord::ByteOfNumber(field.layout, field.numberBox->GetValue()));
+        } else {
+            bytes.push_back(field.lastReceived);
+        }
+    }
+    return bytes;
+}
+
+Variant LEditRecord::Pack() const {
+    const std::vector<uint8_t> bytes = PackBytes();
+    Variant value;
+    value.SetBlob(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    return value;
+}
+
+int32_t LEditRecord::Apply(const Variant& value, std::span<const uint8_t> order) {
+    uint32_t length = 0;
+    const auto* data = static_cast<const uint8_t*>(value.GetData(length));
+    if (length != mFields.size() || (data == nullptr && !mFields.empty())) {
+        return E_FAIL;
+    }
+    // Every byte is remembered before any control is set: the controls report each change at
+    // once, and the records those reports build must already carry the new bytes.
+    for (size_t i = 0; i < mFields.size(); ++i) {
+        mFields[i].lastReceived = data[i];
+    }
+    auto apply = [&](size_t i) {
+        Field& field = mFields[i];
+        if (field.layout.kind == RecordField::Kind::Choice) {
+            if (field.comboBox) {
+                field.comboBox->SetSelectedIndex(EditRecord::ChoiceOfByte(data[i]));
+            }
+        } else if (field.numberBox) {
+            field.numberBox->SetValue(EditRecord::NumberOfByte(field.layout, data[i]));
+        }
+    };
+    if (order.empty()) {
+        for (size_t i = 0; i < mFields.size(); ++i) {
+            apply(i);
+        }
+    } else {
+        for (const uint8_t i : order) {
+            if (i < mFields.size()) {
+                apply(i);
+            }
+        }
+    }
+    return 0;
+}
+
+namespace EditPanel {
+
+void LimitNumberBoxText(const RCPtr<LControl>& numberBox) {
+    if (const RCPtr<LTextBox> text = FindChildAs<LTextBox>(numberBox.Get(), u"textBox")) {
+        text->SetMaxLength(3);
+    }
+}
+
+void SetChildText(const LControl* parent, const WChar* name, const WString& text) {
+    if (const RCPtr<LControl> child = FindChildAs<LControl>(parent, name)) {
+        child->SetText(text);
+    }
+}
+
+void SendRecord(LControl& panel, const LParameterizedModule& module, const LEditRecord& record) {
+    const RCPtr<LControl> top = panel.GetTopLevelControl();
+    auto* main = dynamic_cast<LMainControl*>(top.Get());
+    if (main == nullptr) {
+        return;
+    }
+    const RCPtr<LMainControl> hold(main);
+    main->NotifyParamChanged(ParamDescriptor(module.GetFirstParamID()), record.Pack());
+}
+
+}  // namespace EditPanel
+
+}  // namespace QV
