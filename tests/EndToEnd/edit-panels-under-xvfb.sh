@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The edit pages on an X display of their own (Xvfb), as a person would use them: each of the
+# TOUCH RIBBON, TILT, PITCH WHEEL/VOLUME/SUSTAIN and KEYBED tabs shows its sections (dumps of them
+# are kept in OUTDIR, checked at known points of the layout); on TILT the controller number is
+# typed, then raised by the Up key, and Ctrl+S saves a preset that differs from the defaults in
+# that one byte only.
+#   edit-panels-under-xvfb.sh PROGRAM OUTDIR
+set -euo pipefail
+program=$1
+out=$2
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "${out}"
+work=$(mktemp -d)
+server=
+first=
+cleanup() {
+    [ -n "${first}" ] && kill -9 "${first}" 2> /dev/null || true
+    [ -n "${server}" ] && kill "${server}" 2> /dev/null || true
+    rm -rf "${work}"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "${work}"/*.err; do [ -e "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }; done
+    exit 1
+}
+
+# Xvfb picks a display number free at that moment and writes it once it accepts connections, so
+# runs side by side never share one. It never resets: a server that resets whenever its last
+# client leaves refuses the connections that arrive meanwhile (a start right after a close).
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3> "${work}/display" > /dev/null 2>&1 &
+server=$!
+for _ in $(seq 1 200); do [ -s "${work}/display" ] && break; sleep 0.05; done
+number=$(tr -d '[:space:]' < "${work}/display")
+[ -n "${number}" ] || fail "Xvfb gave no display number"
+export DISPLAY=":${number}"
+# The program's per-user folders, its lock and its settings in a folder of this run.
+export HOME="${work}/home" XDG_RUNTIME_DIR="${work}/run" XDG_STATE_HOME="${work}/state"
+export XDG_DATA_HOME="${work}/data" XDG_CONFIG_HOME="${work}/config"
+mkdir -p "${HOME}" "${XDG_RUNTIME_DIR}"
+chmod 700 "${XDG_RUNTIME_DIR}"
+# The file chooser is the desktop's zenity, the first one on PATH: this run puts its own first.
+# It logs its arguments a line per call and answers with the path in chooser/answer, then empties
+# it (no path: the user cancelled).
+chooser="${work}/chooser"
+mkdir -p "${chooser}"
+cat > "${chooser}/zenity" << STANDIN
+#!/bin/sh
+echo "\$*" >> "${chooser}/log"
+[ -s "${chooser}/answer" ] || exit 1
+cat "${chooser}/answer"
+: > "${chooser}/answer"
+STANDIN
+chmod +x "${chooser}/zenity"
+export PATH="${chooser}:${PATH}"
+
+find_window() {
+    local id=
+    for _ in $(seq 1 200); do
+        id=$(xdotool search --class SkyletPresetEditor 2> /dev/null | head -1 || true)
+        if [ -n "${id}" ] && xwininfo -id "${id}" 2> /dev/null | grep -q "IsViewable"; then
+            echo "${id}"
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'; }
+
+colours_at() { python3 "${here}/xwd_pixel.py" "$1" "${@:2}" | sort -u | tr '\n' ' ' | sed 's/ $//'; }
+
+"${program}" > "${work}/first.out" 2> "${work}/first.err" &
+first=$!
+window=$(find_window) || fail "no main window appeared"
+for _ in $(seq 1 200); do
+    xwd -id "${window}" -silent > "${work}/start.xwd"
+    [ "$(colours_at "${work}/start.xwd" 600 300)" = "25282D" ] && break
+    sleep 0.05
+done
+
+# Tab k is 188 pixels wide, 196 apart, from x 16; the pages start at y 113. A section has a
+# one-pixel border (3C424A); its first row's combo box shows the raised face (2F333A) on the right.
+show_tab() {
+    local k=$1 name=$2
+    xdotool mousemove --window "${window}" $((16 + 196 * k + 94)) 78 click 1
+    xdotool mousemove --window "${window}" 1190 595
+    for _ in $(seq 1 100); do
+        sleep 0.05
+        xwd -id "${window}" -silent > "${out}/${name}.xwd"
+        [ "$(colours_at "${out}/${name}.xwd" $((16 + 196 * k + 4)) 56)" = "3FA7D6" ] && return 0
+    done
+    fail "the tab ${name} was not selected by a click"
+}
+check_section() {
+    local dump=$1 x=$2 y=$3 what=$4 got
+    got=$(colours_at "${dump}" "${x}" $((y + 60)))
+    [ "${got}" = "3C424A" ] || fail "${what}: section border at ${x},$((y + 60)) is ${got}"
+    got=$(colours_at "${dump}" $((x + 294)) $((y + 69)))
+    [ "${got}" = "2F333A" ] || fail "${what}: first combo box at $((x + 294)),$((y + 69)) is ${got}"
+}
+show_tab 2 touch-ribbon
+check_section "${out}/touch-ribbon.xwd" 34 130 "touch ribbon settings"
+check_section "${out}/touch-ribbon.xwd" 34 258 "bank 1"
+check_section "${out}/touch-ribbon.xwd" 786 258 "bank 3"
+show_tab 4 pitch-volume-sustain
+check_section "${out}/pitch-volume-sustain.xwd" 34 130 "pitch wheel"
+check_section "${out}/pitch-volume-sustain.xwd" 34 258 "sustain"
+check_section "${out}/pitch-volume-sustain.xwd" 410 130 "volume slider"
+show_tab 5 keybed
+check_section "${out}/keybed.xwd" 34 258 "keybed settings"
+show_tab 3 tilt
+check_section "${out}/tilt.xwd" 34 130 "tilt"
+
+# The controller number's text box: row 3 of the tilt section, 128 pixels into the row.
+xdotool mousemove --window "${window}" 216 254 click 1
+sleep 0.2
+xdotool key --window "${window}" End shift+Home
+xdotool type --window "${window}" --delay 20 "42"
+xdotool key --window "${window}" Return
+sleep 0.2
+xdotool key --window "${window}" Up
+sleep 0.3
+xwd -id "${window}" -silent > "${out}/tilt-edited.xwd"
+
+mkdir -p "${work}/saved"
+echo "${work}/saved/preset.kyp" > "${chooser}/answer"
+xdotool key --window "${window}" ctrl+s
+for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
+[ -s "${work}/saved/preset.kyp" ] || fail "Ctrl+S saved nothing"
+# The one byte that differs from the default preset is the tilt's controller number: 42 + 1.
+changed=$(cmp -l "${work}/saved/preset.kyp" "${here}/../data/UI/default-preset.kyp" || true)
+[ "$(echo "${changed}" | grep -c .)" = "1" ] || fail "the saved preset differs from the defaults in: ${changed}"
+[ "$(echo "${changed}" | awk '{print $2}')" = "53" ] || fail "the changed byte is not 43 (octal 53): ${changed}"
+kill "${first}" 2> /dev/null || true
+wait "${first}" 2> /dev/null || true
+first=
+echo "1 passed, 0 failed"
