@@ -20,7 +20,7 @@ constexpr char kLibraryName[] = "libIniFileManager.so";
 
 // Strict conversion: a text with an unpaired surrogate has no UTF-8 form, and the library is
 // not called with a mangled key or value.
-bool ToUtf8(const WString& text, NString& utf8) {
+bool IniToUtf8(const WString& text, NString& utf8) {
     const char16_t* units = text.GetString();
     const int32_t length = text.GetLength();
     for (int32_t i = 0; i < length; ++i) {
@@ -111,8 +111,8 @@ public:
                         int32_t& handle) {
         handle = 0;
         NString path8, version8, product8;
-        if (mOpenIniFile == nullptr || !ToUtf8(path, path8) || !ToUtf8(version, version8) ||
-            !ToUtf8(product, product8)) {
+        if (mOpenIniFile == nullptr || !IniToUtf8(path, path8) || !IniToUtf8(version, version8) ||
+            !IniToUtf8(product, product8)) {
             return E_FAIL;
         }
         return mOpenIniFile(path8.GetString(), version8.GetString(), product8.GetString(), &handle);
@@ -122,7 +122,7 @@ public:
 
     bool DoesNodeExist(int32_t handle, const WString& key) {
         NString key8;
-        return mDoesNodeExist != nullptr && ToUtf8(key, key8) &&
+        return mDoesNodeExist != nullptr && IniToUtf8(key, key8) &&
                mDoesNodeExist(handle, key8.GetString()) != 0;
     }
 
@@ -133,7 +133,7 @@ public:
     int32_t GetIniValueInt(int32_t handle, const WString& key, int32_t defaultValue, int32_t& value) {
         value = defaultValue;
         NString key8;
-        if (mGetIniValueInt == nullptr || !ToUtf8(key, key8)) {
+        if (mGetIniValueInt == nullptr || !IniToUtf8(key, key8)) {
             return E_FAIL;
         }
         return mGetIniValueInt(handle, key8.GetString(), defaultValue, &value);
@@ -141,7 +141,7 @@ public:
 
     int32_t SetIniValueInt(int32_t handle, const WString& key, int32_t value) {
         NString key8;
-        if (mSetIniValueInt == nullptr || !ToUtf8(key, key8)) {
+        if (mSetIniValueInt == nullptr || !IniToUtf8(key, key8)) {
             return E_FAIL;
         }
         return mSetIniValueInt(handle, key8.GetString(), value);
@@ -150,7 +150,7 @@ public:
     int32_t GetIniValueStr(int32_t handle, const WString& key, const WString& defaultValue, WString& value) {
         value = defaultValue;
         NString key8, default8;
-        if (mGetIniValueStr == nullptr || !ToUtf8(key, key8) || !ToUtf8(defaultValue, default8)) {
+        if (mGetIniValueStr == nullptr || !IniToUtf8(key, key8) || !IniToUtf8(defaultValue, default8)) {
             return E_FAIL;
         }
         const auto call = mGetIniValueStr;
@@ -163,7 +163,7 @@ public:
 
     int32_t SetIniValueStr(int32_t handle, const WString& key, const WString& value) {
         NString key8, value8;
-        if (mSetIniValueStr == nullptr || !ToUtf8(key, key8) || !ToUtf8(value, value8)) {
+        if (mSetIniValueStr == nullptr || !IniToUtf8(key, key8) || !IniToUtf8(value, value8)) {
             return E_FAIL;
         }
         return mSetIniValueStr(handle, key8.GetString(), value8.GetString());
@@ -172,7 +172,7 @@ public:
     int32_t GetKeyCount(int32_t handle, const WString& key, int32_t& count) {
         count = 0;
         NString key8;
-        if (mGetKeyCount == nullptr || !ToUtf8(key, key8)) {
+        if (mGetKeyCount == nullptr || !IniToUtf8(key, key8)) {
             return E_FAIL;
         }
         return mGetKeyCount(handle, key8.GetString(), &count);
@@ -181,7 +181,7 @@ public:
     int32_t GetKeyNameAt(int32_t handle, const WString& key, int32_t index, WString& name) {
         name.Empty();
         NString key8;
-        if (mGetKeyNameAt == nullptr || !ToUtf8(key, key8)) {
+        if (mGetKeyNameAt == nullptr || !IniToUtf8(key, key8)) {
             return E_FAIL;
         }
         const auto call = mGetKeyNameAt;
@@ -195,7 +195,7 @@ public:
     int32_t GetArrayCount(int32_t handle, const WString& key, int32_t& count) {
         count = 0;
         NString key8;
-        if (mGetArrayCount == nullptr || !ToUtf8(key, key8)) {
+        if (mGetArrayCount == nullptr || !IniToUtf8(key, key8)) {
             return E_FAIL;
         }
         return mGetArrayCount(handle, key8.GetString(), &count);
@@ -203,7 +203,7 @@ public:
 
     int32_t SetArrayCount(int32_t handle, const WString& key, int32_t count) {
         NString key8;
-        if (mSetArrayCount == nullptr || !ToUtf8(key, key8)) {
+        if (mSetArrayCount == nullptr || !IniToUtf8(key, key8)) {
             return E_FAIL;
         }
         return mSetArrayCount(handle, key8.GetString(), count);
@@ -212,7 +212,7 @@ public:
     int32_t GetArrayItemAt(int32_t handle, const WString& key, int32_t index, WString& item) {
         item.Empty();
         NString key8;
-        if (mGetArrayItemAt == nullptr || !ToUtf8(key, key8)) {
+        if (mGetArrayItemAt == nullptr || !IniToUtf8(key, key8)) {
             return E_FAIL;
         }
         const auto call = mGetArrayItemAt;
@@ -225,7 +225,7 @@ public:
 
     int32_t SetArrayItemAt(int32_t handle, const WString& key, int32_t index, const WString& item) {
         NString key8, item8;
-        if (mSetArrayItemAt == nullptr || !ToUtf8(key, key8) || !ToUtf8(item, item8)) {
+        if (mSetArrayItemAt == nullptr || !IniToUtf8(key, key8) || !IniToUtf8(item, item8)) {
             return E_FAIL;
         }
         return mSetArrayItemAt(handle, key8.GetString(), index, item8.GetString());
@@ -233,7 +233,7 @@ public:
 
     int32_t RemoveArrayItemAt(int32_t handle, const WString& key, int32_t index) {
         NString key8;
-        if (mRemoveArrayItemAt == nullptr || !ToUtf8(key, key8)) {
+        if (mRemoveArrayItemAt == nullptr || !IniToUtf8(key, key8)) {
             return E_FAIL;
         }
         return mRemoveArrayItemAt(handle, key8.GetString(), index);

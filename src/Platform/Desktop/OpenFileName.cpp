@@ -83,7 +83,7 @@ std::string DefaultExtension(const char16_t* defaultExtension) {
     return extension.find_first_of("*?") == std::string::npos ? extension : std::string();
 }
 
-void Report(const char* what) {
+void ReportFileDialog(const char* what) {
     DebugOutput::Get().GetNarrowStream() << "File dialog : " << what << std::endl;
 }
 
@@ -131,7 +131,7 @@ bool Run(OpenFileName& record, FileChooserRequest::Mode mode) {
     }
     for (const std::string& path : answer.paths) {
         if (path.empty() || path[0] != '/') {
-            Report("the chooser answered with a path that is not absolute");
+            ReportFileDialog("the chooser answered with a path that is not absolute");
             return false;
         }
     }
@@ -162,7 +162,7 @@ bool Run(OpenFileName& record, FileChooserRequest::Mode mode) {
     std::vector<std::u16string> wide(strings.size());
     for (size_t i = 0; i < strings.size(); ++i) {
         if (!ToUtf16(strings[i], wide[i])) {
-            Report("a chosen path is not UTF-8 text");
+            ReportFileDialog("a chosen path is not UTF-8 text");
             return false;
         }
     }
@@ -171,7 +171,7 @@ bool Run(OpenFileName& record, FileChooserRequest::Mode mode) {
         if (record.file != nullptr && record.maxFile > 0) {
             record.file[0] = 0;
         }
-        Report("the chosen path does not fit in the file buffer");
+        ReportFileDialog("the chosen path does not fit in the file buffer");
         return false;
     }
     if (answer.paths.size() == 1 && record.fileTitle != nullptr) {

@@ -97,7 +97,7 @@ bool FillAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
-void Report(const std::string& what) {
+void ReportSingleInstance(const std::string& what) {
     DebugOutput::Get().GetNarrowStream() << "Single instance : " << what << std::endl;
 }
 
@@ -145,12 +145,12 @@ SingleInstance::Role SingleInstance::Start(const std::string& commandLine, int32
         return Role::kFirstInstance;
     }
     if (mLockPath.empty()) {
-        Report("no folder for the lock file; starting without one");
+        ReportSingleInstance("no folder for the lock file; starting without one");
         return Role::kRunAlongside;
     }
     mLock = ::open(mLockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (mLock < 0) {
-        Report("the lock file cannot be opened : " + mLockPath + " : " + std::strerror(errno));
+        ReportSingleInstance("the lock file cannot be opened : " + mLockPath + " : " + std::strerror(errno));
         return Role::kRunAlongside;
     }
     int locked;
@@ -158,7 +158,8 @@ SingleInstance::Role SingleInstance::Start(const std::string& commandLine, int32
     }
     if (locked == 0) {
         if (!Listen()) {
-            Report("later copies cannot reach this one : " + mSocketPath + " : " + std::strerror(errno));
+            ReportSingleInstance("later copies cannot reach this one : " + mSocketPath + " : " +
+                                 std::strerror(errno));
         }
         return Role::kFirstInstance;
     }
@@ -166,7 +167,8 @@ SingleInstance::Role SingleInstance::Start(const std::string& commandLine, int32
     ::close(mLock);
     mLock = -1;
     if (lockError != EWOULDBLOCK) {
-        Report("the lock file cannot be locked : " + mLockPath + " : " + std::strerror(lockError));
+        ReportSingleInstance("the lock file cannot be locked : " + mLockPath + " : " +
+                             std::strerror(lockError));
         return Role::kRunAlongside;
     }
     return HandOver(commandLine, handOverWaitMs) ? Role::kAlreadyRunning : Role::kRunAlongside;
@@ -198,7 +200,7 @@ bool SingleInstance::Listen() {
 bool SingleInstance::HandOver(const std::string& commandLine, int32_t waitMs) {
     const size_t byteCount = std::strlen(commandLine.c_str()) + 1;
     if (byteCount > kMaxCommandLineBytes) {
-        Report("the command line is too long to hand over");
+        ReportSingleInstance("the command line is too long to hand over");
         return false;
     }
     sockaddr_un address;
@@ -221,7 +223,7 @@ bool SingleInstance::HandOver(const std::string& commandLine, int32_t waitMs) {
     if (sent) {
         char answer = 0;
         if (!ReadExactly(connection, &answer, 1, deadline)) {
-            Report("the running copy has not taken the command line yet");
+            ReportSingleInstance("the running copy has not taken the command line yet");
         }
     }
     ::close(connection);

@@ -39,7 +39,7 @@ struct EventObject {
 
 namespace {
 
-void DropUser(EventObject* event) {
+void DropEventUser(EventObject* event) {
     if (--event->users == 0) {
         delete event;
     }
@@ -78,7 +78,7 @@ uint32_t Wait(uint32_t count, const EventHandle* events, uint32_t milliseconds) 
             for (uint32_t i = 0; i < count; ++i) {
                 auto& waiters = events[i]->waiters;
                 waiters.erase(std::find(waiters.begin(), waiters.end(), &waiter));
-                DropUser(events[i]);
+                DropEventUser(events[i]);
             }
         }
     } registration(events);
@@ -116,7 +116,7 @@ bool CloseEvent(EventHandle event) {
         return false;
     }
     std::lock_guard lock(EventLock());
-    DropUser(event);
+    DropEventUser(event);
     return true;
 }
 

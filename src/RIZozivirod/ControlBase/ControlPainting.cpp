@@ -17,7 +17,7 @@ bool ShownWithArea(const LControl& control) {
 }
 
 // The intersection of two rectangles; false when it is 2^-52 or less wide or high.
-bool Intersect(const RectT<double>& a, const RectT<double>& b, RectT<double>& out) {
+bool IntersectPaintRects(const RectT<double>& a, const RectT<double>& b, RectT<double>& out) {
     const double left = std::max(a.x, b.x);
     const double top = std::max(a.y, b.y);
     const double right = std::min(a.x + a.width, b.x + b.width);
@@ -47,7 +47,7 @@ int32_t LControl::Paint(const RCPtr<LRenderer>& renderer, const RectRegion& regi
     RectT<double> r = mFrame;
     bool visible = true;
     if (!unclippedPass) {
-        visible = Intersect(r, CurrentRenderState(*renderer).clip, r);
+        visible = IntersectPaintRects(r, CurrentRenderState(*renderer).clip, r);
     } else {
         visible = r.width > kEpsilon && r.height > kEpsilon;
     }
@@ -62,7 +62,7 @@ int32_t LControl::Paint(const RCPtr<LRenderer>& renderer, const RectRegion& regi
     RenderState& state = CurrentRenderState(*renderer);
     state.opacity *= mOpacity;
     RectT<double> own;
-    if (!Intersect({0, 0, mFrame.width, mFrame.height}, CurrentRenderState(*renderer).clip, own)) {
+    if (!IntersectPaintRects({0, 0, mFrame.width, mFrame.height}, CurrentRenderState(*renderer).clip, own)) {
         if (mUnclippedDescendantCount > 0) {
             CollectUnclippedDescendants(unclipped, true, false);
         }
@@ -81,7 +81,7 @@ int32_t LControl::Paint(const RCPtr<LRenderer>& renderer, const RectRegion& regi
             local.x -= current.origin.x;
             local.y -= current.origin.y;
             RectT<double> dirty;
-            if (Intersect(local, current.clip, dirty)) {
+            if (IntersectPaintRects(local, current.clip, dirty)) {
                 renderer->PushClip(dirty, dirty, nullptr, true);
                 paint();
                 renderer->PopState();
@@ -139,7 +139,7 @@ int32_t LControl::PaintChildren(const RCPtr<LRenderer>& renderer, const RectRegi
         }
         RectT<double> meets;
         const bool inView = client.width > 0 && client.height > 0 &&
-                            Intersect(client, CurrentRenderState(*renderer).clip, meets);
+                            IntersectPaintRects(client, CurrentRenderState(*renderer).clip, meets);
         if (inView) {
             CAutoClip clip(renderer, record);
             for (uint32_t i = start; i < cursor; ++i) {
@@ -219,7 +219,7 @@ int32_t LControl::InvalidateFromChild(const RectT<double>& windowRect, bool clip
         } else {
             area = {-mFrame.x, -mFrame.y, mFrame.width, mFrame.height};
         }
-        if (!Intersect(local, area, local)) {
+        if (!IntersectPaintRects(local, area, local)) {
             return 1;
         }
     } else if (!ClipsToParent()) {
@@ -236,7 +236,7 @@ int32_t LControl::InvalidateFromChild(const RectT<double>& windowRect, bool clip
     RectT<double> result = windowRect;
     if (clipOn) {
         const RectT<double> translated{local.x + mFrame.x, local.y + mFrame.y, local.width, local.height};
-        if (!Intersect(result, translated, result)) {
+        if (!IntersectPaintRects(result, translated, result)) {
             return 1;
         }
     }

@@ -43,7 +43,7 @@ struct Reference {
     double length = 0.0;
 };
 
-bool IsDocked(const ILayoutControl& control, const Axis& axis) {
+bool IsDockedForLayout(const ILayoutControl& control, const Axis& axis) {
     const LLayoutDescriptor* layout = control.GetLayoutDescriptor();
     return layout != nullptr && axis.Docked(*layout);
 }
@@ -83,7 +83,7 @@ Reference Named(const ILayoutControl* parent, const WString& name, const Axis& a
     }
     const RectT<double> frame = sibling->GetLayoutFrame();
     double origin = axis.Position(frame);
-    if (IsDocked(*sibling, axis)) {
+    if (IsDockedForLayout(*sibling, axis)) {
         origin -= axis.Of(parent->GetLayoutScrollOffset());
     }
     return {origin, axis.Length(frame)};
@@ -95,7 +95,7 @@ double ChildPosition(const ILayoutControl& control, const ILayoutControl& child,
     const double scroll = axis.Of(control.GetLayoutScrollOffset());
     double at = axis.Position(child.GetLayoutFrame()) - scroll +
                 axis.Position(control.GetLayoutClientRect()) + position;
-    if (dockedAdjustment && IsDocked(child, axis)) {
+    if (dockedAdjustment && IsDockedForLayout(child, axis)) {
         at -= scroll;
     }
     return at;
@@ -118,7 +118,7 @@ bool LimitReference(const ILayoutControl& control, const WString& name, const Ax
     if (first == nullptr) {
         return false;
     }
-    if (countAll && IsDocked(*first, kAxes[0]) && IsDocked(*first, kAxes[1])) {
+    if (countAll && IsDockedForLayout(*first, kAxes[0]) && IsDockedForLayout(*first, kAxes[1])) {
         return false;
     }
     double low = ChildPosition(control, *first, axis, position, countAll);

@@ -11,10 +11,10 @@ namespace QV {
 
 namespace {
 
-constexpr float kLimit = 8388608.0f;  // 2^23: beyond it floats have no fraction left
+constexpr float kPartLimit = 8388608.0f;  // 2^23: beyond it floats have no fraction left
 
-float Clamp(float value) {
-    return std::isnan(value) ? 0.0f : std::clamp(value, -kLimit, kLimit);
+float ClampPartValue(float value) {
+    return std::isnan(value) ? 0.0f : std::clamp(value, -kPartLimit, kPartLimit);
 }
 
 // Half away from zero, saturating.
@@ -109,8 +109,8 @@ uint32_t LVisualPart::SampleColor(const PointT<int32_t>& point) const {
 
 uint32_t LVisualPart::GetColorAtPoint(const PointT<float>& point,
                                       const PointT<float>& destinationSize) const {
-    const float width = Clamp(static_cast<float>(mSize.x));
-    const float height = Clamp(static_cast<float>(mSize.y));
+    const float width = ClampPartValue(static_cast<float>(mSize.x));
+    const float height = ClampPartValue(static_cast<float>(mSize.y));
     constexpr float kEpsilon = 1.1920929e-6f;
     if (std::fabs(destinationSize.x - width) <= kEpsilon &&
         std::fabs(destinationSize.y - height) <= kEpsilon) {

@@ -12,7 +12,7 @@ namespace {
 constexpr double kTolerance = 2.220446049250313e-15;
 constexpr double kNoLimit = 4503599627370496.0;  // 2^52
 
-bool IsTrueText(const WString& text) {
+bool IsTrueScrollViewText(const WString& text) {
     return text.ToLower().Trim() == u"true";
 }
 
@@ -64,11 +64,11 @@ int32_t LScrollView::ReadCreateParams() {
     if (params) {
         WString text;
         uint32_t flags = 0;
-        if (params->GetString(u"AUTO_CLIENT_EXTENT_X", text) && IsTrueText(text)) {
+        if (params->GetString(u"AUTO_CLIENT_EXTENT_X", text) && IsTrueScrollViewText(text)) {
             flags |= kAutoExtentX;
         }
         text = WString();
-        if (params->GetString(u"AUTO_CLIENT_EXTENT_Y", text) && IsTrueText(text)) {
+        if (params->GetString(u"AUTO_CLIENT_EXTENT_Y", text) && IsTrueScrollViewText(text)) {
             flags |= kAutoExtentY;
         }
         mAutoExtentFlags = flags;

@@ -11,7 +11,7 @@ namespace QV {
 
 namespace {
 
-double RoundHalfAway(double value) {
+double RoundScrollbarHalfAway(double value) {
     return value < 0 ? -std::floor(-value + 0.5) : std::floor(value + 0.5);
 }
 
@@ -194,8 +194,8 @@ void LScrollbar::PlaceThumb() {
     if (mDragging || !mThumb) {
         return;
     }
-    const double position =
-        RoundHalfAway((mChannelEnd - mChannelStart - mThumbLength) * GetNormalizedValue() + mChannelStart);
+    const double position = RoundScrollbarHalfAway(
+        (mChannelEnd - mChannelStart - mThumbLength) * GetNormalizedValue() + mChannelStart);
     if (position == ThumbPosition()) {
         return;
     }
@@ -263,8 +263,8 @@ int32_t LScrollbar::OnThumbDragCondition(const RCPtr<LNotificationDistributor>&,
     const uint32_t off = param->previous & ~param->current;
     if ((on & kLeftDragging) != 0) {
         mDragging = true;
-        mGrabOffset = {static_cast<int32_t>(RoundHalfAway(param->origin.x - mThumb->GetFrame().x)),
-                       static_cast<int32_t>(RoundHalfAway(param->origin.y - mThumb->GetFrame().y))};
+        mGrabOffset = {static_cast<int32_t>(RoundScrollbarHalfAway(param->origin.x - mThumb->GetFrame().x)),
+                       static_cast<int32_t>(RoundScrollbarHalfAway(param->origin.y - mThumb->GetFrame().y))};
         mDeferredValue = -1;
     } else if ((off & kLeftDragging) != 0) {
         mDragging = false;
@@ -313,8 +313,9 @@ int32_t LScrollbar::OnChannelPress(const RCPtr<LNotificationDistributor>&,
     if ((on & kLeftPressed) != 0) {
         const RectT<double> client = mChannel->GetClientRect(-1);
         const PointT<int32_t> point{
-            static_cast<int32_t>(RoundHalfAway(param->origin.x - mChannel->GetFrame().x - client.x)),
-            static_cast<int32_t>(RoundHalfAway(param->origin.y - mChannel->GetFrame().y - client.y))};
+            static_cast<int32_t>(RoundScrollbarHalfAway(param->origin.x - mChannel->GetFrame().x - client.x)),
+            static_cast<int32_t>(
+                RoundScrollbarHalfAway(param->origin.y - mChannel->GetFrame().y - client.y))};
         mPagingDirection = HitTestChannel(point);
         if (mPagingDirection != 0) {
             SetNormalizedValue(GetNormalizedValue() + (mPagingDirection == 1 ? -pageStep : pageStep));
@@ -354,8 +355,8 @@ PointT<int32_t> LScrollbar::PointerInChannel() {
     const PointT<int32_t> cursor = window->GetCursorPos();
     const PointT<double> origin = mChannel->GetRectInWindow();
     const RectT<double> client = mChannel->GetClientRect(-1);
-    return {static_cast<int32_t>(RoundHalfAway(cursor.x - origin.x - client.x)),
-            static_cast<int32_t>(RoundHalfAway(cursor.y - origin.y - client.y))};
+    return {static_cast<int32_t>(RoundScrollbarHalfAway(cursor.x - origin.x - client.x)),
+            static_cast<int32_t>(RoundScrollbarHalfAway(cursor.y - origin.y - client.y))};
 }
 
 bool LScrollbar::IsPointerInPagingZone() {

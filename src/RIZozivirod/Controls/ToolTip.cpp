@@ -23,7 +23,7 @@ HideRecord& LastHide() {
     return record;
 }
 
-int32_t Round(double value) {
+int32_t RoundToolTipValue(double value) {
     return static_cast<int32_t>(value < 0 ? -std::floor(-value + 0.5) : std::floor(value + 0.5));
 }
 
@@ -114,7 +114,7 @@ void LToolTip::Place() {
     }
     for (int32_t axis = 0; axis < 2; ++axis) {
         int32_t p = axis == 0 ? pointer.x : pointer.y + 20;
-        const int32_t size = Round(axis == 0 ? GetFrame().width : GetFrame().height);
+        const int32_t size = RoundToolTipValue(axis == 0 ? GetFrame().width : GetFrame().height);
         const int32_t limit = axis == 0 ? client.width : client.height;
         if (int64_t{p} + size > limit) {
             p = limit - size;
@@ -128,7 +128,7 @@ void LToolTip::Place() {
         placement.reference = PlacementReference::kParent;
         placement.referenceName = WString();
         placement.factor = 0.0f;
-        placement.offset = p - Round(axis == 0 ? parentOrigin.x : parentOrigin.y);
+        placement.offset = p - RoundToolTipValue(axis == 0 ? parentOrigin.x : parentOrigin.y);
         SetPlacement(axis, placement, extent);
     }
 }

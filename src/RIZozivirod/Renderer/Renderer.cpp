@@ -22,7 +22,7 @@ struct CreatorRegistry {
     std::map<int32_t, LRenderer::Creator> creators{{kRendererD3D9, &LD3D9Renderer::CreateForWindow}};
 };
 
-CreatorRegistry& Registry() {
+CreatorRegistry& RendererRegistry() {
     static CreatorRegistry* const registry = new CreatorRegistry();
     return *registry;
 }
@@ -50,7 +50,7 @@ RectT<double> IntersectRects(const RectT<double>& a, const RectT<double>& b) {
 RCPtr<LRenderer> LRenderer::Create(int32_t type, const RectT<int32_t>& clientRect, WindowHandle window) {
     Creator creator = nullptr;
     {
-        CreatorRegistry& registry = Registry();
+        CreatorRegistry& registry = RendererRegistry();
         CAutoLock guard(registry.lock);
         const auto found = registry.creators.find(type);
         if (found != registry.creators.end()) {
@@ -64,7 +64,7 @@ RCPtr<LRenderer> LRenderer::Create(int32_t type, const RectT<int32_t>& clientRec
 }
 
 LRenderer::Creator LRenderer::RegisterCreator(int32_t type, Creator creator) {
-    CreatorRegistry& registry = Registry();
+    CreatorRegistry& registry = RendererRegistry();
     CAutoLock guard(registry.lock);
     Creator previous = nullptr;
     const auto found = registry.creators.find(type);

@@ -134,6 +134,15 @@ TEST_F(SingleInstanceTest, AnUnreachableOrMissingLockStartsANormalCopy) {
     EXPECT_EQ(SingleInstance(kName, "").Start(kCommandLine), Role::kRunAlongside);
 }
 
+// Its messages carry its own prefix, whichever other source shares its translation unit.
+TEST_F(SingleInstanceTest, ItsDebugMessagesCarryItsOwnPrefix) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(SingleInstance(kName, "").Start(kCommandLine), Role::kRunAlongside);
+    const std::string output = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(output.rfind("Single instance : no folder for the lock file", 0), 0u) << output;
+    EXPECT_EQ(output.find("File dialog"), std::string::npos) << output;
+}
+
 std::string Frame(uint32_t tag, uint32_t byteCount, const std::string& bytes) {
     std::string frame(8, '\0');
     std::memcpy(frame.data(), &tag, 4);

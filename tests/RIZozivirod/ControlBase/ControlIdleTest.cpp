@@ -8,7 +8,7 @@
 namespace QV {
 namespace {
 
-const char* const kSkin = R"(<Skin Name="Default">
+const char* const kIdleSkin = R"(<Skin Name="Default">
   <SubControl Class="Framework.Panel" Name="Main" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0"
       YSizeToControl="Client" YSizeRel="1" YSizeAbs="0"><Skin Name="s"/>
     <SubControl Class="Test.Control" Name="A" XSizeAbs="50" YSizeAbs="20"><Skin Name="s"/></SubControl>
@@ -19,7 +19,7 @@ class ControlIdleTest : public ControlTestFixture {
 protected:
     void SetUp() override {
         ControlTestFixture::SetUp();
-        LoadSkin(kSkin);
+        LoadSkin(kIdleSkin);
     }
 };
 

@@ -11,7 +11,7 @@ namespace {
 
 using Entries = std::vector<std::pair<const char16_t*, const char16_t*>>;
 
-RCPtr<LMenuDescriptor> Parse(const Entries& entries) {
+RCPtr<LMenuDescriptor> ParseMenuDescriptors(const Entries& entries) {
     LMenuDescriptor::StringPairs pairs;
     for (const auto& [id, text] : entries) {
         pairs.InsertItem(pairs.GetCount(), LMenuDescriptor::StringPair{WString(id), WString(text)});
@@ -78,12 +78,12 @@ TEST(MenuDescriptorTest, StringEntriesBecomeATree) {
          u"A=NID_A, S="},
     };
     for (const auto& c : cases) {
-        RCPtr<LMenuDescriptor> menu = Parse(c.entries);
+        RCPtr<LMenuDescriptor> menu = ParseMenuDescriptors(c.entries);
         ASSERT_TRUE(menu) << c.what;
         EXPECT_EQ(Describe(*menu), c.tree) << c.what;
     }
     RCPtr<LMenuDescriptor> about =
-        Parse({{u"00.NID_A", u"About |Shows the version"}, {u"01.NID_B", u"Open User Guide"}});
+        ParseMenuDescriptors({{u"00.NID_A", u"About |Shows the version"}, {u"01.NID_B", u"Open User Guide"}});
     EXPECT_EQ(std::u16string(about->GetItem(0)->description.GetString()), u"Shows the version");
     EXPECT_TRUE(about->GetItem(1)->description.IsEmpty());
 }

@@ -13,7 +13,7 @@
 namespace QV {
 namespace {
 
-std::u16string Text(const RCPtr<LTextBox>& box) {
+std::u16string NumericText(const RCPtr<LTextBox>& box) {
     return std::u16string(box->GetText().GetString(), static_cast<size_t>(box->GetText().GetLength()));
 }
 
@@ -63,7 +63,7 @@ protected:
         mMain = nullptr;
         ControlTestFixture::TearDown();
     }
-    // Text put in the box as a paste would, then Enter.
+    // NumericText put in the box as a paste would, then Enter.
     void Enter(const char16_t* text) {
         mBox->SetText(text);
         mBox->HandleKeyDown(LKeyParam::Create(KeyCode(0x0D, true, 0, 0), true));
@@ -82,7 +82,7 @@ protected:
 };
 
 TEST_F(NumericUpDownTest, TypedAndPastedTextIsCheckedAndClamped) {
-    EXPECT_EQ(Text(mBox), u"64");
+    EXPECT_EQ(NumericText(mBox), u"64");
     EXPECT_EQ(std::u16string(mBox->GetCharacterFilter().GetString()), u"0123456789");
     const struct {
         double before;
@@ -105,7 +105,7 @@ TEST_F(NumericUpDownTest, TypedAndPastedTextIsCheckedAndClamped) {
         Enter(c.text);
         EXPECT_DOUBLE_EQ(mNumber->GetValue(), c.value)
             << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text));
-        EXPECT_EQ(Text(mBox), std::u16string(c.shown));
+        EXPECT_EQ(NumericText(mBox), std::u16string(c.shown));
     }
 }
 
@@ -132,7 +132,7 @@ TEST_F(NumericUpDownTest, ValidationIsPassedOnAndListenersMayRefuseFirst) {
 TEST_F(NumericUpDownTest, SetTextReadsTheLeadingNumberAndRangesAreSilent) {
     mNumber->SetText(u"12abc");
     EXPECT_EQ(mNumber->GetValue(), 12.0);
-    EXPECT_EQ(Text(mBox), u"12");
+    EXPECT_EQ(NumericText(mBox), u"12");
     mNumber->SetText(u"nan");
     EXPECT_EQ(mNumber->GetValue(), 0.0);
     mNumber->SetText(u"1e2");
@@ -140,10 +140,10 @@ TEST_F(NumericUpDownTest, SetTextReadsTheLeadingNumberAndRangesAreSilent) {
     mNumber->SetNormalizedValue(1.0);
     mValues->Clear();
     EXPECT_EQ(mNumber->SetValueRange(0, 63, 0), S_OK);
-    EXPECT_EQ(Text(mBox), u"63");
+    EXPECT_EQ(NumericText(mBox), u"63");
     EXPECT_TRUE(mValues->GetNames().empty());
     EXPECT_EQ(mNumber->SetValueRange(0, 50, 1), E_INVALIDARG);
-    EXPECT_EQ(Text(mBox), u"63");
+    EXPECT_EQ(NumericText(mBox), u"63");
     EXPECT_EQ(mNumber->SetValueRange(-10, 10, 0), S_OK);
     EXPECT_EQ(std::u16string(mBox->GetCharacterFilter().GetString()), u"0123456789-");
     mBox->SetText(u"");
@@ -165,7 +165,7 @@ TEST_F(NumericUpDownTest, UpAndDownKeysStepAfterTheSimulatedClick) {
     EXPECT_EQ(mNumber->GetValue(), 64.0);
     Pass(20);
     EXPECT_EQ(mNumber->GetValue(), 65.0);
-    EXPECT_EQ(Text(mBox), u"65");
+    EXPECT_EQ(NumericText(mBox), u"65");
     key(0x28);
     Pass(200);
     EXPECT_EQ(mNumber->GetValue(), 64.0);

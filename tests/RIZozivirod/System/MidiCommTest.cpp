@@ -15,17 +15,17 @@
 namespace {
 
 using namespace QV;
-using Bytes = std::vector<uint8_t>;
+using MidiCommBytes = std::vector<uint8_t>;
 using MidiTestSupport::SimulatedKeyboard;
 
-Bytes SysEx(size_t length) {
-    Bytes bytes(length, 0x22);
+MidiCommBytes MidiCommSysEx(size_t length) {
+    MidiCommBytes bytes(length, 0x22);
     bytes.front() = 0xF0;
     bytes.back() = 0xF7;
     return bytes;
 }
 
-Array<uint8_t> ToArray(const Bytes& bytes) {
+Array<uint8_t> ToArray(const MidiCommBytes& bytes) {
     Array<uint8_t> array;
     for (const uint8_t byte : bytes) {
         array.Add(byte);
@@ -34,7 +34,7 @@ Array<uint8_t> ToArray(const Bytes& bytes) {
 }
 
 struct Captured {
-    Bytes bytes;
+    MidiCommBytes bytes;
     std::u16string deviceName;
     uint32_t timestamp;
 
@@ -59,7 +59,7 @@ public:
         std::lock_guard<std::mutex> guard(mLock);
         senders.push_back(sender.Get());
         const uint8_t* bytes = data->bytes.GetData();
-        captured.push_back({Bytes(bytes, bytes + data->bytes.GetCount()),
+        captured.push_back({MidiCommBytes(bytes, bytes + data->bytes.GetCount()),
                             std::u16string(data->deviceName.GetString()), data->timestamp});
         mChanged.notify_all();
     }
@@ -120,8 +120,8 @@ protected:
         return mListener->TakeUntil(Captured{{0xFE}, u"Skylet", 99});
     }
 
-    Captured Sx(const Bytes& bytes) { return {bytes, u"Skylet", 0}; }
-    Captured Short(const Bytes& bytes, uint32_t timestamp) { return {bytes, u"Skylet", timestamp}; }
+    Captured Sx(const MidiCommBytes& bytes) { return {bytes, u"Skylet", 0}; }
+    Captured Short(const MidiCommBytes& bytes, uint32_t timestamp) { return {bytes, u"Skylet", timestamp}; }
 
     std::shared_ptr<Platform::VirtualMidiSystem> mSystem = Platform::VirtualMidiSystem::Create();
     Platform::ScopedMidiSystem mInstalled{mSystem};
@@ -132,38 +132,41 @@ protected:
 
 struct AssemblyCase {
     const char* name;
-    std::vector<Bytes> stream;   // bytes the device sends, parsed by the driver
-    std::vector<Bytes> buffers;  // buffers the driver returns as they are
-    std::vector<Bytes> expected;
+    std::vector<MidiCommBytes> stream;   // bytes the device sends, parsed by the driver
+    std::vector<MidiCommBytes> buffers;  // buffers the driver returns as they are
+    std::vector<MidiCommBytes> expected;
 };
 
 TEST_F(MidiCommPoolTest, AssemblesMessagesAcrossBuffers) {
     RCPtr<LMidiCapturePort> port;
     ASSERT_EQ(mComm->OpenCapturePort(u"Skylet", port), S_OK);
-    const Bytes three = SysEx(300);
-    const Bytes first(three.begin(), three.begin() + 256);
-    const Bytes rest(three.begin() + 256, three.end());
-    Bytes endless = SysEx(70000);
+    const MidiCommBytes three = MidiCommSysEx(300);
+    const MidiCommBytes first(three.begin(), three.begin() + 256);
+    const MidiCommBytes rest(three.begin() + 256, three.end());
+    MidiCommBytes endless = MidiCommSysEx(70000);
     const std::vector<AssemblyCase> cases = {
-        {"182 bytes in one buffer", {SysEx(182)}, {}, {SysEx(182)}},
+        {"182 bytes in one buffer", {MidiCommSysEx(182)}, {}, {MidiCommSysEx(182)}},
         {"300 bytes as 256 + 44", {three}, {}, {three}},
-        {"256 bytes ending in F7", {SysEx(256)}, {}, {SysEx(256)}},
+        {"256 bytes ending in F7", {MidiCommSysEx(256)}, {}, {MidiCommSysEx(256)}},
         {"a complete buffer starting with 90", {}, {{0x90, 0x3C, 0x64, 0xF7}}, {}},
         {"a continuation with nothing assembled", {}, {{0x01, 0x02, 0xF7}}, {}},
         {"buffers given back empty are no message", {}, {first, {}, {}, {}, {}, rest}, {three}},
-        {"an unfinished message gives way to the next F0", {}, {first, SysEx(182)}, {SysEx(182)}},
-        {"a message past 64 KiB is dropped", {endless, SysEx(182)}, {}, {SysEx(182)}},
+        {"an unfinished message gives way to the next F0",
+         {},
+         {first, MidiCommSysEx(182)},
+         {MidiCommSysEx(182)}},
+        {"a message past 64 KiB is dropped", {endless, MidiCommSysEx(182)}, {}, {MidiCommSysEx(182)}},
     };
     for (const AssemblyCase& test : cases) {
         SCOPED_TRACE(test.name);
-        for (const Bytes& bytes : test.stream) {
+        for (const MidiCommBytes& bytes : test.stream) {
             mKeyboard.Send(bytes);
         }
-        for (const Bytes& bytes : test.buffers) {
+        for (const MidiCommBytes& bytes : test.buffers) {
             mKeyboard.GetInput()->SendBuffer(bytes);
         }
         std::vector<Captured> expected;
-        for (const Bytes& bytes : test.expected) {
+        for (const MidiCommBytes& bytes : test.expected) {
             expected.push_back(Sx(bytes));
         }
         EXPECT_EQ(Flush(), expected);
@@ -241,8 +244,8 @@ TEST_F(MidiCommPoolTest, HeldPortsAreSharedAndReleasedPortsClose) {
 
     ASSERT_EQ(mComm->OpenCapturePort(u"Skylet", first), S_OK);
     EXPECT_EQ(mKeyboard.GetInput()->GetOpenCount(), 2u);
-    mKeyboard.Send(SysEx(10));
-    EXPECT_EQ(Flush(), std::vector<Captured>{Sx(SysEx(10))});
+    mKeyboard.Send(MidiCommSysEx(10));
+    EXPECT_EQ(Flush(), std::vector<Captured>{Sx(MidiCommSysEx(10))});
 }
 
 // A held port whose device went away is opened again on the next request.
@@ -257,8 +260,8 @@ TEST_F(MidiCommPoolTest, HeldPortWhoseDeviceWentAwayIsOpenedAgain) {
     ASSERT_EQ(mComm->OpenCapturePort(u"Skylet", again), S_OK);
     EXPECT_EQ(again.Get(), held.Get());
     EXPECT_TRUE(replugged->IsOpen());
-    replugged->Send(SysEx(12));
-    EXPECT_EQ(mListener->Wait(1), std::vector<Captured>{Sx(SysEx(12))});
+    replugged->Send(MidiCommSysEx(12));
+    EXPECT_EQ(mListener->Wait(1), std::vector<Captured>{Sx(MidiCommSysEx(12))});
 }
 
 TEST_F(MidiCommPoolTest, PortThatCannotStartIsClosedAndDropped) {
@@ -289,14 +292,15 @@ TEST_F(MidiCommPoolTest, SendReturnsTheLengthSent) {
     EXPECT_EQ(mComm->Send(port, ToArray({0xC0, 0x05, 0x00})), 2);
     EXPECT_EQ(mComm->Send(port, ToArray({0xF3, 0x01})), 2);
     EXPECT_EQ(mComm->Send(port, ToArray({0xFF})), 1);
-    EXPECT_EQ(mComm->Send(port, ToArray(SysEx(182))), 182);
+    EXPECT_EQ(mComm->Send(port, ToArray(MidiCommSysEx(182))), 182);
     mSystem->WaitUntilIdle();
     EXPECT_EQ(mKeyboard.GetOtherMessages(),
-              (std::vector<Bytes>{{0x90, 0x3C, 0x64}, {0xC0, 0x05}, {0xF3, 0x01}, {0xFF}, SysEx(182)}));
+              (std::vector<MidiCommBytes>{
+                  {0x90, 0x3C, 0x64}, {0xC0, 0x05}, {0xF3, 0x01}, {0xFF}, MidiCommSysEx(182)}));
 
     mKeyboard.GetOutput()->SetFailSend(true);
     EXPECT_EQ(mComm->Send(port, ToArray({0x90, 0x3C, 0x64})), E_FAIL);
-    EXPECT_EQ(mComm->Send(port, ToArray(SysEx(182))), E_FAIL);
+    EXPECT_EQ(mComm->Send(port, ToArray(MidiCommSysEx(182))), E_FAIL);
 }
 
 // A long message that is not played out in time is taken back from the driver before its
@@ -307,15 +311,15 @@ TEST_F(MidiCommPoolTest, TimedOutLongMessageIsTakenBackFromTheDriver) {
     ASSERT_EQ(mComm->OpenRenderPort(u"Skylet", render), S_OK);
     const RCPtr<LRefCountedObject> port(render);
     mKeyboard.GetOutput()->SetWithholdCompletion(true);
-    EXPECT_EQ(mComm->Send(port, ToArray(SysEx(182))), E_FAIL);
+    EXPECT_EQ(mComm->Send(port, ToArray(MidiCommSysEx(182))), E_FAIL);
     mKeyboard.GetOutput()->SetWithholdCompletion(false);
     mSystem->WaitUntilIdle();
     EXPECT_TRUE(mKeyboard.GetReceived().empty());
 
-    const Bytes write = SimulatedKeyboard::PresetWrite(3, Bytes(171, 0x01));
+    const MidiCommBytes write = SimulatedKeyboard::PresetWrite(3, MidiCommBytes(171, 0x01));
     EXPECT_EQ(mComm->Send(port, ToArray(write)), 182);
     mSystem->WaitUntilIdle();
-    EXPECT_EQ(mKeyboard.GetSlot(3), Bytes(171, 0x01));
+    EXPECT_EQ(mKeyboard.GetSlot(3), MidiCommBytes(171, 0x01));
 }
 
 TEST_F(MidiCommPoolTest, KeyboardAnswersARequestWithItsSlot) {
@@ -323,13 +327,13 @@ TEST_F(MidiCommPoolTest, KeyboardAnswersARequestWithItsSlot) {
     RCPtr<LMidiCapturePort> capture;
     ASSERT_EQ(mComm->OpenRenderPort(u"Skylet", render), S_OK);
     ASSERT_EQ(mComm->OpenCapturePort(u"Skylet", capture), S_OK);
-    const Bytes preset = SimulatedKeyboard::DefaultPreset();
+    const MidiCommBytes preset = SimulatedKeyboard::DefaultPreset();
     ASSERT_EQ(preset.size(), 171u);
-    mKeyboard.SetSlot(24, Bytes(171, 0x24));
+    mKeyboard.SetSlot(24, MidiCommBytes(171, 0x24));
     EXPECT_EQ(mComm->Send(RCPtr<LRefCountedObject>(render), ToArray(SimulatedKeyboard::PresetRequest(24))),
               11);
     EXPECT_EQ(mListener->Wait(1),
-              std::vector<Captured>{Sx(SimulatedKeyboard::PresetDump(24, Bytes(171, 0x24)))});
+              std::vector<Captured>{Sx(SimulatedKeyboard::PresetDump(24, MidiCommBytes(171, 0x24)))});
     EXPECT_EQ(mKeyboard.GetRequestCount(), 1u);
     EXPECT_EQ(mKeyboard.GetSlot(0), preset);
 }
@@ -355,7 +359,7 @@ TEST(MidiCommPoolLifetimeTest, CallbacksNeverReachAReleasedComm) {
         comm->OpenCapturePort(u"Skylet", capture);
         comm->OpenRenderPort(u"Skylet", render);
         system->PauseDelivery();
-        input->Send(SysEx(20));
+        input->Send(MidiCommSysEx(20));
         input->Send({0x90, 0x3C, 0x64});
         comm->Send(RCPtr<LRefCountedObject>(render), ToArray({0x90, 0x3C, 0x64}));
         capture = nullptr;

@@ -20,20 +20,20 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using PresetBytes = std::vector<uint8_t>;
 using EditorTestSupport::FakeEditorEngine;
 using QV::RCPtr;
 using QV::WString;
 namespace Format = QV::PresetFileFormat;
 
-void PutU32(Bytes& out, uint32_t number) {
+void PutU32(PresetBytes& out, uint32_t number) {
     for (int shift = 0; shift < 32; shift += 8) {
         out.push_back(static_cast<uint8_t>(number >> shift));
     }
 }
 
-Bytes Header(uint32_t version = 1, uint32_t deviceA = 0, uint32_t deviceB = 0) {
-    Bytes bytes;
+PresetBytes Header(uint32_t version = 1, uint32_t deviceA = 0, uint32_t deviceB = 0) {
+    PresetBytes bytes;
     PutU32(bytes, version);
     PutU32(bytes, deviceA);
     PutU32(bytes, deviceB);
@@ -44,15 +44,15 @@ Bytes Header(uint32_t version = 1, uint32_t deviceA = 0, uint32_t deviceB = 0) {
 // version and kind, and the payload.
 struct RecordFields {
     uint32_t index = 5;
-    Bytes payload = {0x00};
+    PresetBytes payload = {0x00};
     uint32_t reserved = 0;
     uint32_t variantVersion = 1;
     uint32_t kind = 14;
     int64_t length = -1;  // -1: 24 + payload
 };
 
-Bytes Record(const RecordFields& f) {
-    Bytes bytes;
+PresetBytes Record(const RecordFields& f) {
+    PresetBytes bytes;
     PutU32(bytes,
            f.length < 0 ? static_cast<uint32_t>(24 + f.payload.size()) : static_cast<uint32_t>(f.length));
     PutU32(bytes, f.reserved);
@@ -64,9 +64,9 @@ Bytes Record(const RecordFields& f) {
     return bytes;
 }
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) {
+PresetBytes Join(std::initializer_list<PresetBytes> parts) {
+    PresetBytes all;
+    for (const PresetBytes& part : parts) {
         all.insert(all.end(), part.begin(), part.end());
     }
     return all;
@@ -91,13 +91,13 @@ protected:
 
     std::string Native(const std::string& name) const { return mFolder + "/" + name; }
     WString Path(const std::string& name) const { return WString(Native(name).c_str()); }
-    void Put(const std::string& name, const Bytes& bytes) const {
+    void Put(const std::string& name, const PresetBytes& bytes) const {
         std::ofstream(Native(name), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
-    static Bytes Contents(const std::string& native) {
+    static PresetBytes Contents(const std::string& native) {
         std::ifstream in(native, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return PresetBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
     QV::ScopedTestApplicationServices mServices;
@@ -112,13 +112,14 @@ protected:
 // engine in id order between the two load notifications, leaving the values as they were.
 TEST_F(PresetManagerTest, SavedDefaultsAreTheGoldenBytesAndLoadBackInIdOrder) {
     ASSERT_EQ(mManager->SavePresetFile(Path("defaults.kyp")), QV::S_OK);
-    const Bytes saved = Contents(Native("defaults.kyp"));
+    const PresetBytes saved = Contents(Native("defaults.kyp"));
     ASSERT_EQ(saved.size(), 1071u);
-    EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 12), Header());
+    EXPECT_EQ(PresetBytes(saved.begin(), saved.begin() + 12), Header());
     // Parameter 5 (sustain) after the records of 16, 4 and three times 3 bytes.
     const size_t sustain = 12 + (24 + 16) + (24 + 4) + 3 * (24 + 3);
-    const Bytes worked = {0x19, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 0x0D, 0, 0, 0, 1, 0, 0, 0, 0x0E, 0, 0, 0, 0};
-    EXPECT_EQ(Bytes(saved.begin() + sustain, saved.begin() + sustain + 25), worked);
+    const PresetBytes worked = {0x19, 0, 0, 0, 0, 0, 0, 0,    5, 0, 0, 0, 0x0D,
+                                0,    0, 0, 1, 0, 0, 0, 0x0E, 0, 0, 0, 0};
+    EXPECT_EQ(PresetBytes(saved.begin() + sustain, saved.begin() + sustain + 25), worked);
     // The captured file the end-to-end run compares the program's save with.
     EXPECT_EQ(saved, Contents(std::string(SKYLET_TEST_DATA_DIR) + "/UI/default-preset.kyp"));
 
@@ -146,10 +147,10 @@ TEST_F(PresetManagerTest, SavedDefaultsAreTheGoldenBytesAndLoadBackInIdOrder) {
 TEST_F(PresetManagerTest, LoaderTable) {
     const WString older(u"Preset file is not compatible with this vesion of the preset editor");
     const WString newer(u"Preset file is not compatible with this version of the editor");
-    const Bytes good = Record({.index = 1, .payload = {1, 2, 3, 4}});
+    const PresetBytes good = Record({.index = 1, .payload = {1, 2, 3, 4}});
     struct Case {
         std::string what;
-        Bytes file;
+        PresetBytes file;
         int32_t result;
         size_t writes;
     };
@@ -167,12 +168,12 @@ TEST_F(PresetManagerTest, LoaderTable) {
         cases.push_back({"record length " + std::to_string(length),
                          Join({Header(), good, Record({.length = length})}), -3, 0});
     }
-    const Bytes header = Header();
+    const PresetBytes header = Header();
     for (size_t size = 0; size < 12; ++size) {
         cases.push_back(
-            {std::to_string(size) + "-byte file", Bytes(header.begin(), header.begin() + size), -3, 0});
+            {std::to_string(size) + "-byte file", PresetBytes(header.begin(), header.begin() + size), -3, 0});
     }
-    const Bytes full = Join({Header(), good, Record({})});
+    const PresetBytes full = Join({Header(), good, Record({})});
     cases.insert(cases.end(),
                  {
                      {"reserved 1", Join({Header(), good, Record({.reserved = 1})}), -3, 0},
@@ -181,8 +182,8 @@ TEST_F(PresetManagerTest, LoaderTable) {
                      {"kind 13", Join({Header(), good, Record({.kind = 13})}), -3, 0},
                      {"index 37", Join({Header(), good, Record({.index = 37})}), -3, 0},
                      {"a blob of another length", Join({Header(), good, Record({.payload = {0, 0}})}), -3, 0},
-                     {"the last record cut short", Bytes(full.begin(), full.end() - 1), -3, 0},
-                     {"a length field cut short", Join({Header(), good, Bytes{0x19, 0}}), -3, 0},
+                     {"the last record cut short", PresetBytes(full.begin(), full.end() - 1), -3, 0},
+                     {"a length field cut short", Join({Header(), good, PresetBytes{0x19, 0}}), -3, 0},
                  });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -246,7 +247,7 @@ TEST_F(PresetManagerTest, FailedSavesLeaveTheTargetAsItWas) {
             EXPECT_EQ(after.st_ino, before.st_ino);
         }
     }
-    EXPECT_EQ(Contents(Native("kept.kyp")), (Bytes{1, 2, 3}));
+    EXPECT_EQ(Contents(Native("kept.kyp")), (PresetBytes{1, 2, 3}));
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(mFolder), std::filesystem::directory_iterator()),
         1);

@@ -41,7 +41,7 @@ uint32_t U32(const uint8_t* p) {
 }
 
 // UTF-8 up to the first sequence that is not well-formed, like the framework's strings.
-std::u16string FromUtf8(const char* text, size_t length) {
+std::u16string FontNameFromUtf8(const char* text, size_t length) {
     std::u16string units(length, u'\0');
     units.resize(Text::Utf8ToUtf16(text, length, units.data(), length).written);
     return units;
@@ -110,7 +110,7 @@ private:
             if (tagLength == 0) {
                 return true;
             }
-            if (ToLower(FromUtf8(reinterpret_cast<const char*>(record), tagLength)) == u"name") {
+            if (ToLower(FontNameFromUtf8(reinterpret_cast<const char*>(record), tagLength)) == u"name") {
                 return ReadNamingTable(U32(record + 8));
             }
         }
@@ -174,7 +174,7 @@ private:
             return {};
         }
         const char* text = reinterpret_cast<const char*>(bytes.data());
-        return FromUtf8(text, strnlen(text, bytes.size()));
+        return FontNameFromUtf8(text, strnlen(text, bytes.size()));
     }
 
     static std::u16string WindowsText(const std::vector<uint8_t>& bytes) {

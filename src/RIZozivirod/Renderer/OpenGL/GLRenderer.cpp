@@ -21,7 +21,7 @@ RCPtr<LRenderer> CreateGLRenderer(const RectT<int32_t>& clientRect, WindowHandle
     return RCPtr<LRenderer>(new LGLRenderer(fonts, window, clientRect));
 }
 
-const LRenderer::CreatorRegistration kRegistration(kRendererOpenGL, &CreateGLRenderer);
+const LRenderer::CreatorRegistration kGLRegistration(kRendererOpenGL, &CreateGLRenderer);
 
 constexpr uint32_t kExclamationStyle = 0x30;
 constexpr const char16_t* kErrorCaption = u"OpenGL Error";
@@ -33,7 +33,7 @@ constexpr const char16_t* kUpdateDriver =
 // Scissor and pixel values far past any surface are held to this, so they stay integers.
 constexpr double kCoordinateLimit = 1073741824.0;  // 2^30
 
-double RoundHalfAway(double value) {
+double RoundGLHalfAway(double value) {
     return std::isnan(value) ? 0.0 : std::round(value);
 }
 
@@ -223,10 +223,10 @@ void LGLRenderer::ApplyScissor(const RectT<double>& rect) {
         return;
     }
     const RectT<int32_t>& viewport = target->GetViewport();
-    double x = RoundHalfAway(rect.x);
-    double width = RoundHalfAway(rect.width);
-    double y = RoundHalfAway(viewport.height - (rect.y + rect.height));
-    double height = RoundHalfAway(rect.height);
+    double x = RoundGLHalfAway(rect.x);
+    double width = RoundGLHalfAway(rect.width);
+    double y = RoundGLHalfAway(viewport.height - (rect.y + rect.height));
+    double height = RoundGLHalfAway(rect.height);
     if (x < 0) {
         width += x;
         x = 0;

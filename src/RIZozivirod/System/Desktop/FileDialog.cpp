@@ -8,7 +8,7 @@ namespace QV {
 
 namespace {
 
-WString FolderOf(const WString& path) {
+WString DialogFolderOf(const WString& path) {
     const int32_t slash = path.ReverseFind('/');
     if (slash < 0) {
         return WString();
@@ -16,7 +16,7 @@ WString FolderOf(const WString& path) {
     return slash == 0 ? WString(File::kSeparator) : path.Left(slash);
 }
 
-WString NameOf(const WString& path) {
+WString DialogNameOf(const WString& path) {
     return path.Mid(path.ReverseFind('/') + 1);
 }
 
@@ -87,7 +87,7 @@ int32_t LFileDialog::ShowOpenDialog(const WString& filter, const WString& defaul
         return E_FAIL;
     }
     if (!multiple) {
-        mFolder = FolderOf(mFilePath);
+        mFolder = DialogFolderOf(mFilePath);
     }
     return S_OK;
 }
@@ -98,7 +98,7 @@ void LFileDialog::TakeMultipleSelection(const WChar* buffer) {
     const WChar* name = buffer + first.GetLength() + 1;
     // One file chosen: its path stands alone before the terminator.
     if (name >= end || *name == 0) {
-        mFolder = FolderOf(first);
+        mFolder = DialogFolderOf(first);
         mFilePaths.Add(first);
         return;
     }
@@ -126,13 +126,13 @@ int32_t LFileDialog::ShowSaveDialog(const WString& filter, const WString& defaul
     if (!chosen) {
         return E_FAIL;
     }
-    if (maximumNameLength > 0 && NameOf(mFilePath).GetLength() > maximumNameLength) {
+    if (maximumNameLength > 0 && DialogNameOf(mFilePath).GetLength() > maximumNameLength) {
         const WString text = WString::Format(
             u"The file length is larger than the maximum limit of %d characters ", maximumNameLength);
         GetApplicationServices().ShowMessageBox(text, u"File Save Error", Platform::MB_ICONERROR);
         return E_FAIL;
     }
-    mFolder = FolderOf(mFilePath);
+    mFolder = DialogFolderOf(mFilePath);
     return S_OK;
 }
 

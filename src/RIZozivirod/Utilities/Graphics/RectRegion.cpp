@@ -119,7 +119,7 @@ RectRegionNodePool& Pool() {
     return RectRegionNodePool::GetInstance();
 }
 
-bool Overlaps(const RegionRect& r, const RegionRect& n) {
+bool RegionRectsOverlap(const RegionRect& r, const RegionRect& n) {
     const bool horizontal = r.left < n.left ? n.left < r.right : r.left < n.right;
     const bool vertical = r.top < n.top ? n.top < r.bottom : r.top < n.bottom;
     return horizontal && vertical;
@@ -134,7 +134,7 @@ int64_t TruncateHalfUp(double value) {
     return static_cast<int64_t>(std::clamp(std::trunc(shifted), -2147483648.0, 2147483647.0));
 }
 
-int32_t Saturate(int64_t value) {
+int32_t SaturateRegionEdge(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
@@ -254,7 +254,8 @@ const RectRegionNode* RectRegion::AddRect(const RectT<double>& rect) {
     const int64_t top = TruncateHalfUp(rect.y);
     const int64_t right = left + TruncateHalfUp(rect.width);
     const int64_t bottom = top + TruncateHalfUp(rect.height);
-    return AddRect(static_cast<int32_t>(left), static_cast<int32_t>(top), Saturate(right), Saturate(bottom));
+    return AddRect(static_cast<int32_t>(left), static_cast<int32_t>(top), SaturateRegionEdge(right),
+                   SaturateRegionEdge(bottom));
 }
 
 void RectRegion::SubtractRect(const RegionRect& r, RectRegion* removed) {
@@ -264,7 +265,7 @@ void RectRegion::SubtractRect(const RegionRect& r, RectRegion* removed) {
     RectRegionNode** link = &mHead;
     while (*link != nullptr) {
         RectRegionNode* node = *link;
-        if (!Overlaps(r, *node)) {
+        if (!RegionRectsOverlap(r, *node)) {
             link = &node->next;
             continue;
         }
@@ -350,10 +351,10 @@ void RectRegion::Offset(int32_t dx, int32_t dy) {
     RectRegionNode** link = &mHead;
     while (*link != nullptr) {
         RectRegionNode* node = *link;
-        node->left = Saturate(int64_t{node->left} + dx);
-        node->right = Saturate(int64_t{node->right} + dx);
-        node->top = Saturate(int64_t{node->top} + dy);
-        node->bottom = Saturate(int64_t{node->bottom} + dy);
+        node->left = SaturateRegionEdge(int64_t{node->left} + dx);
+        node->right = SaturateRegionEdge(int64_t{node->right} + dx);
+        node->top = SaturateRegionEdge(int64_t{node->top} + dy);
+        node->bottom = SaturateRegionEdge(int64_t{node->bottom} + dy);
         if (node->right <= node->left || node->bottom <= node->top) {
             *link = node->next;
             Pool().Return(node);
@@ -493,8 +494,8 @@ void RectRegion::ForEachRect(IArray<RectT<int32_t>>& rects) const {
     rects.RemoveAll();
     for (const RectRegionNode* node = mHead; node != nullptr; node = node->next) {
         // Widths of rectangles near both ends of the range do not fit; they saturate.
-        rects.Add({node->left, node->top, Saturate(int64_t{node->right} - node->left),
-                   Saturate(int64_t{node->bottom} - node->top)});
+        rects.Add({node->left, node->top, SaturateRegionEdge(int64_t{node->right} - node->left),
+                   SaturateRegionEdge(int64_t{node->bottom} - node->top)});
     }
 }
 
@@ -505,7 +506,7 @@ bool RectRegion::Intersects(int32_t left, int32_t top, int32_t right, int32_t bo
     }
     const RegionRect r{left, top, right, bottom};
     for (const RectRegionNode* node = mHead; node != nullptr; node = node->next) {
-        if (Overlaps(r, *node)) {
+        if (RegionRectsOverlap(r, *node)) {
             return true;
         }
     }

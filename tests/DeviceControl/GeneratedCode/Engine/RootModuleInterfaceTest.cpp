@@ -15,7 +15,7 @@ using ModuleTestSupport::Blob;
 using ModuleTestSupport::Bytes;
 using ModuleTestSupport::FakeCommunication;
 using ModuleTestSupport::TestRoot;
-using Bytes8 = std::vector<uint8_t>;
+using InterfaceBytes8 = std::vector<uint8_t>;
 
 class RootModuleInterfaceTest : public ::testing::Test {
 protected:
@@ -51,7 +51,7 @@ TEST_F(RootModuleInterfaceTest, LeafHandsSpecialIdsToTheDevice) {
         ASSERT_EQ(root->communication->writes.size(), entry.forwarded ? 1u : 0u);
         if (entry.forwarded) {
             EXPECT_EQ(root->communication->writes[0].id, entry.id);
-            EXPECT_EQ(root->communication->writes[0].bytes, (Bytes8{7, 8}));
+            EXPECT_EQ(root->communication->writes[0].bytes, (InterfaceBytes8{7, 8}));
         }
     }
     EXPECT_TRUE(root->cache.empty());
@@ -75,7 +75,7 @@ TEST_F(RootModuleInterfaceTest, SpecialIdsWithoutADeviceSideAreAcceptedAndDroppe
 TEST_F(RootModuleInterfaceTest, OnlineWritesGoThroughTheModuleThenToTheDevice) {
     root->communication->result = 42;
     EXPECT_EQ(root->SetParamValue(QV::ParamDescriptor(12), Blob({1, 2})), 42);
-    EXPECT_EQ(root->cache[12], (Bytes8{1, 2}));
+    EXPECT_EQ(root->cache[12], (InterfaceBytes8{1, 2}));
     ASSERT_EQ(root->communication->writes.size(), 1u);
     EXPECT_EQ(root->communication->writes[0].id, 12);
 
@@ -92,7 +92,7 @@ TEST_F(RootModuleInterfaceTest, OnlineWritesGoThroughTheModuleThenToTheDevice) {
     // A root with no device side refuses instead of failing on a missing interface.
     root->communication = nullptr;
     EXPECT_EQ(root->SetParamValue(QV::ParamDescriptor(13), Blob({4})), -1);
-    EXPECT_EQ(root->cache[13], Bytes8{4});
+    EXPECT_EQ(root->cache[13], InterfaceBytes8{4});
 }
 
 TEST_F(RootModuleInterfaceTest, OfflineReadsAndWritesUseTheCacheOnly) {
@@ -100,11 +100,11 @@ TEST_F(RootModuleInterfaceTest, OfflineReadsAndWritesUseTheCacheOnly) {
     EXPECT_EQ(root->SetParamValue(QV::ParamDescriptor(-200), Blob({5})), 0);
     EXPECT_EQ(root->SetParamValue(QV::ParamDescriptor(100), Blob({6})), 0);
     EXPECT_TRUE(root->communication->writes.empty());
-    EXPECT_EQ(root->cache[-200], Bytes8{5});
+    EXPECT_EQ(root->cache[-200], InterfaceBytes8{5});
 
     QV::Variant out;
     EXPECT_EQ(root->GetParamValue(QV::ParamDescriptor(100), out), QV::S_OK);
-    EXPECT_EQ(Bytes(out), Bytes8{6});
+    EXPECT_EQ(Bytes(out), InterfaceBytes8{6});
     EXPECT_EQ(root->GetParamValue(QV::ParamDescriptor(7), out), QV::S_OK);
     EXPECT_EQ(out.kind, QV::Variant::Empty);
 }
@@ -124,7 +124,7 @@ TEST_F(RootModuleInterfaceTest, BaseOperationsEndAtAModuleWithoutParent) {
 
     // Inside the tree the cache operations climb to the root.
     EXPECT_EQ(leaf->SetCachedParamValue(QV::ParamDescriptor(9), Blob({2})), 0);
-    EXPECT_EQ(Bytes(leaf->GetCachedParamValue(QV::ParamDescriptor(9))), Bytes8{2});
+    EXPECT_EQ(Bytes(leaf->GetCachedParamValue(QV::ParamDescriptor(9))), InterfaceBytes8{2});
     EXPECT_EQ(leaf->GetRoot().Get(), static_cast<LParameterizedModule*>(root.Get()));
 }
 

@@ -17,9 +17,9 @@ namespace QV {
 namespace {
 
 using namespace SfntBuilder;
-using Names = std::vector<std::pair<std::string, std::string>>;
+using FontNames = std::vector<std::pair<std::string, std::string>>;
 
-std::string Utf8(const std::u16string& text) {
+std::string FontNamesUtf8(const std::u16string& text) {
     std::string bytes(text.size() * 3, '\0');
     bytes.resize(Text::Utf16ToUtf8(text.data(), text.size(), bytes.data(), bytes.size()).written);
     return bytes;
@@ -27,7 +27,7 @@ std::string Utf8(const std::u16string& text) {
 
 struct Outcome {
     int32_t result;
-    Names names;
+    FontNames names;
 };
 
 // Reads bytes through a source that fails the test for any read outside them.
@@ -41,7 +41,7 @@ Outcome ReadBytes(const std::string& bytes) {
             return length;
         },
         [&outcome](const std::u16string& family, const std::u16string& subfamily) {
-            outcome.names.emplace_back(Utf8(family), Utf8(subfamily));
+            outcome.names.emplace_back(FontNamesUtf8(family), FontNamesUtf8(subfamily));
         });
     return outcome;
 }
@@ -50,7 +50,7 @@ TEST(FontFileNamesTest, NamesOfWellFormedFiles) {
     const struct {
         const char* what;
         std::string bytes;
-        Names expected;
+        FontNames expected;
     } cases[] = {
         {"Macintosh names", Font({Mac(1, "Alpha"), Mac(2, "Regular")}), {{"Alpha", "regular"}}},
         {"Windows names, subfamily lower-cased",
@@ -102,7 +102,7 @@ TEST(FontFileNamesTest, NamesOfWellFormedFiles) {
 TEST(FontFileNamesTest, CutOffFilesGiveAPrefixOfTheirNames) {
     const std::string whole = Collection({{Mac(1, "One"), Mac(2, "Regular"), Win(1, u"One"), Win(2, u"Bold")},
                                           {Win(1, u"Two"), Win(2, u"Italic")}});
-    const Names all = ReadBytes(whole).names;
+    const FontNames all = ReadBytes(whole).names;
     ASSERT_EQ(all.size(), 3u);
     for (size_t length = 0; length < whole.size(); ++length) {
         const Outcome outcome = ReadBytes(whole.substr(0, length));
@@ -120,7 +120,7 @@ TEST(FontFileNamesTest, ClaimsBeyondTheFileAreBounded) {
     collection.replace(8, 4, std::string("\xff\xff\xff\xff", 4));
     const Outcome claimed = ReadBytes(collection);
     EXPECT_EQ(claimed.result, E_FAIL);
-    EXPECT_EQ(claimed.names, (Names{{"A", "bold"}, {"B", "bold"}}));
+    EXPECT_EQ(claimed.names, (FontNames{{"A", "bold"}, {"B", "bold"}}));
 
     // Offsets near the end of the 32-bit range, for the font, the naming table and its strings.
     std::string farFont = collection;
@@ -136,12 +136,12 @@ TEST(FontFileNamesTest, ClaimsBeyondTheFileAreBounded) {
     for (const std::string* bytes : {&farFont, &farTable, &farStrings}) {
         EXPECT_EQ(ReadBytes(*bytes).result, E_FAIL);
     }
-    EXPECT_EQ(ReadBytes(manyTables).names, (Names{{"Real", "regular"}}));
+    EXPECT_EQ(ReadBytes(manyTables).names, (FontNames{{"Real", "regular"}}));
 }
 
 TEST(FontFileNamesTest, AFailingReadEndsTheFile) {
     const std::string bytes = Collection({{Win(1, u"A"), Win(2, u"Bold")}, {Win(1, u"B"), Win(2, u"Bold")}});
-    Names names;
+    FontNames names;
     const int32_t result = FontFileNames::Read(
         static_cast<uint32_t>(bytes.size()),
         [&bytes](uint32_t offset, void* buffer, uint32_t length) -> uint32_t {
@@ -152,7 +152,7 @@ TEST(FontFileNamesTest, AFailingReadEndsTheFile) {
             return length;
         },
         [&names](const std::u16string& family, const std::u16string& subfamily) {
-            names.emplace_back(Utf8(family), Utf8(subfamily));
+            names.emplace_back(FontNamesUtf8(family), FontNamesUtf8(subfamily));
         });
     EXPECT_EQ(result, E_FAIL);
     EXPECT_TRUE(names.empty());

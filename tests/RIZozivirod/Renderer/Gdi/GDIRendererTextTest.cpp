@@ -12,13 +12,13 @@ namespace QV {
 namespace {
 
 // The bundled font's tables as the metric formulas use them, read straight from the file.
-struct FontTables {
+struct GdiTextFontTables {
     float unitsPerEm = 0, winAscent = 0, winDescent = 0, lineSpacing = 0;
     float advance = 0;  // design advance of the text asked for
 };
 
-FontTables ReadTables(const std::string& path, const char16_t* text) {
-    FontTables t;
+GdiTextFontTables GdiTextReadTables(const std::string& path, const char16_t* text) {
+    GdiTextFontTables t;
     FT_Library library = nullptr;
     FT_Face face = nullptr;
     FT_Init_FreeType(&library);
@@ -61,7 +61,7 @@ TEST_F(GDIRendererText, MetricsFollowTheFormulasFromTheFontsTables) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
-        const FontTables t = ReadTables(c.file, u"");
+        const GdiTextFontTables t = GdiTextReadTables(c.file, u"");
         int32_t height = -1, ascent = -1, descent = -1;
         ASSERT_EQ(renderer->GetFontMetrics(LFont::GetFont(c.face, c.size, c.style), height, ascent, descent),
                   S_OK);
@@ -97,7 +97,7 @@ TEST_F(GDIRendererText, MeasureTextFollowsTheFormula) {
     int32_t height = 0, ascent = 0, descent = 0;
     renderer->GetFontMetrics(font, height, ascent, descent);
     for (const char16_t* text : {u"Preset 12", u"W", u"  ", u"Wave, AV!"}) {
-        const FontTables t = ReadTables(TestSupport::TestFontPath(), text);
+        const GdiTextFontTables t = GdiTextReadTables(TestSupport::TestFontPath(), text);
         const float right = t.advance * 9.0f * 96.0f / 72.0f / t.unitsPerEm;
         const RectT<float> measured = renderer->MeasureText(text, font);
         EXPECT_EQ(measured, (RectT<float>{0.0f, static_cast<float>(ascent),

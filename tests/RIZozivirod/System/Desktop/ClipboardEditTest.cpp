@@ -12,7 +12,7 @@ namespace QV {
 namespace {
 
 // Edits what it is asked to, except pasting; answers 7.
-class EditableControl : public LControl {
+class ClipboardEditableControl : public LControl {
 public:
     using LControl::LControl;
     bool IsEditTarget() override { return true; }
@@ -28,7 +28,7 @@ class ClipboardEditTest : public ControlTestFixture {
 protected:
     void SetUp() override {
         ControlTestFixture::SetUp();
-        mEditor = RCPtr<EditableControl>(new EditableControl(nullptr, u"Editor"));
+        mEditor = RCPtr<ClipboardEditableControl>(new ClipboardEditableControl(nullptr, u"Editor"));
         mField = RCPtr<LControl>(new LControl(RCPtr<LControl>(mEditor), u"Field"));
         mLoose = RCPtr<LControl>(new LControl(nullptr, u"Loose"));
         mClipboard = LClipboard::Create(std::make_shared<Platform::InMemoryClipboard>());
@@ -43,7 +43,7 @@ protected:
         ControlTestFixture::TearDown();
     }
 
-    RCPtr<EditableControl> mEditor;
+    RCPtr<ClipboardEditableControl> mEditor;
     RCPtr<LControl> mField;
     RCPtr<LControl> mLoose;
     RCPtr<LControl> mFocus;

@@ -7,7 +7,7 @@
 namespace QV {
 namespace {
 
-RCPtr<LRefCountedObject> Text(const WString& text) {
+RCPtr<LRefCountedObject> ClipboardText(const WString& text) {
     return RCPtr<LRefCountedObject>(LClipboardText::Create(text));
 }
 
@@ -20,7 +20,7 @@ protected:
 };
 
 TEST_F(ClipboardTest, TextCopiedHereIsPastedFromTheKeptValueAndReachesTheDesktopAsUtf8) {
-    const RCPtr<LRefCountedObject> value = Text(u"Grand piano \u00E9\u20AC");
+    const RCPtr<LRefCountedObject> value = ClipboardText(u"Grand piano \u00E9\u20AC");
     EXPECT_EQ(mClipboard->SetText(value), S_OK);
     EXPECT_EQ(mDesktop->text, "Grand piano \xC3\xA9\xE2\x82\xAC");
     EXPECT_FALSE(mDesktop->hasMarker);
@@ -30,7 +30,7 @@ TEST_F(ClipboardTest, TextCopiedHereIsPastedFromTheKeptValueAndReachesTheDesktop
 }
 
 TEST_F(ClipboardTest, AnotherProgramsCopyIsReadOnceAndALaterCopyHereStillReachesTheDesktop) {
-    mClipboard->SetText(Text(u"mine"));
+    mClipboard->SetText(ClipboardText(u"mine"));
     mDesktop->CopyFromOtherProgram("theirs \xE2\x82\xAC");
 
     const RCPtr<LRefCountedObject> pasted = mClipboard->GetText();
@@ -39,7 +39,7 @@ TEST_F(ClipboardTest, AnotherProgramsCopyIsReadOnceAndALaterCopyHereStillReaches
     EXPECT_EQ(mClipboard->GetText().Get(), pasted.Get());
     EXPECT_EQ(mDesktop->reads, 1);
 
-    EXPECT_EQ(mClipboard->SetText(Text(u"again")), S_OK);
+    EXPECT_EQ(mClipboard->SetText(ClipboardText(u"again")), S_OK);
     EXPECT_EQ(mDesktop->text, "again");
 }
 
@@ -54,7 +54,7 @@ TEST_F(ClipboardTest, AValueThatIsNotTextLeavesOnlyTheMarkerAndIsPastedFromTheKe
 TEST_F(ClipboardTest, FailuresKeepTheValueAndTheNextReadTriesAgain) {
     // The desktop refuses the write: reported, and the value is kept for pasting here.
     mDesktop->writable = false;
-    const RCPtr<LRefCountedObject> value = Text(u"kept");
+    const RCPtr<LRefCountedObject> value = ClipboardText(u"kept");
     EXPECT_EQ(mClipboard->SetText(value), E_FAIL);
     EXPECT_EQ(mClipboard->GetText().Get(), value.Get());
 
@@ -89,7 +89,7 @@ TEST(ClipboardWriteTest, AWriteDuringAWriteIsRefusedAndLeavesTheValue) {
     auto desktop = std::make_shared<ReentrantDesktop>();
     const RCPtr<LClipboard> clipboard = LClipboard::Create(desktop);
     desktop->owner = clipboard.Get();
-    const RCPtr<LRefCountedObject> value = Text(u"copied");
+    const RCPtr<LRefCountedObject> value = ClipboardText(u"copied");
     EXPECT_EQ(clipboard->SetText(value), S_OK);
     EXPECT_EQ(desktop->reentrantResult, S_FALSE);
     EXPECT_EQ(clipboard->GetText().Get(), value.Get());

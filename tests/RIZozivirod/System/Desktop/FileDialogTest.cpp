@@ -13,14 +13,14 @@ namespace {
 
 using Platform::FileChooserRequest;
 
-std::string Utf8(const WString& text) {
+std::string FileDialogUtf8(const WString& text) {
     return text.ToUTF8().GetString();
 }
 
-std::vector<std::string> Utf8(const Array<WString>& texts) {
+std::vector<std::string> FileDialogUtf8(const Array<WString>& texts) {
     std::vector<std::string> out;
     for (uint32_t i = 0; i < texts.GetCount(); ++i) {
-        out.push_back(Utf8(texts.GetAt(i)));
+        out.push_back(FileDialogUtf8(texts.GetAt(i)));
     }
     return out;
 }
@@ -37,8 +37,8 @@ protected:
 TEST_F(FileDialogTest, OpenAsksWithFiltersTitleAndFolderAndTheNextOpenStartsWhereTheChoiceWas) {
     mShell.ScriptChooser({"/home/ann/Bänke/Lead pad.skp"});
     ASSERT_EQ(mDialog->ShowOpenDialog(kFilter, u"skp", u"Select Preset File", false), S_OK);
-    EXPECT_EQ(Utf8(mDialog->GetFilePath()), "/home/ann/Bänke/Lead pad.skp");
-    EXPECT_EQ(Utf8(mDialog->GetFolderPath()), "/home/ann/Bänke");
+    EXPECT_EQ(FileDialogUtf8(mDialog->GetFilePath()), "/home/ann/Bänke/Lead pad.skp");
+    EXPECT_EQ(FileDialogUtf8(mDialog->GetFolderPath()), "/home/ann/Bänke");
     EXPECT_TRUE(mDialog->GetFilePaths().GetCount() == 0);
 
     ASSERT_EQ(mShell.chooserRequests.size(), 1u);
@@ -60,7 +60,7 @@ TEST_F(FileDialogTest, OpenAsksWithFiltersTitleAndFolderAndTheNextOpenStartsWher
     EXPECT_EQ(mShell.chooserRequests[1].title, "");
     ASSERT_EQ(mShell.chooserRequests[1].filters.size(), 1u);
     EXPECT_EQ(mShell.chooserRequests[1].filters[0].patterns, (std::vector<std::string>{"*.skb", "*.syx"}));
-    EXPECT_EQ(Utf8(mDialog->GetFolderPath()), "/home/ann/Bänke");
+    EXPECT_EQ(FileDialogUtf8(mDialog->GetFolderPath()), "/home/ann/Bänke");
 }
 
 TEST_F(FileDialogTest, MultipleSelectionGivesFullPathsAndIsAskedOnlyWhenWanted) {
@@ -103,9 +103,9 @@ TEST_F(FileDialogTest, MultipleSelectionGivesFullPathsAndIsAskedOnlyWhenWanted) 
         mShell.ScriptChooser(step.answer);
         ASSERT_EQ(mDialog->ShowOpenDialog(kFilter, u"skp", u"Load", step.multiple), S_OK);
         EXPECT_EQ(mShell.chooserRequests.back().mode, step.mode);
-        EXPECT_EQ(Utf8(mDialog->GetFilePath()), step.filePath);
-        EXPECT_EQ(Utf8(mDialog->GetFolderPath()), step.folder);
-        EXPECT_EQ(Utf8(mDialog->GetFilePaths()), step.paths);
+        EXPECT_EQ(FileDialogUtf8(mDialog->GetFilePath()), step.filePath);
+        EXPECT_EQ(FileDialogUtf8(mDialog->GetFolderPath()), step.folder);
+        EXPECT_EQ(FileDialogUtf8(mDialog->GetFilePaths()), step.paths);
     }
     mShell.ScriptChooser({});
     EXPECT_EQ(mDialog->ShowOpenDialog(kFilter, u"skp", u"Load", true), E_FAIL);
@@ -144,8 +144,8 @@ TEST_F(FileDialogTest, AnswersMustFitTheFileBufferWithTheirZeros) {
 TEST_F(FileDialogTest, SaveProposesUntitledAsksBeforeOverwritingAndAddsTheDefaultExtension) {
     mShell.ScriptChooser({"/home/ann/Saved/bright"});
     ASSERT_EQ(mDialog->ShowSaveDialog(kFilter, u"skp", u"Select Save Location", -1), S_OK);
-    EXPECT_EQ(Utf8(mDialog->GetFilePath()), "/home/ann/Saved/bright.skp");
-    EXPECT_EQ(Utf8(mDialog->GetFolderPath()), "/home/ann/Saved");
+    EXPECT_EQ(FileDialogUtf8(mDialog->GetFilePath()), "/home/ann/Saved/bright.skp");
+    EXPECT_EQ(FileDialogUtf8(mDialog->GetFolderPath()), "/home/ann/Saved");
     ASSERT_EQ(mShell.chooserRequests.size(), 1u);
     const FileChooserRequest& request = mShell.chooserRequests[0];
     EXPECT_EQ(request.mode, FileChooserRequest::Mode::kSave);
@@ -156,7 +156,7 @@ TEST_F(FileDialogTest, SaveProposesUntitledAsksBeforeOverwritingAndAddsTheDefaul
 
     mShell.ScriptChooser({"/tmp/with.ext"});
     ASSERT_EQ(mDialog->ShowSaveDialog(kFilter, u"*.skp", u"", -1), S_OK);
-    EXPECT_EQ(Utf8(mDialog->GetFilePath()), "/tmp/with.ext");
+    EXPECT_EQ(FileDialogUtf8(mDialog->GetFilePath()), "/tmp/with.ext");
 
     // A zero limit is refused before anything is shown.
     EXPECT_EQ(mDialog->ShowSaveDialog(kFilter, u"skp", u"", 0), E_INVALIDARG);
@@ -186,12 +186,12 @@ TEST_F(FileDialogTest, SaveRefusesANameOverTheLimitWithAnErrorBox) {
         EXPECT_EQ(mDialog->ShowSaveDialog(kFilter, u"skp", u"", c.limit), c.result);
         if (c.result == S_OK) {
             EXPECT_TRUE(mServices->messageBoxes.empty());
-            EXPECT_EQ(Utf8(mDialog->GetFolderPath()), "/d");
+            EXPECT_EQ(FileDialogUtf8(mDialog->GetFolderPath()), "/d");
             continue;
         }
         ASSERT_EQ(mServices->messageBoxes.size(), 1u);
-        EXPECT_EQ(Utf8(mServices->messageBoxes[0].caption), "File Save Error");
-        EXPECT_EQ(Utf8(mServices->messageBoxes[0].text),
+        EXPECT_EQ(FileDialogUtf8(mServices->messageBoxes[0].caption), "File Save Error");
+        EXPECT_EQ(FileDialogUtf8(mServices->messageBoxes[0].text),
                   "The file length is larger than the maximum limit of 10 characters ");
         EXPECT_EQ(mServices->messageBoxes[0].style, 0x10u);
         EXPECT_EQ(mDialog->GetFolderPath(), folderBefore);

@@ -26,7 +26,7 @@ using QV::WString;
 const std::vector<uint32_t> kPalettePixels = {0xFFFF0000, 0x8000FF00, 0x000000FF,
                                               0xFFFFFFFF, 0x000000FF, 0x8000FF00};
 
-std::vector<uint32_t> Pixels(const RCPtr<LBitmap>& bitmap) {
+std::vector<uint32_t> BitmapPixels(const RCPtr<LBitmap>& bitmap) {
     std::vector<uint32_t> pixels;
     const RectT<int32_t>& area = bitmap->GetArea();
     for (int32_t y = 0; y < area.height; ++y) {
@@ -77,7 +77,7 @@ TEST_F(Bitmaps, NamedResourcesLoadOnceAndGoWithTheirLastReference) {
     RCPtr<LBitmap> bitmap = LBitmap::GetBitmap(WString(u"::palette 3x2.png"));
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(bitmap->GetArea(), (RectT<int32_t>{0, 0, 3, 2}));
-    EXPECT_EQ(Pixels(bitmap), kPalettePixels);
+    EXPECT_EQ(BitmapPixels(bitmap), kPalettePixels);
     EXPECT_EQ(bitmap->GetCacheKey(), WString(u"::PALETTE 3X2.PNG"));
     EXPECT_EQ(LBitmap::GetBitmap(WString(u"::PALETTE 3x2.PNG")).Get(), bitmap.Get());
     EXPECT_EQ(LBitmap::GetLiveCount(), mLiveBefore + 1);
@@ -94,7 +94,7 @@ TEST_F(Bitmaps, NamedResourcesLoadOnceAndGoWithTheirLastReference) {
     // Loaded again after it went.
     bitmap = LBitmap::GetBitmap(WString(u"::palette 3x2.png"));
     ASSERT_TRUE(bitmap);
-    EXPECT_EQ(Pixels(bitmap), kPalettePixels);
+    EXPECT_EQ(BitmapPixels(bitmap), kPalettePixels);
 }
 
 TEST_F(Bitmaps, NamesThatCannotBeLoadedGiveNull) {
@@ -159,7 +159,7 @@ TEST_F(Bitmaps, SubBitmapAreasAreCutToThePixelStore) {
         EXPECT_TRUE(sub->GetName().IsEmpty() && sub->GetCacheKey().IsEmpty());
     }
 
-    // Pixels are read through the area, and only inside it.
+    // BitmapPixels are read through the area, and only inside it.
     const RCPtr<LBitmap> corner = middle->CreateSubBitmap(35, 45, 10, 10);
     EXPECT_EQ(corner->GetPixel(0, 0).ToARGB(), 0xFF002D41u);
     EXPECT_EQ(corner->GetPixel(4, 4).ToARGB(), 0xFF003145u);
@@ -179,7 +179,7 @@ TEST_F(Bitmaps, AnEmptyCutHasNoPixelsAndTintsAndClonesToNothing) {
     EXPECT_EQ(tinted->GetArea(), (RectT<int32_t>{0, 0, 0, 0}));
     EXPECT_EQ(tinted->GetGdiplusBitmap(), nullptr);
     EXPECT_EQ(tinted->LockData()->GetPixelPointer(0, 0), nullptr);
-    EXPECT_EQ(Pixels(owner), std::vector<uint32_t>(16, 0xFF123456));
+    EXPECT_EQ(BitmapPixels(owner), std::vector<uint32_t>(16, 0xFF123456));
 }
 
 TEST_F(Bitmaps, LockedDataCoversTheOwnersAreaAndChecksItsBounds) {
@@ -215,9 +215,9 @@ TEST_F(Bitmaps, ClonesOwnACopyOfTheArea) {
     const RCPtr<LBitmap> clone = named->CreateSubBitmap(1, 0, 2, 2)->Clone();
     EXPECT_FALSE(clone->GetParent());
     EXPECT_EQ(clone->GetArea(), (RectT<int32_t>{0, 0, 2, 2}));
-    EXPECT_EQ(Pixels(clone), (std::vector<uint32_t>{0x8000FF00, 0x000000FF, 0x000000FF, 0x8000FF00}));
+    EXPECT_EQ(BitmapPixels(clone), (std::vector<uint32_t>{0x8000FF00, 0x000000FF, 0x000000FF, 0x8000FF00}));
     *clone->LockData()->GetPixelPointer(0, 0) = 0;
-    EXPECT_EQ(Pixels(named), kPalettePixels);
+    EXPECT_EQ(BitmapPixels(named), kPalettePixels);
 }
 
 TEST_F(Bitmaps, SolidTintsBlendEachChannelAndKeepAlpha) {
@@ -243,7 +243,7 @@ TEST_F(Bitmaps, SolidTintsBlendEachChannelAndKeepAlpha) {
     for (const Case& c : cases) {
         const RCPtr<LBitmap> bitmap = Filled(2, 1, c.pixel);
         LBitmap::ApplyColorizer(bitmap, Solid(c.color), c.alphaModifier);
-        EXPECT_EQ(Pixels(bitmap), std::vector<uint32_t>(2, c.tinted))
+        EXPECT_EQ(BitmapPixels(bitmap), std::vector<uint32_t>(2, c.tinted))
             << std::hex << c.pixel << " " << c.alphaModifier;
     }
     // A gradient of two equal colours is one colour.
@@ -255,16 +255,16 @@ TEST_F(Bitmaps, SolidTintsBlendEachChannelAndKeepAlpha) {
 TEST_F(Bitmaps, TintingASubBitmapChangesItsAreaOnly) {
     const RCPtr<LBitmap> owner = Filled(3, 1, 0xFFFFFFFF);
     LBitmap::ApplyColorizer(owner->CreateSubBitmap(1, 0, 1, 1), Solid({0, 0, 0, 1}), 1.0f);
-    EXPECT_EQ(Pixels(owner), (std::vector<uint32_t>{0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF}));
+    EXPECT_EQ(BitmapPixels(owner), (std::vector<uint32_t>{0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF}));
 }
 
 TEST_F(Bitmaps, FilledAndColorizedBitmaps) {
-    EXPECT_EQ(Pixels(LBitmap::CreateFilledBitmap({3, 2}, {1, 0.5f, 0, 0.5f})),
+    EXPECT_EQ(BitmapPixels(LBitmap::CreateFilledBitmap({3, 2}, {1, 0.5f, 0, 0.5f})),
               std::vector<uint32_t>(6, 0x80FF8000));
     const RCPtr<LBitmap> colorized = LBitmap::CreateColorizedBitmap(Solid({0, 0, 1, 1}), 0.5f, {2, 2});
     EXPECT_EQ(colorized->GetArea(), (RectT<int32_t>{0, 0, 2, 2}));
-    EXPECT_EQ(Pixels(colorized), std::vector<uint32_t>(4, 0x800000FF));
-    EXPECT_EQ(Pixels(LBitmap::CreateColorizedBitmap(
+    EXPECT_EQ(BitmapPixels(colorized), std::vector<uint32_t>(4, 0x800000FF));
+    EXPECT_EQ(BitmapPixels(LBitmap::CreateColorizedBitmap(
                   Gradient(LColorizer::kLinearGradient, {0, 1, 0, 1}, {0, 1, 0, 1}), 1.0f, {1, 1})),
               std::vector<uint32_t>(1, 0xFF00FF00));
 
@@ -282,11 +282,11 @@ TEST_F(Bitmaps, PartBitmapsAreTintedCopies) {
         const RCPtr<LBitmap> part = LBitmap::CreatePartBitmap(black, 1.0f, {7, 7}, asMask ? nullptr : named,
                                                               asMask ? named : nullptr);
         EXPECT_NE(part.Get(), named.Get());
-        EXPECT_EQ(Pixels(part), (std::vector<uint32_t>{0xFF000000, 0x80000000, 0x00000000, 0xFF000000,
-                                                       0x00000000, 0x80000000}));
+        EXPECT_EQ(BitmapPixels(part), (std::vector<uint32_t>{0xFF000000, 0x80000000, 0x00000000, 0xFF000000,
+                                                             0x00000000, 0x80000000}));
     }
-    EXPECT_EQ(Pixels(named), kPalettePixels) << "the shared bitmap is never tinted";
-    EXPECT_EQ(Pixels(LBitmap::CreatePartBitmap(black, 0.5f, {1, 2}, nullptr, nullptr)),
+    EXPECT_EQ(BitmapPixels(named), kPalettePixels) << "the shared bitmap is never tinted";
+    EXPECT_EQ(BitmapPixels(LBitmap::CreatePartBitmap(black, 0.5f, {1, 2}, nullptr, nullptr)),
               std::vector<uint32_t>(2, 0x80000000));
 }
 
@@ -332,7 +332,7 @@ TEST_F(Bitmaps, MisuseRaisesTheNamedErrors) {
         const std::string text = ThrownText(c.call);
         EXPECT_TRUE(Raised(text, c.raised)) << text;
     }
-    EXPECT_EQ(Pixels(bitmap), std::vector<uint32_t>(4, 0xFFFFFFFF));
+    EXPECT_EQ(BitmapPixels(bitmap), std::vector<uint32_t>(4, 0xFFFFFFFF));
 }
 
 }  // namespace

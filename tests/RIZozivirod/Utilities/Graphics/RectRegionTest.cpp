@@ -31,7 +31,7 @@ std::vector<RegionRect> Sorted(std::vector<RegionRect> rects) {
     return rects;
 }
 
-std::string Describe(const std::vector<RegionRect>& rects) {
+std::string DescribeRegion(const std::vector<RegionRect>& rects) {
     std::string text;
     for (const RegionRect& r : rects) {
         text += "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
@@ -201,7 +201,8 @@ TEST(RectRegionProperty, MatchesABitSetOracleThroughRandomOperations) {
                 }
                 default:
                     region.Normalize();
-                    ASSERT_EQ(Describe(NormalForm(oracle)), Describe(Sorted(RectsOf(region)))) << where;
+                    ASSERT_EQ(DescribeRegion(NormalForm(oracle)), DescribeRegion(Sorted(RectsOf(region))))
+                        << where;
                     break;
             }
             ExpectCovers(region, oracle, where);
@@ -309,7 +310,7 @@ TEST(RectRegion, OperationsGiveTheirRectangles) {
         {
             RectRegion region;
             c.build(region);
-            EXPECT_EQ(Describe(Sorted(c.expected)), Describe(Sorted(RectsOf(region)))) << c.name;
+            EXPECT_EQ(DescribeRegion(Sorted(c.expected)), DescribeRegion(Sorted(RectsOf(region)))) << c.name;
             EXPECT_EQ(region.GetCount(), c.expected.size()) << c.name;
         }
         EXPECT_EQ(RectRegionNodePool::GetInstance().GetInUseCount(), inUse) << c.name;

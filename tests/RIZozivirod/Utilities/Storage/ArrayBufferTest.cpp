@@ -13,7 +13,7 @@ namespace {
 using QV::E_INVALIDARG;
 using QV::S_OK;
 
-using Bytes = QV::ArrayBufferM<signed char, 4, 1, 0, 1, 8>;
+using ArrayBufferBytes = QV::ArrayBufferM<signed char, 4, 1, 0, 1, 8>;
 
 template <class T>
 std::vector<T> Contents(const QV::IArray<T>& array) {
@@ -63,7 +63,7 @@ TEST(ArrayBufferTest, HoldsRectanglesByValue) {
 }
 
 TEST(ArrayBufferMTest, MovesBetweenInlineAndHeapStorage) {
-    Bytes bytes;
+    ArrayBufferBytes bytes;
     const uint64_t before = HeapCalls();
     for (signed char value : {1, 2, 3}) {
         bytes.Add(value);
@@ -88,7 +88,7 @@ TEST(ArrayBufferMTest, MovesBetweenInlineAndHeapStorage) {
 }
 
 TEST(ArrayBufferMTest, FillActsOnTheInlineElements) {
-    Bytes bytes;
+    ArrayBufferBytes bytes;
     for (signed char value : {1, 2, 3}) {
         bytes.Add(value);
     }

@@ -36,7 +36,7 @@ CountingAllocator& Counting() {
 template <uint32_t G, uint32_t S>
 using TestBuffer = BufferT<G, S, 8, char*, Counting>;
 
-std::vector<uint8_t> Bytes(const IBuffer& buffer) {
+std::vector<uint8_t> BufferBytes(const IBuffer& buffer) {
     const auto* data = static_cast<const uint8_t*>(buffer.GetData());
     return std::vector<uint8_t>(data, data + buffer.GetSize());
 }
@@ -67,7 +67,7 @@ TEST(Buffer, GrowthAndShrinkFollowGranularityAndSlack) {
 TEST(Buffer, ConstructorGivesBackCapacityBeyondTheSlack) {
     TestBuffer<1, 128> buffer(10, 200, true);
     EXPECT_EQ(buffer.GetCapacity(), 10u);
-    EXPECT_EQ(Bytes(buffer), std::vector<uint8_t>(10, 0));
+    EXPECT_EQ(BufferBytes(buffer), std::vector<uint8_t>(10, 0));
     TestBuffer<1, 128> roomy(10, 100, false);
     EXPECT_EQ(roomy.GetCapacity(), 100u);
 }
@@ -79,7 +79,7 @@ TEST(Buffer, AllocateKeepsTheBlockOnlyForTheSameRoundedCapacity) {
     const int mallocs = Counting().mallocs;
     EXPECT_EQ(buffer.Allocate(7), 7u);
     EXPECT_EQ(Counting().mallocs, mallocs);
-    EXPECT_EQ(Bytes(buffer), std::vector<uint8_t>(7, 7));
+    EXPECT_EQ(BufferBytes(buffer), std::vector<uint8_t>(7, 7));
     buffer.Allocate(12);
     EXPECT_EQ(Counting().mallocs, mallocs + 1);
     EXPECT_EQ(buffer.GetCapacity(), 12u);
@@ -127,9 +127,9 @@ TEST(Buffer, FillRangesAreCheckedWithoutWrapping) {
 TEST(Buffer, FillWordsWritesWholeUnitsOnly) {
     TestBuffer<1, 0> buffer(5, 0, true);
     EXPECT_EQ(buffer.FillWords(0xABCD, 0, -1), S_OK);
-    EXPECT_EQ(Bytes(buffer), (std::vector<uint8_t>{0xCD, 0xAB, 0xCD, 0xAB, 0}));
+    EXPECT_EQ(BufferBytes(buffer), (std::vector<uint8_t>{0xCD, 0xAB, 0xCD, 0xAB, 0}));
     EXPECT_EQ(buffer.FillWords(0x1111, 1, 2), S_OK);  // odd offsets are allowed
-    EXPECT_EQ(Bytes(buffer), (std::vector<uint8_t>{0xCD, 0x11, 0x11, 0x11, 0x11}));
+    EXPECT_EQ(BufferBytes(buffer), (std::vector<uint8_t>{0xCD, 0x11, 0x11, 0x11, 0x11}));
 }
 
 TEST(Buffer, GetDataAtOnlyInsideTheSize) {
@@ -149,7 +149,7 @@ TEST(Buffer, FailedAllocationKeepsTheOldBlock) {
     EXPECT_THROW(buffer.Allocate(4096), std::bad_alloc);
     Counting().fail = false;
     EXPECT_EQ(buffer.GetSize(), 4u);
-    EXPECT_EQ(Bytes(buffer), std::vector<uint8_t>(4, 9));
+    EXPECT_EQ(BufferBytes(buffer), std::vector<uint8_t>(4, 9));
 }
 
 TEST(SharedBuffer, ResizedCopiesAndCopies) {
@@ -168,12 +168,12 @@ TEST(SharedBuffer, ResizedCopiesAndCopies) {
         {2, 0xFFFFFFFFu, {0, 0}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Bytes(*buffer->CreateResizedCopy(c.size, c.offset)), c.bytes);
+        EXPECT_EQ(BufferBytes(*buffer->CreateResizedCopy(c.size, c.offset)), c.bytes);
     }
     RCPtr<LIBuffer> copy(buffer->CreateCopy());
     ASSERT_TRUE(copy);
     EXPECT_NE(copy.Get(), buffer.Get());
-    EXPECT_EQ(Bytes(*copy), Bytes(*buffer));
+    EXPECT_EQ(BufferBytes(*copy), BufferBytes(*buffer));
     EXPECT_EQ(copy->GetRefCount(), 1);
 
     RCPtr<LIBuffer> file = LFileBuffer::Create(10, 0, true);
