@@ -4,10 +4,12 @@
 #include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Controls/ComboBox.h"
 #include "RIZozivirod/Controls/Label.h"
+#include "RIZozivirod/Controls/LevelMeter.h"
 #include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/ListBoxItem.h"
 #include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/Panel.h"
+#include "RIZozivirod/Controls/ProgressBar.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/Slider.h"
 #include "RIZozivirod/Controls/TabControl.h"
@@ -52,8 +54,8 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.StatusBar", nullptr, 126},
         {u"Framework.SplitterH", nullptr, 127},
         {u"Framework.SplitterV", nullptr, 128},
-        {u"Framework.LevelMeter", nullptr, 129},
-        {u"Framework.ProgressBar", nullptr, 130},
+        {u"Framework.LevelMeter", &CreateControl<LLevelMeter>, 129},
+        {u"Framework.ProgressBar", &CreateControl<LProgressBar>, 130},
         {u"Framework.TreeView", nullptr, 131},
         {u"Framework.TreeViewItem", nullptr, 132},
     };
