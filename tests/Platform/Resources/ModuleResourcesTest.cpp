@@ -17,7 +17,7 @@ std::string ReadFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string Bytes(const ModuleResource& resource) {
+std::string ResourceBytes(const ModuleResource& resource) {
     return {reinterpret_cast<const char*>(resource.bytes), resource.length};
 }
 
@@ -49,14 +49,14 @@ TEST(ModuleResources, EmbeddedFilesAreFoundByTypeAndName) {
     ASSERT_FALSE(onDisk.empty());
     const ModuleResource resource = FindModuleResource(WString(u"GDIPLUS"), WString(u"PALETTE_3X2_PNG"));
     ASSERT_TRUE(resource);
-    EXPECT_EQ(Bytes(resource), onDisk);
+    EXPECT_EQ(ResourceBytes(resource), onDisk);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(resource.bytes) % 16, 0u);
     EXPECT_EQ(FindModuleResource(WString(u"gdiplus"), WString(u"Palette_3x2_png")).bytes, resource.bytes);
     EXPECT_FALSE(FindModuleResource(WString(u"QVXML"), WString(u"PALETTE_3X2_PNG")));
     EXPECT_FALSE(FindModuleResource(WString(u"GDIPLUS"), WString(u"PALETTE_3X2")));
     EXPECT_FALSE(FindModuleResource(WString(u"GDIPLUS"), WString(u"PALETTE_3X2_PNG_")));
     EXPECT_FALSE(FindModuleResource(WString(u"GDIPLUS"), WString()));
-    EXPECT_EQ(Bytes(FindModuleResource(WString(u"GDIPLUS"), WString(u"TRUNCATED-IN-IMAGE-DATA_PNG"))),
+    EXPECT_EQ(ResourceBytes(FindModuleResource(WString(u"GDIPLUS"), WString(u"TRUNCATED-IN-IMAGE-DATA_PNG"))),
               ReadFile(SKYLET_TEST_DATA_DIR "/Graphics/truncated-in-image-data.png"));
 }
 
@@ -69,7 +69,7 @@ TEST(ModuleResources, TheFirstTableToNameAResourceWins) {
     };
     Platform::RegisterEmbeddedResources(tables[0], 1);
     Platform::RegisterEmbeddedResources(tables[1], 1);
-    EXPECT_EQ(Bytes(FindModuleResource(WString(u"QVXML"), WString(u"REGISTERED_TWICE"))), "\x01\x02\x03");
+    EXPECT_EQ(ResourceBytes(FindModuleResource(WString(u"QVXML"), WString(u"REGISTERED_TWICE"))), "\x01\x02\x03");
 }
 
 }  // namespace
