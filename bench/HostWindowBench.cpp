@@ -5,9 +5,6 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "RIZozivirod/Application/Windows/OSWindow.h"
@@ -18,40 +15,8 @@
 #include "RIZozivirod/Renderer/Renderer.h"
 #include "UITestSupport/TestFonts.h"
 
-namespace {
-
-std::atomic<int64_t> gAllocations{0};
-
-}  // namespace
-
-// The process's allocations so far, for the other benchmarks of the executable.
-int64_t SkyletBenchAllocationCount() {
-    return gAllocations.load(std::memory_order_relaxed);
-}
-
-// Counts every allocation of the process, the libraries' included.
-void* operator new(std::size_t size) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size == 0 ? 1 : size)) {
-        return block;
-    }
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block) noexcept {
-    std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
-    std::free(block);
-}
+// The process's allocations so far (AllocationCounter.cpp).
+int64_t SkyletBenchAllocationCount();
 
 namespace {
 
@@ -152,12 +117,12 @@ void BM_RootWindowPointerMove(benchmark::State& state) {
     for (int32_t i = 0; i < 16; ++i) {
         root->OnMouseMove({150 + i, 150}, 0, 0);
     }
-    const int64_t before = gAllocations.load();
+    const int64_t before = SkyletBenchAllocationCount();
     int32_t step = 0;
     for (auto _ : state) {
         root->OnMouseMove({150 + (step++ & 63), 150}, 0, 0);
     }
-    const int64_t allocations = gAllocations.load() - before;
+    const int64_t allocations = SkyletBenchAllocationCount() - before;
     state.counters["allocations_per_event"] =
         benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
 }

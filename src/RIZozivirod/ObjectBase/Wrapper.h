@@ -33,7 +33,9 @@ public:
     explicit LWrapperStringable(const S& source) : S(source) {}
     LWrapperStringable(const LWrapperStringable&) = delete;
     LWrapperStringable& operator=(const LWrapperStringable&) = delete;
-    ~LWrapperStringable() override = default;
+    // Defined below, out of the class, so a header can declare an instance extern and keep the
+    // destructor out of every unit that destroys plain strings (see LClipboardText).
+    ~LWrapperStringable() override;
 
     static RCPtr<LWrapperStringable> Create(const S& source) {
         return RCPtr<LWrapperStringable>(new LWrapperStringable(source));
@@ -41,5 +43,9 @@ public:
 
     WString ToString() const override { return F(static_cast<const S&>(*this)); }
 };
+
+template <class S, auto F, class B>
+requires std::convertible_to<decltype(F(std::declval<const S&>())), WString>
+    LWrapperStringable<S, F, B>::~LWrapperStringable() = default;
 
 }  // namespace QV

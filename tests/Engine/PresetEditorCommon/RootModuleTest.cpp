@@ -230,6 +230,7 @@ TEST_F(RootModuleTest, EchoComesBackBeforeTheWriteReturns) {
 // The root's lock is checked in the device model's lock order (debug builds): taken below a lock of
 // the communication state's level, it is reported; an echo written to the interface directly, with
 // no lock held, comes back through the root without an inversion.
+#ifndef NDEBUG
 std::vector<std::string>& LockOrderViolations() {
     static std::vector<std::string> violations;
     return violations;
@@ -238,6 +239,7 @@ std::vector<std::string>& LockOrderViolations() {
 void RecordLockOrderViolation(const QV::Mutex& taken, const QV::Mutex& held) {
     LockOrderViolations().push_back(std::string(taken.GetName()) + "<" + held.GetName());
 }
+#endif
 
 TEST_F(RootModuleTest, LockOrderInversionsAreReported) {
 #ifdef NDEBUG

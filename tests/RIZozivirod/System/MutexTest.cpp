@@ -50,6 +50,7 @@ TEST(MutexThreads, ScopedLockIsReleasedWhenAnExceptionLeaves) {
 // The lock-order check of debug builds, with a handler that records instead of aborting. Each
 // case is a sequence of steps: a letter locks that lock, "-" and a letter unlocks it; the
 // expected text lists the violations as "taken<held".
+#ifndef NDEBUG
 std::vector<std::string>& Violations() {
     static std::vector<std::string> violations;
     return violations;
@@ -58,6 +59,7 @@ std::vector<std::string>& Violations() {
 void RecordViolation(const Mutex& taken, const Mutex& held) {
     Violations().push_back(std::string(taken.GetName()) + "<" + held.GetName());
 }
+#endif
 
 TEST(MutexLockOrder, InversionsAreReportedBeforeTheLockIsTaken) {
 #ifdef NDEBUG

@@ -20,6 +20,10 @@ inline WString ClipboardTextToString(const WString& text) {
 }
 // A text value on the clipboard.
 using LClipboardText = LWrapperStringable<WString, &ClipboardTextToString, LRefCountedObject>;
+// Made once, in the clipboard's unit. Strings have a virtual destructor and this is the one
+// class derived from them that most units see; with its destructor inlinable there, an
+// optimising build guesses it at every string destruction and inlines it on that path.
+extern template class LWrapperStringable<WString, &ClipboardTextToString, LRefCountedObject>;
 
 // The application's clipboard. It serves the edit commands "NID_EDIT_CUT_REQ",
 // "NID_EDIT_COPY_REQ", "NID_EDIT_PASTE_REQ" and "NID_EDIT_DELETE_REQ" by handing them to the
