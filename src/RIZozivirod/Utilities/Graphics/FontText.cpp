@@ -111,44 +111,63 @@ float LFontText::MeasuredWidth(LMeasurementRenderer* measurer, const WString& te
     return r.x + r.width;
 }
 
+// The break is the longest prefix ending before a space that fits (after the following word's
+// hyphen when that still fits), else the longest fitting prefix ending after a hyphen of the
+// first word, else that word's first hyphenated part or the whole word. Widths grow with the
+// prefix, so the candidates are measured from the shortest up and the first that does not fit
+// ends the search: each is measured at most once, the whole text only when every space
+// candidate fits.
 int32_t LFontText::BreakLine(LMeasurementRenderer* measurer, int32_t width, const WString& text) const {
     const float limit = static_cast<float>(width);
-    if (MeasuredWidth(measurer, text) < limit) {
-        return text.GetLength();
-    }
-    WString cur = text;
-    int32_t result = 0;
-    for (;;) {
-        const int32_t space = LastOf(cur, u' ', cur.GetLength());
-        if (space >= 1) {
-            WString prefix = cur.Left(space);
-            if (MeasuredWidth(measurer, prefix) <= limit) {
-                // A hyphen in the word after the space may carry that word's first part along.
-                const int32_t h = 1 + LastOf(cur, u'-', cur.GetLength());
-                if (h > prefix.GetLength() && MeasuredWidth(measurer, cur.Left(h)) <= limit) {
-                    result = h;
-                } else {
-                    result = prefix.GetLength();
-                }
-                break;
-            }
-            cur = prefix;
+    const char16_t* units = text.GetString();
+    const int32_t length = text.GetLength();
+    auto fits = [&](int32_t count) { return MeasuredWidth(measurer, text.Left(count)) <= limit; };
+
+    // The longest prefix at a space (not at the very start) that fits, and where the text is
+    // cut after it: at the next space, or its end.
+    int32_t fitting = -1;
+    int32_t end = length;
+    for (int32_t i = 1; i < length; ++i) {
+        if (units[i] != u' ') {
             continue;
         }
-        // No usable space: break after a hyphen, one that ends the text excepted.
-        const int32_t hyphen = LastOf(cur, u'-', cur.GetLength() - 1);
-        if (hyphen < 0) {
-            result = cur.GetLength();
+        if (!fits(i)) {
+            end = i;
             break;
         }
-        const int32_t h = hyphen + 1;
-        if (MeasuredWidth(measurer, cur.Left(h)) <= limit) {
-            result = h;
-            break;
-        }
-        cur = cur.Left(h);
+        fitting = i;
     }
-    return result < 1 ? cur.GetLength() : result;
+    if (end == length && MeasuredWidth(measurer, text) < limit) {
+        return length;
+    }
+    if (fitting >= 1) {
+        // A hyphen in the word after the space may carry that word's first part along.
+        const int32_t h = 1 + LastOf(text, u'-', end);
+        if (h > fitting && fits(h)) {
+            return h;
+        }
+        return fitting;
+    }
+    // No usable space: the first word (up to the first space past the start). Its breaks after a
+    // hyphen, one that ends the word excepted, from the shortest up.
+    int32_t lastFitting = -1;
+    int32_t first = -1;
+    for (int32_t i = 0; i < end - 1; ++i) {
+        if (units[i] != u'-') {
+            continue;
+        }
+        if (first < 0) {
+            first = i + 1;
+        }
+        if (!fits(i + 1)) {
+            break;
+        }
+        lastFitting = i + 1;
+    }
+    if (lastFitting >= 1) {
+        return lastFitting;
+    }
+    return first >= 1 ? first : end;
 }
 
 void LFontText::WrapLines(LMeasurementRenderer* measurer, int32_t width, std::vector<WString>& out) const {

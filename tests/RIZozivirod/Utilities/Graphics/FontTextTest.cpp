@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "RIZozivirod/Renderer/Gdi/GDIRenderer.h"
 #include "UITestSupport/FixedWidthMeasurer.h"
 #include "UITestSupport/TestApplicationServices.h"
+#include "UITestSupport/TestFonts.h"
 
 namespace QV {
 namespace {
@@ -81,6 +86,130 @@ TEST_F(FontTextTest, WrapLines) {
         Block(c.text)->WrapLines(measurer.Get(), c.width, out);
         EXPECT_EQ(Texts(out), c.lines);
     }
+}
+
+// The line breaking as it was when every break measured the rest of the paragraph and then each
+// prefix at a space from the end back; the lines of today's breaking must be these.
+int32_t BreakLineMeasuringBackwards(LMeasurementRenderer& measurer, const RCPtr<LFont>& font, int32_t width,
+                                    const WString& text) {
+    auto wide = [&](const WString& t) {
+        const RectT<float> r = measurer.MeasureText(t, font);
+        return r.x + r.width;
+    };
+    auto last = [](const WString& t, char16_t c, int32_t count) {
+        for (int32_t i = std::min(count, t.GetLength()) - 1; i >= 0; --i) {
+            if (t.GetString()[i] == c) {
+                return i;
+            }
+        }
+        return -1;
+    };
+    const float limit = static_cast<float>(width);
+    if (wide(text) < limit) {
+        return text.GetLength();
+    }
+    WString cur = text;
+    for (;;) {
+        const int32_t space = last(cur, u' ', cur.GetLength());
+        if (space >= 1) {
+            const WString prefix = cur.Left(space);
+            if (wide(prefix) <= limit) {
+                const int32_t h = 1 + last(cur, u'-', cur.GetLength());
+                return h > space && wide(cur.Left(h)) <= limit ? h : space;
+            }
+            cur = prefix;
+            continue;
+        }
+        const int32_t hyphen = last(cur, u'-', cur.GetLength() - 1);
+        if (hyphen < 0) {
+            return cur.GetLength();
+        }
+        if (wide(cur.Left(hyphen + 1)) <= limit) {
+            return hyphen + 1;
+        }
+        cur = cur.Left(hyphen + 1);
+    }
+}
+
+TEST_F(FontTextTest, BreaksAreThoseOfMeasuringEveryPrefixFromTheEndBack) {
+    TestSupport::UseTestFonts();
+    RCPtr<LGDIRenderer> renderer(new LGDIRenderer());
+    const RCPtr<LFont> dejaVu = LFont::GetFont(u"DejaVu Sans", 9.0f, 0);
+    WString long500;
+    const char16_t* words[] = {u"filter ",    u"envelope ",   u"cut-off ",
+                               u"resonance ", u"oscillator ", u"glide "};
+    for (int i = 0; long500.GetLength() < 500; ++i) {
+        long500 += WString(words[i % 6]);
+    }
+    long500 = long500.Left(500);
+    const WString paragraphs[] = {
+        long500,
+        u"The quick brown fox jumps over the lazy dog near the riverbank at dawn.",
+        u"well-known, self-contained, state-of-the-art pitch-bend re-mapping",
+        u"Supercalifragilisticexpialidocious antidisestablishmentarianism",
+        u"a  b   c    d     e      f",
+        u" leading space, trailing spaces   ",
+        u"ends with a hyphen- and x-",
+        u"-dash- -first --double-- hyphens---",
+        u"Pad 1 / Pad 2 / Pad 3 / Pad 4 / Fader 1 / Fader 2 / Ribbon / Tilt X / Tilt Y",
+        u"",
+    };
+    struct Measurer {
+        const char* name;
+        LMeasurementRenderer* measurer;
+        RCPtr<LFont> font;
+    };
+    const Measurer measurers[] = {{"DejaVu Sans 9", renderer.Get(), dejaVu},
+                                  {"fixed width", measurer.Get(), font}};
+    int checked = 0;
+    for (const Measurer& m : measurers) {
+        for (const WString& text : paragraphs) {
+            for (int32_t width : {0, 5, 20, 37, 60, 90, 120, 160, 240, 333, 1000}) {
+                SCOPED_TRACE(std::string(m.name) + " at " + std::to_string(width) + ": " +
+                             text.ToUTF8().GetString());
+                RCPtr<LFontText> block = LFontText::Create(text, m.font);
+                std::vector<WString> lines;
+                block->WrapLines(m.measurer, width, lines);
+                // Today's lines, rebuilt from the old breaks over the same paragraph.
+                std::vector<WString> expected;
+                WString rest = text;
+                int32_t n = BreakLineMeasuringBackwards(*m.measurer, m.font, width, rest);
+                WString line = rest.Left(n);
+                while (n < rest.GetLength()) {
+                    int32_t start = n;
+                    while (start < rest.GetLength() &&
+                           std::u16string_view(u" \t\r\n").find(rest.GetString()[start]) !=
+                               std::u16string_view::npos) {
+                        ++start;
+                    }
+                    rest = rest.Mid(start);
+                    if (rest.IsEmpty()) {
+                        break;
+                    }
+                    expected.push_back(line);
+                    n = BreakLineMeasuringBackwards(*m.measurer, m.font, width, rest);
+                    line = rest.Left(n);
+                }
+                expected.push_back(line);
+                EXPECT_EQ(Texts(lines), Texts(expected));
+                for (const WString& piece : {text, text.Left(text.GetLength() / 2)}) {
+                    EXPECT_EQ(block->BreakLine(m.measurer, width, piece),
+                              BreakLineMeasuringBackwards(*m.measurer, m.font, width, piece));
+                }
+                ++checked;
+            }
+        }
+    }
+    EXPECT_EQ(checked, 2 * 10 * 11);
+}
+
+TEST_F(FontTextTest, ALineMeasuresEachBreakCandidateOnce) {
+    // "aaa bbb ccc ddd" at 75: "aaa" and "aaa bbb" fit, "aaa bbb ccc" does not; the rest of the
+    // paragraph is never measured whole while a shorter candidate is already too wide.
+    RCPtr<LFontText> block = Block(u"aaa bbb ccc ddd eee fff");
+    measurer->measureCalls = 0;
+    EXPECT_EQ(block->BreakLine(measurer.Get(), 75, block->GetText()), 7);
+    EXPECT_EQ(measurer->measureCalls, 3);
 }
 
 TEST_F(FontTextTest, LinesArePlacedByTheAlignmentFactors) {
