@@ -31,9 +31,9 @@ tsan:
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release
 	build/release/bin/SkyletBench
-	@if command -v Xvfb > /dev/null && command -v xdotool > /dev/null; then \
+	@if command -v Xvfb > /dev/null; then \
 		bench/startup/startup-under-xvfb.sh $(CURDIR)/build/release/bin/SkyletPresetEditor \
-			$(CURDIR)/build/release/bin/BareCairoWindow; fi
+			$(CURDIR)/build/release/bin/BareCairoWindow $(CURDIR)/build/release/bin/WaitForPaintedWindow; fi
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i

@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # Start-up of the program beside a bare SDL2 + Cairo window painting one label, side by side in one
-# run on an Xvfb of its own: from process start to the first frame on the screen (the window shows
-# the editor's window colour at its centre), several runs each, the median; then the resident
-# memory of each after start.
-#   startup-under-xvfb.sh PROGRAM BARE-WINDOW [RUNS]
+# run on an Xvfb of its own: from process start to the first painted frame on the screen (the first
+# dump of the window that is not one colour all over, whatever the colours), several runs each,
+# alternating, the median; then the resident memory of each after start. A start that never shows
+# a painted frame ends the measurement with an error.
+#   startup-under-xvfb.sh PROGRAM BARE-WINDOW WATCHER [RUNS]
+# WATCHER is WaitForPaintedWindow, built beside the programs.
 set -euo pipefail
 program=$1
 bare=$2
-runs=${3:-7}
-here=$(cd "$(dirname "$0")" && pwd)
-pixel="${here}/../../tests/EndToEnd/xwd_pixel.py"
+watcher=$3
+runs=${4:-7}
 work=$(mktemp -d)
 server=
+current=
 cleanup() {
-    pkill -9 -f "^${program}" 2> /dev/null || true
-    pkill -9 -f "^${bare}" 2> /dev/null || true
+    [ -n "${current}" ] && kill -9 "${current}" 2> /dev/null || true
     [ -n "${server}" ] && kill "${server}" 2> /dev/null || true
     rm -rf "${work}"
 }
@@ -29,37 +30,43 @@ export XDG_DATA_HOME="${work}/data" XDG_CONFIG_HOME="${work}/config"
 mkdir -p "${HOME}" "${XDG_RUNTIME_DIR}"
 chmod 700 "${XDG_RUNTIME_DIR}"
 
-# Milliseconds from start to the first frame, and the resident kilobytes then; the process ends.
+# Milliseconds from start to the first painted frame, and the resident kilobytes then; the process
+# ends. Fails when the window shows no painted frame within 20 seconds.
 #   measure WINDOW-CLASS COMMAND
 measure() {
-    local class=$1 start end pid rss window=
+    local class=$1 start end pid rss seen=
     shift
     start=$(date +%s%N)
     "$@" > /dev/null 2>&1 &
     pid=$!
-    for _ in $(seq 1 1000); do
-        window=$(xdotool search --class "${class}" 2> /dev/null | head -1 || true)
-        if [ -n "${window}" ] && xwd -id "${window}" -silent > "${work}/window.xwd" 2> /dev/null &&
-            [ "$(python3 "${pixel}" "${work}/window.xwd" 100 100)" = "1B1D21" ]; then
-            break
-        fi
-    done
+    current=${pid}
+    "${watcher}" "${class}" 20000 && seen=1
     end=$(date +%s%N)
+    if [ -z "${seen}" ]; then
+        kill -TERM "${pid}" 2> /dev/null || true
+        wait "${pid}" 2> /dev/null || true
+        echo "startup-under-xvfb.sh: ${class} showed no painted frame (${*})" >&2
+        return 1
+    fi
     rss=$(awk '/VmRSS/{print $2}' "/proc/${pid}/status")
     kill -TERM "${pid}"
     wait "${pid}" 2> /dev/null || true
+    current=
     echo "$(((end - start) / 1000000)) ${rss}"
 }
 median() { sort -n | awk '{a[NR]=$1} END{print a[int((NR+1)/2)]}'; }
 
 : > "${work}/program" && : > "${work}/bare"
 for _ in $(seq 1 "${runs}"); do
-    measure SkyletPresetEditor "${program}" >> "${work}/program"
-    measure BareCairoWindow "${bare}" >> "${work}/bare"
+    measure SkyletPresetEditor "${program}" >> "${work}/program" || exit 1
+    measure BareCairoWindow "${bare}" >> "${work}/bare" || exit 1
 done
 printf "%-28s %14s %14s\n" "start to first frame" "median ms" "resident KiB"
 printf "%-28s %14s %14s\n" "SkyletPresetEditor" "$(cut -d' ' -f1 "${work}/program" | median)" \
     "$(cut -d' ' -f2 "${work}/program" | median)"
 printf "%-28s %14s %14s\n" "bare SDL2 + Cairo window" "$(cut -d' ' -f1 "${work}/bare" | median)" \
     "$(cut -d' ' -f2 "${work}/bare" | median)"
-echo "(${runs} runs each, alternating; the time includes the screen polling of about one dump)"
+program_ms=$(cut -d' ' -f1 "${work}/program" | median)
+bare_ms=$(cut -d' ' -f1 "${work}/bare" | median)
+printf "%-28s %14s\n" "ratio" "$(awk -v a="${program_ms}" -v b="${bare_ms}" 'BEGIN { printf "%.2f", a / b }')"
+echo "(${runs} runs each, alternating; the watcher polls the screen about every millisecond)"
