@@ -16,7 +16,9 @@ configure: deps
 build: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS)
 
-run: build
+# The program alone and what it loads (the framework and the settings library), not the tests.
+run: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target SkyletPresetEditor
 	$(BIN)/SkyletPresetEditor
 
 test: build

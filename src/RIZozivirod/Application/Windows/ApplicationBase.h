@@ -21,11 +21,13 @@
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
 #include "RIZozivirod/Application/Windows/MessageLoop.h"
 #include "RIZozivirod/Application/Windows/OSWindow.h"
+#include "RIZozivirod/Application/Windows/WindowDecoration.h"
 #include "RIZozivirod/Application/Windows/WindowStyle.h"
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Renderer/MeasurementRenderer.h"
 #include "RIZozivirod/System/Version.h"
+#include "RIZozivirod/Utilities/Graphics/Bitmap.h"
 
 namespace QV {
 
@@ -269,6 +271,7 @@ public:
         }
         SDL_SetWindowResizable(window->GetSdlWindow(),
                                (style & kStyleSizingBorder) != 0 ? SDL_TRUE : SDL_FALSE);
+        SetWindowIcon(window->GetSdlWindow(), GetIcon());
         OSWindow* raw = window.get();
         mWindows.push_back(std::move(window));
         if (raw->AttachRenderer(ownerWindow->GetRenderer()) < 0 || GetRootWindowCount() != count + 1) {
@@ -321,6 +324,7 @@ public:
         }
         SDL_SetWindowResizable(window->GetSdlWindow(),
                                (style & kStyleSizingBorder) != 0 ? SDL_TRUE : SDL_FALSE);
+        SetWindowIcon(window->GetSdlWindow(), GetIcon());
         mMainWindow = window.get();
         mWindows.push_back(std::move(window));
         return mMainWindow->Initialize(rendererType);
@@ -348,9 +352,10 @@ public:
         std::vector<uint8_t> record;
         WindowPlacement placement;
         const Platform::ProfileStore store = GetProfileStore();
-        if (store.GetProfileBinary(OSWindow::kMainWindowClassName,
-                                   Platform::ProfileStore::kWindowPlacementEntry, record) &&
-            ReadWindowPlacement(record, placement)) {
+        const bool stored = store.GetProfileBinary(OSWindow::kMainWindowClassName,
+                                                   Platform::ProfileStore::kWindowPlacementEntry, record) &&
+                            ReadWindowPlacement(record, placement);
+        if (stored) {
             frame = placement.frame;
         } else if (store.IsUnreadable()) {
             ReportProfileProblem(store);
@@ -367,11 +372,23 @@ public:
         frame.height = size.y + top + bottom;
         SDL_Rect desktop{0, 0, 0, 0};
         if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(sdl)), &desktop) == 0) {
+            if (!stored) {
+                // Centred where no window manager places it.
+                frame.x = desktop.x + (desktop.w - frame.width) / 2;
+                frame.y = desktop.y + (desktop.h - frame.height) / 2;
+            }
             frame = FitOnDesktop(frame, RectT<int32_t>{desktop.x, desktop.y, desktop.w, desktop.h});
         }
         mMainWindow->SetWindowRect(RectT<int32_t>{frame.x + left, frame.y + top, frame.width - left - right,
                                                   frame.height - top - bottom});
+        if (!stored) {
+            // Nothing the user chose: the window manager places the window by its own rules.
+            LetWindowManagerPlace(sdl);
+        }
     }
+    // The program's icon, shown by the desktop for each of its windows: the picture
+    // "::app_icon.png" compiled into the program; null when it has none.
+    virtual RCPtr<LBitmap> GetIcon() { return LBitmap::GetBitmap(u"::app_icon.png"); }
     // The main window's tree from the main control's descriptor.
     virtual int32_t CreateMainControl() {
         RCPtr<LRootWindow> main = GetRootWindow(0);
