@@ -2,13 +2,14 @@
 # The program in the odd places a desktop gives it, on an X display of its own (Xvfb): without a
 # display it names the display it tried and SDL's reason, and nothing else speaks first; a first
 # start with nothing stored leaves the place to the window manager (no user-position hint) and
-# is centred without one; every window carries the program's icon; a stored place near the
+# is centred without one; the pointer reaches it while another client has the focus; every window carries the program's icon; a stored place near the
 # integer limit opens on the screen and is saved back on it; a profile that cannot be read is
 # kept as it is and said once; a placement that cannot be saved is said.
 #   desktop-under-xvfb.sh PROGRAM SEND-WINDOW-CLOSE
 set -euo pipefail
 program=$1
 send_close=$2
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 server=
 running=
@@ -89,6 +90,35 @@ read -r x y w h < <(geometry "${window}")
 # (The whole property is read: a reader that stops early would end xprop with a broken pipe.)
 icon=$(xprop -id "${window}" -notype 32c _NET_WM_ICON)
 [[ "${icon}" == "_NET_WM_ICON = 64, 64, "* ]] || fail "no 64 x 64 window icon: ${icon:0:200}"
+
+# The pointer reaches the window while another client has the focus: the tab "faders" lights
+# under the pointer (hover), and a click on it selects it (the accent).
+root=$(xwininfo -root | awk '/Window id:/{print $4}')
+xdotool windowfocus "${root}"
+sleep 0.2
+colour_at() {
+    xwd -id "${window}" -silent > "${work}/dump.xwd"
+    python3 "${here}/xwd_pixel.py" "${work}/dump.xwd" "$1" "$2"
+}
+[ "$(colour_at 216 56)" = "2F333A" ] || fail "the tab faders is not raised before the test: $(colour_at 216 56)"
+xdotool mousemove --window "${window}" 306 78
+hovered=
+for _ in $(seq 1 60); do
+    hovered=$(colour_at 216 56)
+    [ "${hovered}" != "2F333A" ] && break
+    sleep 0.05
+done
+[ "${hovered}" != "2F333A" ] || fail "no hover on a window without the focus"
+xdotool windowfocus "${root}"
+xdotool click 1
+xdotool mousemove --window "${window}" 600 592
+selected=
+for _ in $(seq 1 60); do
+    selected=$(colour_at 216 56)
+    [ "${selected}" = "3FA7D6" ] && break
+    sleep 0.05
+done
+[ "${selected}" = "3FA7D6" ] || fail "a click on a window without the focus did not select the tab (${selected})"
 close
 [ -f "${profile}" ] || fail "no profile after the first start"
 

@@ -178,10 +178,6 @@ RCPtr<P> LRootWindow::Reuse(RCPtr<P>& slot, Args... args) {
     return slot;
 }
 
-bool LRootWindow::IsOSWindowActive() const {
-    return mOSServices != nullptr && mOSServices->IsActive();
-}
-
 void LRootWindow::HideToolTip() {
     if (mToolTipControl) {
         mToolTipControl->ShowToolTip(false);
@@ -219,7 +215,10 @@ RCPtr<LControl> LRootWindow::HitTest(const PointT<int32_t>& point, PointT<int32_
 
 void LRootWindow::OnMouseButton(int32_t action, int32_t button, uint32_t modifiers,
                                 const PointT<int32_t>& point, int32_t pointerIndex) {
-    if (!IsOSWindowActive()) {
+    // The pointer reaches the window whatever its activation: hover over an inactive window,
+    // and the click that activates it, are delivered as on any desktop (a window under a modal
+    // one gets no input from its host window at all).
+    if (mOSServices == nullptr) {
         return;
     }
     if (point != GetCursorPos()) {
@@ -263,7 +262,7 @@ void LRootWindow::OnMouseButton(int32_t action, int32_t button, uint32_t modifie
 }
 
 void LRootWindow::OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers, int32_t pointerIndex) {
-    if (!IsOSWindowActive()) {
+    if (mOSServices == nullptr) {
         return;
     }
     PointT<int32_t> local;
@@ -279,7 +278,7 @@ void LRootWindow::OnMouseMove(const PointT<int32_t>& point, uint32_t modifiers, 
 }
 
 void LRootWindow::OnMouseWheel(const PointT<int32_t>& point, uint32_t modifiers, int32_t direction) {
-    if (!IsOSWindowActive()) {
+    if (mOSServices == nullptr) {
         return;
     }
     HideToolTip();
@@ -375,20 +374,15 @@ PointT<int32_t> LRootWindow::GetCursorPos() {
     if (mOSServices == nullptr) {
         return {};
     }
-    if (mOSServices->IsActive()) {
-        return mOSServices->GetCursorPos();
-    }
-    PointT<int32_t> point = GetApplicationServices().GetMousePosition();
-    mOSServices->ScreenToClient(point);
-    return point;
+    // The window's own pointer state, from its own events, active or not.
+    return mOSServices->GetCursorPos();
 }
 
 uint32_t LRootWindow::GetMouseButtons() {
     if (mOSServices == nullptr) {
         return 0;
     }
-    return mOSServices->IsActive() ? mOSServices->GetMouseButtons()
-                                   : GetApplicationServices().GetMouseButtons();
+    return mOSServices->GetMouseButtons();
 }
 
 uint32_t LRootWindow::GetKeyModifiers() {

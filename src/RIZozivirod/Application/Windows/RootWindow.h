@@ -133,7 +133,6 @@ protected:
     ~LRootWindow() override;
 
 private:
-    bool IsOSWindowActive() const;
     void HideToolTip();
     // The point made relative to a control: minus its position in the window, rounded.
     static PointT<int32_t> RelativeTo(const LControl& control, const PointT<int32_t>& point);

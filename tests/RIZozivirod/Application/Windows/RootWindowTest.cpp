@@ -205,10 +205,14 @@ TEST_F(RootWindowTest, TheTreeFillsTheWindowAndTheSizeKeepsToItsLimits) {
     EXPECT_FALSE(mRoot->ConstrainSize(size));
     // Without the keyboard focus the window asked for it.
     EXPECT_EQ(mOS.setFocusCount, 1);
-    // An inactive window reads the pointer from the desktop.
+    // An inactive window keeps its own pointer state (its own events), not the desktop's.
     mOS.active = false;
+    mOS.cursor = {12, 34};
+    mOS.buttons = 4;
     mServices->mousePosition = {150, 80};
-    EXPECT_EQ(mRoot->GetCursorPos(), (PointT<int32_t>{50, 30}));
+    mServices->mouseButtons = 1;
+    EXPECT_EQ(mRoot->GetCursorPos(), (PointT<int32_t>{12, 34}));
+    EXPECT_EQ(mRoot->GetMouseButtons(), 4u);
     mServices->cursors[u"UI_CURSOR_ARROW"] = 77;
     mRoot->SetCursor(0);
     EXPECT_EQ(mOS.cursorHandle, 77);
@@ -243,13 +247,24 @@ TEST_F(RootWindowTest, AReleaseGoesToTheControlThatTookTheCaptureWherever) {
     EXPECT_EQ(mRoot->GetPressedButtons(10), 0u);
     EXPECT_EQ(Take().back(), (InputEvent{u"A", "down", 5, 5, 1}));
     Release(15, 15, 1);
+}
 
-    // An inactive window takes no pointer input.
-    Take();
+// The pointer reaches a window whatever its activation: hover over an inactive window, and the
+// click that activates it, as on any desktop.
+TEST_F(RootWindowTest, AnInactiveWindowTakesHoverAndTheActivatingClick) {
     mOS.active = false;
+    Move(115, 15);
     Press(115, 15, 1);
     Release(115, 15, 1);
-    EXPECT_TRUE(Take().empty());
+    mRoot->OnMouseWheel({115, 15}, 0, 1);
+    std::vector<std::string> seen;
+    for (const InputEvent& e : Take()) {
+        EXPECT_EQ(e.control, u"B") << e;
+        seen.push_back(e.what);
+    }
+    for (const char* what : {"enter", "move", "down", "up", "wheel"}) {
+        EXPECT_NE(std::find(seen.begin(), seen.end(), what), seen.end()) << what;
+    }
 }
 
 TEST_F(RootWindowTest, ADoubleClickMarksItsPressAndReleaseOnly) {
