@@ -150,7 +150,7 @@ TEST(StandardControlsScreenshot, ComboBoxOpenedByAClickAndChosenByClicksAndKeys)
         ASSERT_TRUE(combo);
         LStringTable::EntryMap items;
         for (int i = 0; i < 16; ++i) {
-            char id[16];
+            char id[24];
             std::snprintf(id, sizeof id, "ITEM.%02d", i);
             items[WString(id)] = WString::Format(u"CHANNEL %d", i + 1);
         }

@@ -46,7 +46,7 @@ protected:
     void Make(int32_t count, const std::string& createParams = "", const std::string& extraItems = "") {
         std::string items;
         for (int32_t i = 0; i < count; ++i) {
-            char id[16];
+            char id[24];
             std::snprintf(id, sizeof id, "ITEM.%02d", i);
             items += std::string(R"(<String ID=")") + id + R"("><Locale LCID="0x0009">item )" +
                      std::to_string(i) + "</Locale></String>";
