@@ -30,71 +30,15 @@ int32_t LAbsoluteControllerEditPanel::Initialize() {
     } catch (const std::bad_alloc&) {
         return QV::E_FAIL;
     }
-    {
-        const QV::RCPtr<QV::LControl> composite = EditPanel::FindChildAs<QV::LControl>(this, u"midiChannel");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child midiChannel");
-        mMidiChannel = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mMidiChannel.Get(), "Cannot find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LAbsoluteControllerEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mMidiChannel),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(4, mMidiChannel);
-    }
-    {
-        const QV::RCPtr<QV::LControl> composite = EditPanel::FindChildAs<QV::LControl>(this, u"type");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child type");
-        mType = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mType.Get(), "Cannot find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LAbsoluteControllerEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mType),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(0, mType);
-    }
-    {
-        const QV::RCPtr<QV::LControl> composite = EditPanel::FindChildAs<QV::LControl>(this, u"data1Value");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child data1");
-        mData1 = EditPanel::FindChildAs<QV::LNumericUpDown>(composite.Get(), u"numericUpDown");
-        QV_CHECK_NULL(mData1.Get(), "Cannot find child numericUpDown");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LAbsoluteControllerEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mData1),
-                                             u"NID_VALUE_CHANGE", 0));
-        mRecord.BindNumber(1, mData1);
-        EditPanel::LimitNumberBoxText(mData1);
-        const QV::RCPtr<QV::LControl> label =
-            EditPanel::FindChildAs<QV::LControl>(composite.Get(), u"controlNameLabel");
-        QV_CHECK_NULL(label.Get(), "Cannot find child controlNameLabel");
-        label->SetText(QV::WString(u"CC #"));
-    }
-    {
-        const QV::RCPtr<QV::LControl> composite = EditPanel::FindChildAs<QV::LControl>(this, u"data2Value");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child data2");
-        mData2 = EditPanel::FindChildAs<QV::LNumericUpDown>(composite.Get(), u"numericUpDown");
-        QV_CHECK_NULL(mData2.Get(), "Cannot find child numericUpDown");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LAbsoluteControllerEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mData2),
-                                             u"NID_VALUE_CHANGE", 0));
-        mRecord.BindNumber(2, mData2);
-        EditPanel::LimitNumberBoxText(mData2);
-        const QV::RCPtr<QV::LControl> label =
-            EditPanel::FindChildAs<QV::LControl>(composite.Get(), u"controlNameLabel");
-        QV_CHECK_NULL(label.Get(), "Cannot find child controlNameLabel");
-        label->SetText(QV::WString(u"MIN"));
-    }
-    {
-        const QV::RCPtr<QV::LControl> composite = EditPanel::FindChildAs<QV::LControl>(this, u"data3Value");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child data3");
-        mData3 = EditPanel::FindChildAs<QV::LNumericUpDown>(composite.Get(), u"numericUpDown");
-        QV_CHECK_NULL(mData3.Get(), "Cannot find child numericUpDown");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LAbsoluteControllerEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mData3),
-                                             u"NID_VALUE_CHANGE", 0));
-        mRecord.BindNumber(3, mData3);
-        EditPanel::LimitNumberBoxText(mData3);
-        const QV::RCPtr<QV::LControl> label =
-            EditPanel::FindChildAs<QV::LControl>(composite.Get(), u"controlNameLabel");
-        QV_CHECK_NULL(label.Get(), "Cannot find child controlNameLabel");
-        label->SetText(QV::WString(u"MAX"));
-    }
+    QV::LEditBinder<LAbsoluteControllerEditPanel> bind(*this, mHandler, mRecord);
+    mMidiChannel = bind.Choice(4, u"midiChannel");
+    mType = bind.Choice(0, u"type");
+    mData1 = bind.Number(1, u"data1Value", {.composite = "Cannot find child data1"});
+    bind.Label(u"data1Value", u"CC #", {.composite = "Cannot find child data1"});
+    mData2 = bind.Number(2, u"data2Value", {.composite = "Cannot find child data2"});
+    bind.Label(u"data2Value", u"MIN", {.composite = "Cannot find child data2"});
+    mData3 = bind.Number(3, u"data3Value", {.composite = "Cannot find child data3"});
+    bind.Label(u"data3Value", u"MAX", {.composite = "Cannot find child data3"});
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "RIZozivirod/Controls/ComboBox.h"
 #include "RIZozivirod/Controls/TextBox.h"
+#include "RIZozivirod/Utilities/Storage/Exception.h"
 #include "UI/DriverCommon/MainControl.h"
 
 namespace QV {
@@ -99,6 +100,21 @@ void SetChildText(const LControl* parent, const WChar* name, const WString& text
     if (const RCPtr<LControl> child = FindChildAs<LControl>(parent, name)) {
         child->SetText(text);
     }
+}
+
+void ThrowMissingChild(const WChar* name, const char* message, const std::source_location& where) {
+    const std::string text = message != nullptr
+                                 ? std::string(message)
+                                 : "Cannot find child " + std::string(NString(name).GetString());
+    throw Exception<std::runtime_error>(ComposeExceptionText(
+        ExceptionKind<std::runtime_error>(), QualifiedFunctionName(where.function_name()), where.file_name(),
+        static_cast<int>(where.line()), "Null Pointer : " + text));
+}
+
+void ThrowFailedResult(int32_t result, const std::source_location& where) {
+    throw Exception<FailedResultException>(ComposeExceptionText(
+        ExceptionKind<FailedResultException>(), QualifiedFunctionName(where.function_name()),
+        where.file_name(), static_cast<int>(where.line()), ResultToString(result)));
 }
 
 void SendRecord(LControl& panel, const LParameterizedModule& module, const LEditRecord& record) {

@@ -25,44 +25,11 @@ int32_t LKeybedEditPanel::Initialize() {
     }
     const QV::RCPtr<QV::LControl> settings = EditPanel::FindChildAs<QV::LControl>(this, u"settings");
     QV_CHECK_NULL(settings.Get(), "Cannot find child settings");
-    {
-        const QV::RCPtr<QV::LControl> composite =
-            EditPanel::FindChildAs<QV::LControl>(settings.Get(), u"keybedCurve");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child keybedCurve");
-        mCurve = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mCurve.Get(), "Can not find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LKeybedEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mCurve),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(0, mCurve);
-    }
-    {
-        const QV::RCPtr<QV::LControl> composite =
-            EditPanel::FindChildAs<QV::LControl>(settings.Get(), u"splitPoint");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child splitPoint");
-        mSplitPoint = EditPanel::FindChildAs<QV::LNumericUpDown>(composite.Get(), u"numericUpDown");
-        QV_CHECK_NULL(mSplitPoint.Get(), "Can not find child numericUpDown");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LKeybedEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mSplitPoint),
-                                             u"NID_VALUE_CHANGE", 0));
-        mRecord.BindNumber(2, mSplitPoint);
-        EditPanel::LimitNumberBoxText(mSplitPoint);
-        const QV::RCPtr<QV::LControl> label =
-            EditPanel::FindChildAs<QV::LControl>(composite.Get(), u"controlNameLabel");
-        QV_CHECK_NULL(label.Get(), "cannot find child controlNameLabel");
-        label->SetText(QV::WString(u"SPLIT KEY"));
-    }
-    {
-        const QV::RCPtr<QV::LControl> composite =
-            EditPanel::FindChildAs<QV::LControl>(settings.Get(), u"splitMode");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child splitMode");
-        mSplitMode = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mSplitMode.Get(), "Can not find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LKeybedEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mSplitMode),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(1, mSplitMode);
-    }
+    QV::LEditBinder<LKeybedEditPanel> bindSettings(*this, mHandler, mRecord, settings.Get());
+    mCurve = bindSettings.Choice(0, u"keybedCurve", {.part = "Can not find child comboBox"});
+    mSplitPoint = bindSettings.Number(2, u"splitPoint", {.part = "Can not find child numericUpDown"});
+    bindSettings.Label(u"splitPoint", u"SPLIT KEY", {.label = "cannot find child controlNameLabel"});
+    mSplitMode = bindSettings.Choice(1, u"splitMode", {.part = "Can not find child comboBox"});
     // The zones share one skin class; their headers say which is which.
     if (const QV::RCPtr<IKeybedZone> lower = GetKeybedZone(1)) {
         EditPanel::SetChildText(dynamic_cast<QV::LControl*>(lower.Get()), u"headerLabel", u"LOWER ZONE");

@@ -29,41 +29,11 @@ int32_t LKeybedZoneEditPanel::Initialize() {
     } catch (const std::bad_alloc&) {
         return QV::E_FAIL;
     }
-    {
-        const QV::RCPtr<QV::LControl> composite = EditPanel::FindChildAs<QV::LControl>(this, u"midiChannel");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child midiChannel");
-        mMidiChannel = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mMidiChannel.Get(), "Cannot find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LKeybedZoneEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mMidiChannel),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(2, mMidiChannel);
-    }
-    {
-        const QV::RCPtr<QV::LControl> composite = EditPanel::FindChildAs<QV::LControl>(this, u"midiToDin");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child midiToDin");
-        mMidiToDin = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mMidiToDin.Get(), "Cannot find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LKeybedZoneEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mMidiToDin),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(1, mMidiToDin);
-    }
-    {
-        const QV::RCPtr<QV::LControl> composite = EditPanel::FindChildAs<QV::LControl>(this, u"transpose");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child transpose");
-        mTranspose = EditPanel::FindChildAs<QV::LNumericUpDown>(composite.Get(), u"numericUpDown");
-        QV_CHECK_NULL(mTranspose.Get(), "Cannot find child numericUpDown");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LKeybedZoneEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mTranspose),
-                                             u"NID_VALUE_CHANGE", 0));
-        mRecord.BindNumber(0, mTranspose);
-        EditPanel::LimitNumberBoxText(mTranspose);
-        const QV::RCPtr<QV::LControl> label =
-            EditPanel::FindChildAs<QV::LControl>(composite.Get(), u"controlNameLabel");
-        QV_CHECK_NULL(label.Get(), "Cannot find child controlNameLabel");
-        label->SetText(QV::WString(u"TRANSPOSE"));
-    }
+    QV::LEditBinder<LKeybedZoneEditPanel> bind(*this, mHandler, mRecord);
+    mMidiChannel = bind.Choice(2, u"midiChannel");
+    mMidiToDin = bind.Choice(1, u"midiToDin");
+    mTranspose = bind.Number(0, u"transpose");
+    bind.Label(u"transpose", u"TRANSPOSE");
     return result;
 }
 

@@ -24,27 +24,9 @@ int32_t LPitchWheelEditPanel::Initialize() {
     } catch (const std::bad_alloc&) {
         return QV::E_FAIL;
     }
-    {
-        const QV::RCPtr<QV::LControl> composite = EditPanel::FindChildAs<QV::LControl>(this, u"midiChannel");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child midiChannel");
-        mMidiChannel = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mMidiChannel.Get(), "Cannot find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LPitchWheelEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mMidiChannel),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(0, mMidiChannel);
-    }
-    {
-        const QV::RCPtr<QV::LControl> composite =
-            EditPanel::FindChildAs<QV::LControl>(this, u"directionComboBox");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child directionComboBox");
-        mDirection = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mDirection.Get(), "Cannot find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LPitchWheelEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mDirection),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(1, mDirection);
-    }
+    QV::LEditBinder<LPitchWheelEditPanel> bind(*this, mHandler, mRecord);
+    mMidiChannel = bind.Choice(0, u"midiChannel");
+    mDirection = bind.Choice(1, u"directionComboBox");
     return result;
 }
 

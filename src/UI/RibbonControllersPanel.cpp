@@ -25,28 +25,9 @@ int32_t LRibbonControllersPanel::Initialize() {
     }
     const QV::RCPtr<QV::LControl> settings = EditPanel::FindChildAs<QV::LControl>(this, u"settingsPanel");
     QV_CHECK_NULL(settings.Get(), "Cannot find child settingsPanel");
-    {
-        const QV::RCPtr<QV::LControl> composite =
-            EditPanel::FindChildAs<QV::LControl>(settings.Get(), u"defaultController");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child defaultController");
-        mDefaultBank = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mDefaultBank.Get(), "Can not find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LRibbonControllersPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mDefaultBank),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(0, mDefaultBank);
-    }
-    {
-        const QV::RCPtr<QV::LControl> composite =
-            EditPanel::FindChildAs<QV::LControl>(settings.Get(), u"returnMode");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child returnMode");
-        mReturnMode = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mReturnMode.Get(), "Can not find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LRibbonControllersPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mReturnMode),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(1, mReturnMode);
-    }
+    QV::LEditBinder<LRibbonControllersPanel> bindSettings(*this, mHandler, mRecord, settings.Get());
+    mDefaultBank = bindSettings.Choice(0, u"defaultController", {.part = "Can not find child comboBox"});
+    mReturnMode = bindSettings.Choice(1, u"returnMode", {.part = "Can not find child comboBox"});
     static constexpr const char16_t* kBankHeaders[] = {u"BANK 1", u"BANK 2", u"BANK 3"};
     for (int32_t bank = 0; bank < 3; ++bank) {
         if (const QV::RCPtr<IAbsoluteController> controller = GetRibbonController(bank)) {

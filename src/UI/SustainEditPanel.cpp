@@ -24,16 +24,8 @@ int32_t LSustainEditPanel::Initialize() {
     } catch (const std::bad_alloc&) {
         return QV::E_FAIL;
     }
-    {
-        const QV::RCPtr<QV::LControl> composite = EditPanel::FindChildAs<QV::LControl>(this, u"midiChannel");
-        QV_CHECK_NULL(composite.Get(), "Cannot find child midiChannel");
-        mMidiChannel = EditPanel::FindChildAs<QV::LComboBox>(composite.Get(), u"comboBox");
-        QV_CHECK_NULL(mMidiChannel.Get(), "Cannot find child comboBox");
-        QV_CHECK_RESULT(mHandler->AddHandler(&LSustainEditPanel::OnControlChanged,
-                                             QV::RCPtr<QV::LNotificationDistributor>(mMidiChannel),
-                                             u"NID_SELECTION_CHANGE", 0));
-        mRecord.BindChoice(0, mMidiChannel);
-    }
+    QV::LEditBinder<LSustainEditPanel> bind(*this, mHandler, mRecord);
+    mMidiChannel = bind.Choice(0, u"midiChannel");
     return result;
 }
 
