@@ -3,14 +3,19 @@
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/TabControl.h"
+#include "UI/AboutDlg.h"
 #include "UI/AbsoluteControllerEditPanel.h"
 #include "UI/AccellerometerPanel.h"
 #include "UI/DeviceView.h"
+#include "UI/DriverCommon/EditorMidi.h"
 #include "UI/DriverCommon/MainControl.h"
 #include "UI/KeybedPanel.h"
 #include "UI/KeybedZoneEditPanel.h"
 #include "UI/PitchWheelEditPanel.h"
 #include "UI/PitchWheelSliderSustainPanel.h"
+#include "UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
+#include "UI/PresetEditorCommon/SendPresetToMidiDeviceDlg.h"
+#include "UI/ProgramSerialNumberDialog.h"
 #include "UI/RibbonControllersPanel.h"
 #include "UI/SustainEditPanel.h"
 
@@ -29,6 +34,9 @@ LApplication::LApplication(const QV::RCPtr<QV::LControlFactory>& factory,
 
 LApplication::~LApplication() {
     // The MIDI manager first: it still reaches the engine while it stops.
+    if (QV::GetEditorMidiManager() == mMidiManager) {
+        QV::SetEditorMidiManager(nullptr);
+    }
     mMidiManager = nullptr;
     if (GetRootModuleEngine() == mEngine) {
         SetRootModuleEngine(nullptr);
@@ -67,6 +75,7 @@ int32_t LApplication::RunApplicationStartup() {
         QV::RegisterControlClasses(*GetControlFactory(), GetEditorControlClasses());
     }
     mMidiManager = QV::LMidiManager::Create();
+    QV::SetEditorMidiManager(mMidiManager);
     mEngine = LRootModuleEngine::Create();
     SetRootModuleEngine(mEngine);
     if (mEngine) {
@@ -79,7 +88,7 @@ const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlC
     static const auto* const table = new std::vector<QV::ControlClassRegistration>{
         {u"PresetEditor.MainControl.DeviceView.PresetView", &QV::CreateControl<QV::LLabel>, 0},
         {u"PresetEditor.MainControl", &QV::CreateControl<QV::LMainControl>, 0},
-        {u"PresetEditor.DialogAbout", nullptr, 0},
+        {u"PresetEditor.DialogAbout", &QV::CreateControl<LAboutDlg>, 0},
         {u"PresetEditor.MainControl.DeviceView", &QV::CreateControl<LDeviceView>, 0},
         {u"PresetEditor.MainControl.DeviceView.TabControl", &QV::CreateControl<QV::LTabControl>, 0},
         {u"PresetEditor.MainControl.DeviceView.TabControl.PageHolder", &QV::CreateControl<QV::LPanel>, 0},
@@ -156,10 +165,11 @@ const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlC
         {u"PresetEditor.RibbonReturnModeComboBox", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.SustainPitchVolumePanel.PitchWheel", &QV::CreateControl<LPitchWheelEditPanel>, 0},
         {u"PresetEditor.SustainPitchVolumePanel.SustainPanel", &QV::CreateControl<LSustainEditPanel>, 0},
-        {u"PresetEditor.Dialog.SendPresetToHardware", nullptr, 0},
-        {u"PresetEditor.Dialog.RetrievePresetFromHardware", nullptr, 0},
+        {u"PresetEditor.Dialog.SendPresetToHardware", &QV::CreateControl<LSendPresetToMidiDeviceDlg>, 0},
+        {u"PresetEditor.Dialog.RetrievePresetFromHardware", &QV::CreateControl<LGetPresetFromMidiDeviceDlg>,
+         0},
         {u"PresetEditor.PresetNamePanel", nullptr, 0},
-        {u"PresetEditor.DialogProgramSerialNumber", nullptr, 0},
+        {u"PresetEditor.DialogProgramSerialNumber", &QV::CreateControl<LProgramSerialNumberDialog>, 0},
         {u"PresetEditor.Control.PresetSlotCombobox", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.LabeledPadCurveComboBox", &QV::CreateControl<QV::LPanel>, 0},
     };

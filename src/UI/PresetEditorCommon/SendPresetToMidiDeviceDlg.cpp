@@ -1,0 +1,75 @@
+#include "UI/PresetEditorCommon/SendPresetToMidiDeviceDlg.h"
+
+#include <new>
+
+#include "RIZozivirod/Utilities/Storage/Exception.h"
+#include "UI/PresetEditorCommon/PresetTransfer.h"
+
+namespace PresetTransfer = QV::PresetTransfer;
+
+LSendPresetToMidiDeviceDlg::LSendPresetToMidiDeviceDlg(const QV::RCPtr<QV::LControl>& parent,
+                                                       const QV::WString& name)
+    : QV::LDialog(parent, name) {}
+
+LSendPresetToMidiDeviceDlg::~LSendPresetToMidiDeviceDlg() = default;
+
+int32_t LSendPresetToMidiDeviceDlg::Initialize() {
+    const int32_t result = QV::LDialog::Initialize();
+    if (result < 0) {
+        return result;
+    }
+    try {
+        mHandler = QV::LNotificationHandler<LSendPresetToMidiDeviceDlg>::Create(this);
+    } catch (const std::bad_alloc&) {
+        QV_THROW(QV::FailedResultException, QV::ResultToString(QV::E_OUTOFMEMORY));
+    }
+    const QV::RCPtr<QV::LControl> button = FindChild(QV::WString(u"send"));
+    mSendButton = QV::RCPtr<QV::LButton>(dynamic_cast<QV::LButton*>(button.Get()));
+    QV_CHECK_NULL(mSendButton.Get(), "Cannot find child send");
+    QV_CHECK_RESULT(mHandler->AddHandler(&LSendPresetToMidiDeviceDlg::OnSendClicked,
+                                         QV::RCPtr<QV::LNotificationDistributor>(mSendButton),
+                                         u"NID_LEFT_CLICK", 0));
+    return result;
+}
+
+int32_t LSendPresetToMidiDeviceDlg::OnSendClicked(const QV::RCPtr<QV::LNotificationDistributor>&,
+                                                  const QV::RCPtr<QV::LNotification>&) {
+    const QV::RCPtr<LSendPresetToMidiDeviceDlg> hold(this);
+    SendPreset(PresetTransfer::SelectedSlot(*this));
+    return 1;
+}
+
+int32_t LSendPresetToMidiDeviceDlg::SendPreset(int32_t slot) {
+    const int32_t result = PresetTransfer::IsSlot(slot)
+                               ? PresetTransfer::CallMidiManager([slot](QV::LMidiManager& manager) {
+                                     return manager.SendPresetToMidiDevice(slot);
+                                 })
+                               : QV::E_INVALIDARG;
+    if (result >= 0) {
+        PresetTransfer::ShowOutcome(u"LABEL_SEND_PRESET_SUCEESS_MSGBOX_CAPTION",
+                                    u"LABEL_SEND_PRESET_SUCEESS_MSGBOX_TEXT");
+    } else if (result == -2) {
+        PresetTransfer::ShowOutcome(u"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION",
+                                    u"LABEL_SEND_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT");
+    } else {
+        PresetTransfer::ShowOutcome(u"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION",
+                                    u"LABEL_SEND_PRESET_FAILED_MIDI_ERROR_MSGBOX_TEXT");
+    }
+    return result;
+}
+
+void LSendPresetToMidiDeviceDlg::ReceiveNotification(const QV::RCPtr<QV::LNotificationDistributor>& sender,
+                                                     const QV::RCPtr<QV::LNotification>& notification) {
+    if (mHandler && IsCreated() && mHandler->HandleNotification(sender, notification) != 0) {
+        return;
+    }
+    QV::LDialog::ReceiveNotification(sender, notification);
+}
+
+int32_t LSendPresetToMidiDeviceDlg::UnregisterForNotification(
+    const QV::RCPtr<QV::LNotificationDistributor>& distributor, const QV::WChar* name) {
+    if (mHandler) {
+        mHandler->RemoveHandler(distributor, name);
+    }
+    return QV::LDialog::UnregisterForNotification(distributor, name);
+}
