@@ -77,6 +77,11 @@ const std::set<std::u16string> kRegisteredClasses = {
     u"PresetEditor.SustainPitchVolumePanel.PitchWheel",
     u"PresetEditor.SustainPitchVolumePanel.SustainPanel",
     u"PresetEditor.LabeledPitchWheelDirectionComboBox",
+    u"PresetEditor.Dialog.RetrievePresetFromHardware",
+    u"PresetEditor.Dialog.SendPresetToHardware",
+    u"PresetEditor.Control.PresetSlotCombobox",
+    u"PresetEditor.DialogProgramSerialNumber",
+    u"PresetEditor.DialogAbout",
 };
 
 void CollectClasses(const LControlDescriptor& descriptor, std::set<std::u16string>& classes) {
