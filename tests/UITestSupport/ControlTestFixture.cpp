@@ -1,6 +1,7 @@
 #include "UITestSupport/ControlTestFixture.h"
 
 #include "RIZozivirod/Controls/Button.h"
+#include "RIZozivirod/Controls/CheckedListBox.h"
 #include "RIZozivirod/Controls/ComboBox.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/ListBox.h"
@@ -27,6 +28,9 @@ void ControlTestFixture::SetUp() {
     mFactory->RegisterControlClass(u"Framework.TabControl", &CreateControlFunction<LTabControl>);
     mFactory->RegisterControlClass(u"Framework.ListBox", &CreateControlFunction<LListBox>);
     mFactory->RegisterControlClass(u"Framework.ListBoxItem", &CreateControlFunction<LListBoxItem>);
+    mFactory->RegisterControlClass(u"Framework.CheckedListBox", &CreateControlFunction<LCheckedListBox>);
+    mFactory->RegisterControlClass(u"Framework.CheckedListBoxItem",
+                                   &CreateControlFunction<LCheckedListBoxItem>);
     mFactory->RegisterControlClass(u"Framework.ComboBox", &CreateControlFunction<LComboBox>);
     mFactory->RegisterControlClass(u"Framework.TextBox", &CreateControlFunction<LTextBox>);
     mFactory->RegisterControlClass(u"Framework.NumericUpDown", &CreateControlFunction<LNumericUpDown>);

@@ -2,6 +2,8 @@
 
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/Controls/Button.h"
+#include "RIZozivirod/Controls/CheckedListBox.h"
+#include "RIZozivirod/Controls/CheckedListBoxItem.h"
 #include "RIZozivirod/Controls/ComboBox.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/LevelMeter.h"
@@ -26,9 +28,9 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.ListBox", &CreateControl<LListBox>, 98},
         {u"Framework.listboxNoScroll", &CreateControl<LListBox>, 99},
         {u"Framework.ListBoxItem", &CreateControl<LListBoxItem>, 100},
-        {u"Framework.CheckedListBox", nullptr, 101},
-        {u"Framework.CheckedListBoxItem", nullptr, 102},
-        {u"Framework.ListBoxWithIcons", nullptr, 103},
+        {u"Framework.CheckedListBox", &CreateControl<LCheckedListBox>, 101},
+        {u"Framework.CheckedListBoxItem", &CreateControl<LCheckedListBoxItem>, 102},
+        {u"Framework.ListBoxWithIcons", &CreateControl<LCheckedListBox>, 103},
         {u"Framework.listbox2ColumnSortable", nullptr, 104},
         {u"Framework.ScrollBar", &CreateControl<LScrollbar>, 105},
         {u"Framework.ScrollChannel", &CreateControl<LPanel>, 106},
