@@ -11,6 +11,10 @@
 #include "UI/DriverCommon/MainControl.h"
 #include "UI/KeybedPanel.h"
 #include "UI/KeybedZoneEditPanel.h"
+#include "UI/PadColorSettingsPanel.h"
+#include "UI/PadMidiSettingsPanel.h"
+#include "UI/PadPanel.h"
+#include "UI/PadsPanel.h"
 #include "UI/PitchWheelEditPanel.h"
 #include "UI/PitchWheelSliderSustainPanel.h"
 #include "UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
@@ -144,13 +148,13 @@ const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlC
         {u"PresetEditor.AccellerometerPanel", &QV::CreateControl<LAccellerometerPanel>, 0},
         {u"PresetEditor.FadersPanel", nullptr, 0},
         {u"PresetEditor.AbsoluteControllerPanel", &QV::CreateControl<LAbsoluteControllerEditPanel>, 0},
-        {u"PresetEditor.PadsPanel", nullptr, 0},
-        {u"PresetEditor.PadsPanel.PadPanel", nullptr, 0},
-        {u"PresetEditor.PadPanel.TabControl", nullptr, 0},
+        {u"PresetEditor.PadsPanel", &QV::CreateControl<LPadsPanel>, 0},
+        {u"PresetEditor.PadsPanel.PadPanel", &QV::CreateControl<LPadPanel>, 0},
+        {u"PresetEditor.PadPanel.TabControl", &QV::CreateControl<QV::LTabControl>, 0},
         {u"PresetEditor.PadPanel.TabControl.PageHolder", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.PadPanel.TabControl.ButtonHolder", &QV::CreateControl<QV::LPanel>, 0},
-        {u"PresetEditor.PadsPanel.PadMidiSettings", nullptr, 0},
-        {u"PresetEditor.PadsPanel.ColorSettings", nullptr, 0},
+        {u"PresetEditor.PadsPanel.PadMidiSettings", &QV::CreateControl<LPadMidiSettingsPanel>, 0},
+        {u"PresetEditor.PadsPanel.ColorSettings", &QV::CreateControl<LPadColorSettingsPanel>, 0},
         {u"PresetEditor.LabeledPadTypeComboBox", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.MainControl.DeviceView.LogosPanel", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.LabeledPadColorComboBox", &QV::CreateControl<QV::LPanel>, 0},

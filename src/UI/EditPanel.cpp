@@ -3,6 +3,7 @@
 #include "RIZozivirod/Controls/ComboBox.h"
 #include "RIZozivirod/Controls/TextBox.h"
 #include "RIZozivirod/Utilities/Storage/Exception.h"
+#include "UI/DriverCommon/EditorEngine.h"
 #include "UI/DriverCommon/MainControl.h"
 
 namespace QV {
@@ -117,14 +118,48 @@ void ThrowFailedResult(int32_t result, const std::source_location& where) {
         where.file_name(), static_cast<int>(where.line()), ResultToString(result)));
 }
 
+namespace {
+
+RCPtr<LMainControl> MainControlOf(LControl& control) {
+    const RCPtr<LControl> top = control.GetTopLevelControl();
+    return RCPtr<LMainControl>(dynamic_cast<LMainControl*>(top.Get()));
+}
+
+}  // namespace
+
 void SendRecord(LControl& panel, const LParameterizedModule& module, const LEditRecord& record) {
-    const RCPtr<LControl> top = panel.GetTopLevelControl();
-    auto* main = dynamic_cast<LMainControl*>(top.Get());
-    if (main == nullptr) {
+    SendValue(panel, module, record.Pack());
+}
+
+void SendValue(LControl& panel, const LParameterizedModule& module, const Variant& value) {
+    if (const RCPtr<LMainControl> main = MainControlOf(panel)) {
+        main->NotifyParamChanged(ParamDescriptor(module.GetFirstParamID()), value);
+    }
+}
+
+void CommitPendingEdit(LControl& page) {
+    RCPtr<LControl> control(&page);
+    while (control && control->ContainsFocus() && !control->HasFocus()) {
+        control = control->GetFocusChild();
+    }
+    if (control && control->HasFocus()) {
+        if (auto* text = dynamic_cast<LTextBox*>(control.Get())) {
+            text->Validate();
+        }
+    }
+}
+
+void ShowStoredValues(LControl& page, int32_t first, int32_t count) {
+    const RCPtr<LMainControl> main = MainControlOf(page);
+    if (!main) {
         return;
     }
-    const RCPtr<LMainControl> hold(main);
-    main->NotifyParamChanged(ParamDescriptor(module.GetFirstParamID()), record.Pack());
+    Array<ParamValue> values;
+    GetEditorEngine().GetParamValues(ParamRange{first, count}, values, -1);
+    for (uint32_t i = 0; i < values.GetCount(); ++i) {
+        const ParamValue value = values.GetAt(i);
+        main->ApplyParamValue(value.descriptor, value.value);
+    }
 }
 
 }  // namespace EditPanel

@@ -30,6 +30,8 @@ public:
     void BindNumber(size_t byte, const RCPtr<LControl>& numberBox);
 
     size_t GetLength() const { return mFields.size(); }
+    // The byte of the last record applied (0 before any, or past the end).
+    uint8_t GetReceived(size_t byte) const { return byte < mFields.size() ? mFields[byte].lastReceived : 0; }
     // The record the controls show now.
     Variant Pack() const;
     std::vector<uint8_t> PackBytes() const;
@@ -97,6 +99,19 @@ RCPtr<T> RequireChild(const LControl* parent, const WChar* name, const char* mes
 // parameter the panel is bound to. A panel outside a main control's tree has nowhere to send it
 // and drops it.
 void SendRecord(LControl& panel, const LParameterizedModule& module, const LEditRecord& record);
+// The same with a record the panel packed itself.
+void SendValue(LControl& panel, const LParameterizedModule& module, const Variant& value);
+
+// Ends the typing in a text box below page, if the focus is in one, the way Enter does: a number
+// typed and not yet entered reaches its box (and is sent as an edit) before a paging page binds its
+// panels to other ids.
+void CommitPendingEdit(LControl& page);
+// Applies the engine's stored values of the ids first .. first + count - 1 to the view at once,
+// through the main control at the top of page's tree, as if the engine had just sent them: each
+// goes to the panel its id reaches now, and values no panel serves are dropped. A paging page
+// calls it after binding its panels to other ids, so they never show the previous ids' values
+// (nor send them under the new ids). Nothing without a main control.
+void ShowStoredValues(LControl& page, int32_t first, int32_t count);
 
 }  // namespace EditPanel
 

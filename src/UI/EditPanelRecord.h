@@ -59,6 +59,15 @@ inline constexpr RecordField kSustain[] = {RecordField::Choice()};
 // Pitch wheel: MIDI channel, direction.
 inline constexpr RecordField kPitchWheel[] = {RecordField::Choice(), RecordField::Choice()};
 
+// A pad's MIDI settings: type, data 1, data 2, data 3 (each 0..127; byte 3 holds the curve instead
+// for a note, which the panel packs itself), MIDI channel.
+inline constexpr RecordField kPadMidi[] = {RecordField::Choice(), RecordField::Number(0, 127),
+                                           RecordField::Number(0, 127), RecordField::Number(0, 127),
+                                           RecordField::Choice()};
+// A pad's four colours.
+inline constexpr RecordField kPadColors[] = {RecordField::Choice(), RecordField::Choice(),
+                                             RecordField::Choice(), RecordField::Choice()};
+
 }  // namespace EditRecord
 
 }  // namespace QV

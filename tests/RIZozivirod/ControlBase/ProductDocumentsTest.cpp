@@ -82,6 +82,16 @@ const std::set<std::u16string> kRegisteredClasses = {
     u"PresetEditor.Control.PresetSlotCombobox",
     u"PresetEditor.DialogProgramSerialNumber",
     u"PresetEditor.DialogAbout",
+    u"PresetEditor.PadsPanel",
+    u"PresetEditor.PadsPanel.PadPanel",
+    u"PresetEditor.PadPanel.TabControl",
+    u"PresetEditor.PadPanel.TabControl.ButtonHolder",
+    u"PresetEditor.PadPanel.TabControl.PageHolder",
+    u"PresetEditor.PadsPanel.PadMidiSettings",
+    u"PresetEditor.PadsPanel.ColorSettings",
+    u"PresetEditor.LabeledPadTypeComboBox",
+    u"PresetEditor.LabeledPadCurveComboBox",
+    u"PresetEditor.LabeledPadColorComboBox",
 };
 
 void CollectClasses(const LControlDescriptor& descriptor, std::set<std::u16string>& classes) {
