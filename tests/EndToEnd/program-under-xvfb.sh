@@ -79,8 +79,9 @@ read -r x y w h < <(geometry "${window}")
 [ "${w}x${h}" = "1200x600" ] || fail "main window is ${w}x${h}, not 1200x600"
 title=$(xdotool getwindowname "${window}")
 [ "${title}" = "Skylet Preset Editor" ] || fail "main window's title is '${title}', not 'Skylet Preset Editor'"
-# Points of the layout away from any text: the window's margins, the page, the selected tab
-# "pads" (the accent) and the tabs "faders" and "keybed" beside it (raised).
+# Points of the layout away from any text and controls: the window's margins, the page (below the
+# pads, and the gap between the second and third pad), the selected tab "pads" (the accent) and the
+# tabs "faders" and "keybed" beside it (raised).
 colours_at() { python3 "${here}/xwd_pixel.py" "$1" "${@:2}" | sort -u | tr '\n' ' ' | sed 's/ $//'; }
 # The first frame can come a while after the window is mapped on a loaded machine.
 for _ in $(seq 1 200); do
@@ -96,7 +97,7 @@ check_colour() {
     [ "${got}" = "${want}" ] || fail "${what} at $* is ${got}, not ${want}"
 }
 check_colour "${out}/main-window.xwd" "window background" 1B1D21 5 5 1195 595 600 592 1190 30 8 300
-check_colour "${out}/main-window.xwd" "page" 25282D 300 300 900 450 1170 570
+check_colour "${out}/main-window.xwd" "page below the pads" 25282D 300 520 900 540 1170 570
 check_colour "${out}/main-window.xwd" "selected tab" 3FA7D6 20 56 200 100
 check_colour "${out}/main-window.xwd" "other tabs" 2F333A 216 56 1000 56 1180 100
 
