@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The edit pages on an X display of their own (Xvfb), as a person would use them: each of the
-# TOUCH RIBBON, TILT, PITCH WHEEL/VOLUME/SUSTAIN and KEYBED tabs shows its sections (dumps of them
-# are kept in OUTDIR, checked at known points of the layout); on TILT the controller number is
-# typed, then raised by the Up key, and Ctrl+S saves a preset that differs from the defaults in
-# that one byte only.
+# PADS, TOUCH RIBBON, TILT, PITCH WHEEL/VOLUME/SUSTAIN and KEYBED tabs shows its sections (dumps of
+# them are kept in OUTDIR, checked at known points of the layout); on PADS the right arrow shows
+# pads 5-8 and pad 5's note is typed, on TILT the controller number is typed, then raised by the Up
+# key, and Ctrl+S saves a preset that differs from the defaults in those two bytes only.
 #   edit-panels-under-xvfb.sh PROGRAM OUTDIR
 set -euo pipefail
 program=$1
@@ -99,6 +99,34 @@ check_section() {
     got=$(colours_at "${dump}" $((x + 294)) $((y + 69)))
     [ "${got}" = "2F333A" ] || fail "${what}: first combo box at $((x + 294)),$((y + 69)) is ${got}"
 }
+# PADS, selected at start: four pad sections from x 66 (in the window), 269 pixels apart, each
+# with its MIDI page's first combo box 128 pixels down. The right arrow (x 1147, y 300) shows
+# pads 5-8; pad 5's note is typed into the first section's note box (x 119, y 343).
+xwd -id "${window}" -silent > "${out}/pads.xwd"
+for k in 0 1 2 3; do
+    x=$((66 + 269 * k))
+    got=$(colours_at "${out}/pads.xwd" "${x}" 300)
+    [ "${got}" = "3C424A" ] || fail "pad $((k + 1)): section border at ${x},300 is ${got}"
+    got=$(colours_at "${out}/pads.xwd" $((x + 200)) 245)
+    [ "${got}" = "2F333A" ] || fail "pad $((k + 1)): type combo box at $((x + 200)),245 is ${got}"
+done
+xdotool mousemove --window "${window}" 1147 300 click 1
+sleep 0.3
+xdotool mousemove --window "${window}" 119 343 click 1
+sleep 0.2
+xdotool key --window "${window}" End shift+Home
+xdotool type --window "${window}" --delay 20 "64"
+xdotool key --window "${window}" Return
+sleep 0.2
+xdotool mousemove --window "${window}" 1190 595
+sleep 0.2
+xwd -id "${window}" -silent > "${out}/pads-5-8.xwd"
+# Pad 5's colours: the COLORS tab of the first section.
+xdotool mousemove --window "${window}" 249 187 click 1
+xdotool mousemove --window "${window}" 1190 595
+sleep 0.3
+xwd -id "${window}" -silent > "${out}/pads-5-colors.xwd"
+
 show_tab 2 touch-ribbon
 check_section "${out}/touch-ribbon.xwd" 34 130 "touch ribbon settings"
 check_section "${out}/touch-ribbon.xwd" 34 258 "bank 1"
@@ -128,10 +156,12 @@ echo "${work}/saved/preset.kyp" > "${chooser}/answer"
 xdotool key --window "${window}" ctrl+s
 for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
 [ -s "${work}/saved/preset.kyp" ] || fail "Ctrl+S saved nothing"
-# The one byte that differs from the default preset is the tilt's controller number: 42 + 1.
+# The two bytes that differ from the default preset, in file order: the tilt's controller number
+# (42 + 1, octal 53), then pad 5's note (64, octal 100).
 changed=$(cmp -l "${work}/saved/preset.kyp" "${here}/../data/UI/default-preset.kyp" || true)
-[ "$(echo "${changed}" | grep -c .)" = "1" ] || fail "the saved preset differs from the defaults in: ${changed}"
-[ "$(echo "${changed}" | awk '{print $2}')" = "53" ] || fail "the changed byte is not 43 (octal 53): ${changed}"
+[ "$(echo "${changed}" | grep -c .)" = "2" ] || fail "the saved preset differs from the defaults in: ${changed}"
+[ "$(echo "${changed}" | awk '{print $2}' | tr '\n' ' ')" = "53 100 " ] ||
+    fail "the changed bytes are not 43 and 64 (octal 53 and 100): ${changed}"
 kill "${first}" 2> /dev/null || true
 wait "${first}" 2> /dev/null || true
 first=
