@@ -105,6 +105,7 @@ public:
     // Drop-down mode.
     int32_t SetDropDownMode(bool dropDown);
     bool IsDropDownMode() const { return DropDownMode; }
+    bool IsMultipleSelection() const { return MultipleSelection; }
     int32_t ItemAtPoint(const PointT<int32_t>& point);
     int32_t SnapHeightToRows();
     // Whether the control owns drop-down lists whose release over it keeps them open.

@@ -9,6 +9,7 @@
 #include "RIZozivirod/Controls/LevelMeter.h"
 #include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/ListBoxItem.h"
+#include "RIZozivirod/Controls/MultiColumnListBox.h"
 #include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/ProgressBar.h"
@@ -31,7 +32,7 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.CheckedListBox", &CreateControl<LCheckedListBox>, 101},
         {u"Framework.CheckedListBoxItem", &CreateControl<LCheckedListBoxItem>, 102},
         {u"Framework.ListBoxWithIcons", &CreateControl<LCheckedListBox>, 103},
-        {u"Framework.listbox2ColumnSortable", nullptr, 104},
+        {u"Framework.listbox2ColumnSortable", &CreateControl<LMultiColumnListBox>, 104},
         {u"Framework.ScrollBar", &CreateControl<LScrollbar>, 105},
         {u"Framework.ScrollChannel", &CreateControl<LPanel>, 106},
         {u"Framework.ComboBox", &CreateControl<LComboBox>, 107},
