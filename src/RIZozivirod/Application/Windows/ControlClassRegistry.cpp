@@ -5,6 +5,7 @@
 #include "RIZozivirod/Controls/CheckedListBox.h"
 #include "RIZozivirod/Controls/CheckedListBoxItem.h"
 #include "RIZozivirod/Controls/ComboBox.h"
+#include "RIZozivirod/Controls/Knob.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/LevelMeter.h"
 #include "RIZozivirod/Controls/ListBox.h"
@@ -42,7 +43,7 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.ComboSlider", nullptr, 111},
         {u"Framework.ComboSlider.DropDownPanel", &CreateControl<LPanel>, 112},
         {u"Framework.Slider", &CreateControl<LSlider>, 113},
-        {u"Framework.Knob", nullptr, 114},
+        {u"Framework.Knob", &CreateControl<LKnob>, 114},
         {u"Framework.TabControl", &CreateControl<LTabControl>, 115},
         {u"Framework.Label", &CreateControl<LLabel>, 116},
         {u"Framework.TextBox", &CreateControl<LTextBox>, 117},
