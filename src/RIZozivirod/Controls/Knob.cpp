@@ -19,11 +19,11 @@ constexpr uint32_t kKnobKeyRight = 0x20270000;
 constexpr uint32_t kKnobKeyDown = 0x20280000;
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
-double RoundHalfAway(double value) {
+double KnobRound(double value) {
     return value < 0 ? -std::floor(-value + 0.5) : std::floor(value + 0.5);
 }
 
-double NormalizedAngle(double degrees) {
+double KnobAngle(double degrees) {
     while (degrees < 0.0) {
         degrees += 360.0;
     }
@@ -34,7 +34,7 @@ double NormalizedAngle(double degrees) {
 }
 
 // A C decimal number from a create parameter; false when it is absent.
-bool ReadNumber(const RCPtr<LStringTable>& params, const WChar* key, double& value) {
+bool ReadKnobNumber(const RCPtr<LStringTable>& params, const WChar* key, double& value) {
     WString text;
     if (!params || !params->GetString(key, text)) {
         return false;
@@ -59,21 +59,21 @@ int32_t LKnob::Initialize() {
     const RCPtr<LControlDescriptor>& descriptor = GetDescriptor();
     const RCPtr<LStringTable> params = descriptor ? descriptor->GetCreateParams() : nullptr;
     double number = 0.0;
-    if (ReadNumber(params, u"LINEAR_GESTURE_FULL_RANGE", number)) {
+    if (ReadKnobNumber(params, u"LINEAR_GESTURE_FULL_RANGE", number)) {
         mFullRange = static_cast<int32_t>(std::clamp(number, -2147483648.0, 2147483647.0));
     }
-    if (ReadNumber(params, u"RADIAL_GESTURE_START_ANGLE", number)) {
+    if (ReadKnobNumber(params, u"RADIAL_GESTURE_START_ANGLE", number)) {
         mStartAngle = number;
     }
-    if (ReadNumber(params, u"RADIAL_GESTURE_END_ANGLE", number)) {
+    if (ReadKnobNumber(params, u"RADIAL_GESTURE_END_ANGLE", number)) {
         mEndAngle = number;
     }
-    if (ReadNumber(params, u"FINE_ADJUST_MULTIPLIER", number)) {
+    if (ReadKnobNumber(params, u"FINE_ADJUST_MULTIPLIER", number)) {
         mFineAdjust = number;
     }
     mRadial = mStartAngle != 0.0 || mEndAngle != 0.0;
-    mStartAngle = NormalizedAngle(mStartAngle);
-    mEndAngle = NormalizedAngle(mEndAngle);
+    mStartAngle = KnobAngle(mStartAngle);
+    mEndAngle = KnobAngle(mEndAngle);
     if (mFineAdjust == 0.0) {
         mFineAdjust = 0.25;
     }
@@ -102,8 +102,7 @@ int32_t LKnob::PostInitialize() {
     }
     if (!mRadial && mFullRange == 0) {
         // One pixel per user step, rounded to whole frames; a strip without frames still turns.
-        mFullRange =
-            mFrameCount == 0 ? 128 : static_cast<int32_t>(RoundHalfAway(128.0 / mFrameCount)) * frames;
+        mFullRange = mFrameCount == 0 ? 128 : static_cast<int32_t>(KnobRound(128.0 / mFrameCount)) * frames;
     }
     const LLook* look = GetLook(-1);
     if (look != nullptr) {
@@ -129,7 +128,7 @@ void LKnob::OnValueChanged() {
     if (mFrameCount == 0) {
         return;
     }
-    SelectLook(static_cast<int32_t>(RoundHalfAway((mFrameCount - 1) * GetNormalizedValue())));
+    SelectLook(static_cast<int32_t>(KnobRound((mFrameCount - 1) * GetNormalizedValue())));
 }
 
 void LKnob::SendCapture(bool on) {
@@ -159,8 +158,8 @@ void LKnob::OnConditionsChanged(const RCPtr<LConditionsParam>& param) {
     const uint32_t on = param->current & ~param->previous;
     const uint32_t off = param->previous & ~param->current;
     if ((on & kLeftDragging) != 0) {
-        const PointT<int32_t> press{static_cast<int32_t>(RoundHalfAway(param->origin.x - GetFrame().x)),
-                                    static_cast<int32_t>(RoundHalfAway(param->origin.y - GetFrame().y))};
+        const PointT<int32_t> press{static_cast<int32_t>(KnobRound(param->origin.x - GetFrame().x)),
+                                    static_cast<int32_t>(KnobRound(param->origin.y - GetFrame().y))};
         mPrevious = press;
         mBeforePrevious = press;
         mDeferredValue = -1.0;
@@ -237,7 +236,7 @@ void LKnob::LinearUpdate(const PointT<int32_t>& point) {
         move *= mFineAdjust;
     }
     const double w = std::clamp(GetNormalizedValue() + move, 0.0, 1.0);
-    LControl::SetNormalizedValue(RoundHalfAway(steps * w) / steps);
+    LControl::SetNormalizedValue(KnobRound(steps * w) / steps);
     mBeforePrevious = mPrevious;
     mPrevious = point;
 }
@@ -248,7 +247,7 @@ void LKnob::RadialUpdate(const PointT<int32_t>& point) {
     if (dx == 0.0 && dy == 0.0) {
         return;
     }
-    double a = NormalizedAngle((std::atan2(dy, dx) + M_PI / 2) * kDegreesPerRadian);
+    double a = KnobAngle((std::atan2(dy, dx) + M_PI / 2) * kDegreesPerRadian);
     const double s = mStartAngle;
     double f = mEndAngle;
     if (s >= f) {

@@ -12,11 +12,11 @@ namespace QV {
 
 namespace {
 
-WString ColumnName(int32_t number) {
+WString TableColumnName(int32_t number) {
     return WString::Format(u"listboxNoScroll%d", number);
 }
 
-WString HeaderName(int32_t number) {
+WString TableHeaderName(int32_t number) {
     return WString::Format(u"buttonColumnHeader%d", number);
 }
 
@@ -62,7 +62,7 @@ int32_t LMultiColumnListBox::Initialize() {
     mColumns.clear();
     mHeaderButtons.clear();
     for (int32_t n = 1;; ++n) {
-        RCPtr<LListBox> column(dynamic_cast<LListBox*>(FindChild(ColumnName(n)).Get()));
+        RCPtr<LListBox> column(dynamic_cast<LListBox*>(FindChild(TableColumnName(n)).Get()));
         if (!column) {
             break;
         }
@@ -88,7 +88,7 @@ int32_t LMultiColumnListBox::Initialize() {
     // A table without its first column is a broken skin.
     QV_CHECK_NULL(mColumns.empty() ? nullptr : mColumns.front().Get(), "Cannot find child listboxNoScroll1");
     for (int32_t n = 1;; ++n) {
-        RCPtr<LButton> header(dynamic_cast<LButton*>(FindChild(HeaderName(n)).Get()));
+        RCPtr<LButton> header(dynamic_cast<LButton*>(FindChild(TableHeaderName(n)).Get()));
         if (!header) {
             break;
         }
@@ -158,7 +158,7 @@ int32_t LMultiColumnListBox::GetViewRect(RectT<double>& rect) {
 bool LMultiColumnListBox::InvalidateChildRect(LControl* child) {
     // Only the last column's frame decides the width of the row of columns.
     if (child != nullptr && !mColumns.empty() && child == mColumns.back().Get() &&
-        child->GetName() == ColumnName(static_cast<int32_t>(mColumns.size()))) {
+        child->GetName() == TableColumnName(static_cast<int32_t>(mColumns.size()))) {
         UpdateExtent();
     }
     return LControl::InvalidateChildRect(child);
