@@ -18,6 +18,7 @@
 #include "UI/PitchWheelEditPanel.h"
 #include "UI/PitchWheelSliderSustainPanel.h"
 #include "UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
+#include "UI/PresetEditorCommon/NumberBoxTextSelector.h"
 #include "UI/PresetEditorCommon/SendPresetToMidiDeviceDlg.h"
 #include "UI/ProgramSerialNumberDialog.h"
 #include "UI/RibbonControllersPanel.h"
@@ -107,7 +108,7 @@ const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlC
         {u"PresetEditor.Control.LabeledMidiChannelSelector", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.Control.LabeledCCSelector", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.FootSwitches", &QV::CreateControl<QV::LPanel>, 0},
-        {u"PresetEditor.Control.CCSelector", nullptr, 0},
+        {u"PresetEditor.Control.CCSelector", &QV::CreateControl<LNumberBoxTextSelector>, 0},
         {u"PresetEditor.MainControl.DeviceView.ControllerBody", &QV::CreateControl<QV::LLabel>, 0},
         {u"PresetEditor.ProgramBankPanel", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.Control.LabeledFootSwitchTypeSelector", &QV::CreateControl<QV::LPanel>, 0},

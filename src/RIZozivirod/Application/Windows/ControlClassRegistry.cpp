@@ -5,6 +5,8 @@
 #include "RIZozivirod/Controls/CheckedListBox.h"
 #include "RIZozivirod/Controls/CheckedListBoxItem.h"
 #include "RIZozivirod/Controls/ComboBox.h"
+#include "RIZozivirod/Controls/ComboSlider.h"
+#include "RIZozivirod/Controls/FileDropper.h"
 #include "RIZozivirod/Controls/Knob.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/LevelMeter.h"
@@ -16,6 +18,8 @@
 #include "RIZozivirod/Controls/ProgressBar.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/Slider.h"
+#include "RIZozivirod/Controls/Splitter.h"
+#include "RIZozivirod/Controls/StatusBar.h"
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Controls/TextBox.h"
 #include "RIZozivirod/Controls/ToolTip.h"
@@ -37,10 +41,10 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.ScrollBar", &CreateControl<LScrollbar>, 105},
         {u"Framework.ScrollChannel", &CreateControl<LPanel>, 106},
         {u"Framework.ComboBox", &CreateControl<LComboBox>, 107},
-        {u"Framework.ComboTextBox", nullptr, 108},
+        {u"Framework.ComboTextBox", &CreateControl<LComboBox>, 108},
         {u"Framework.CheckedComboBox", nullptr, 109},
         {u"Framework.ComboBoxWithIcons", nullptr, 110},
-        {u"Framework.ComboSlider", nullptr, 111},
+        {u"Framework.ComboSlider", &CreateControl<LComboSlider>, 111},
         {u"Framework.ComboSlider.DropDownPanel", &CreateControl<LPanel>, 112},
         {u"Framework.Slider", &CreateControl<LSlider>, 113},
         {u"Framework.Knob", &CreateControl<LKnob>, 114},
@@ -54,10 +58,10 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.MenuItem", nullptr, 122},
         {u"Framework.ComboMenu", nullptr, 123},
         {u"Framework.MainMenu", nullptr, 124},
-        {u"Framework.FileDropper", nullptr, 125},
-        {u"Framework.StatusBar", nullptr, 126},
-        {u"Framework.SplitterH", nullptr, 127},
-        {u"Framework.SplitterV", nullptr, 128},
+        {u"Framework.FileDropper", &CreateControl<LFileDropper>, 125},
+        {u"Framework.StatusBar", &CreateControl<LStatusBar>, 126},
+        {u"Framework.SplitterH", &CreateControl<LSplitterH>, 127},
+        {u"Framework.SplitterV", &CreateControl<LSplitterV>, 128},
         {u"Framework.LevelMeter", &CreateControl<LLevelMeter>, 129},
         {u"Framework.ProgressBar", &CreateControl<LProgressBar>, 130},
         {u"Framework.TreeView", nullptr, 131},
