@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -444,6 +445,88 @@ TEST_F(ApplicationTest, TimeFollowsTheMillisecondCounterAcrossItsWrap) {
     source.nowMs = 1000;
     EXPECT_DOUBLE_EQ(app->GetTime() - start, 2.0);
     EXPECT_EQ(app->GetFolder(5), app->GetFolder(4));
+}
+
+// Tab moves through what the main window shows and wraps: on a page with nothing to edit, round
+// the six tabs; on a page with controls, into them after the last tab and back to the first tab
+// after them. Every stop is shown and enabled; Shift+Tab goes the same way back.
+TEST_F(ApplicationTest, TabMovesThroughTheShownControlsOfTheMainWindowAndWraps) {
+    RCPtr<LApplication> app = MakeApplication();
+    ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+    QV::IApplicationServices* previous = QV::SetApplicationServices(app.Get());
+    QV::FakeWindowOSServices os;
+    const RCPtr<QV::LRootWindow> window = QV::LRootWindow::Create(nullptr, &os);
+    app->AddRootWindow(window);
+    RCPtr<QV::LControl> main;
+    ASSERT_EQ(app->CreateControl(u"mainControl", main), QV::S_OK);
+    window->SetRootControl(main);
+    auto* tabs =
+        dynamic_cast<QV::LTabControl*>(main->FindChild(u"viewDevice")->FindChild(u"tabControl").Get());
+    ASSERT_NE(tabs, nullptr);
+
+    // The names from the tab control down to the focused control; "" without one.
+    const auto focused = [&]() {
+        std::string path;
+        for (QV::LControl* c = window->GetFocusControl().Get(); c != nullptr && c != tabs;
+             c = c->GetParent()) {
+            path = std::string(QV::NString(c->GetName().GetString()).GetString()) +
+                   (path.empty() ? "" : "/") + path;
+        }
+        return path;
+    };
+    // Presses Tab (Shift+Tab) and checks that the focus lands on a control the user sees.
+    const auto tab = [&](bool shift) {
+        RCPtr<QV::LControl> focus = window->GetFocusControl();
+        ASSERT_TRUE(focus);
+        focus->OnKey(
+            QV::LKeyParam::Create(QV::KeyCode::Parse(shift ? u"Shift+VKEY_TAB" : u"VKEY_TAB"), true));
+        app->OnIdle(true);
+        focus = window->GetFocusControl();
+        ASSERT_TRUE(focus) << "the focus was lost";
+        EXPECT_TRUE(focus->IsVisible(true) && focus->IsEnabled(true)) << focused();
+    };
+    const std::vector<std::string> tabStops = {"buttonHolder/pads",
+                                               "buttonHolder/faders",
+                                               "buttonHolder/ribbonControllers",
+                                               "buttonHolder/accellerometer",
+                                               "buttonHolder/sustainPitchVolume",
+                                               "buttonHolder/keybed"};
+
+    ASSERT_EQ(main->SetFocus(true), QV::S_OK);
+    EXPECT_EQ(focused(), tabStops[0]) << "the window's first stop is the first tab";
+    for (int round = 0; round < 2; ++round) {
+        for (size_t i = 1; i <= tabStops.size(); ++i) {
+            tab(false);
+            EXPECT_EQ(focused(), tabStops[i % tabStops.size()]) << round << " " << i;
+        }
+    }
+    tab(true);
+    EXPECT_EQ(focused(), tabStops.back());
+
+    // TOUCH RIBBON: after the last tab, the page's controls in their order, then the first tab.
+    ASSERT_EQ(tabs->SelectTab(u"ribbonControllers"), QV::S_OK);
+    tab(false);
+    const std::string first = focused();
+    EXPECT_EQ(first.rfind("pageHolder/ribbonControllers/", 0), 0u) << first;
+    std::vector<std::string> page{first};
+    for (int i = 0; i < 40 && page.back().rfind("pageHolder/", 0) == 0; ++i) {
+        tab(false);
+        page.push_back(focused());
+    }
+    EXPECT_EQ(page.back(), tabStops[0]);
+    page.pop_back();
+    // Two settings and three banks of five rows: seventeen controls.
+    EXPECT_EQ(page.size(), 17u);
+    EXPECT_EQ(std::set<std::string>(page.begin(), page.end()).size(), page.size()) << "each control once";
+    tab(true);
+    EXPECT_EQ(focused(), page.back()) << "Shift+Tab from the first tab goes to the page's last control";
+
+    QV::SetApplicationServices(previous);
+    window->SetRootControl(nullptr);
+    main->Close();
+    main = nullptr;
+    app->RemoveRootWindow(window.Get());
+    app->RunApplicationShutdown();
 }
 
 }  // namespace

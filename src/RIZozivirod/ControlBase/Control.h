@@ -328,6 +328,10 @@ public:
     bool CanTakeFocus();
     bool IsNotFocusable(bool recursive = false) const;
     void SetFocusScopeRoot(bool root) { mFocusScopeRoot = root; }
+    // A container hands the focus on to its descendants and never holds it itself: it has no look
+    // that shows the focus, so a Tab that stopped on it would seem to lose the focus.
+    void SetFocusContainer(bool container) { mFocusContainer = container; }
+    bool IsFocusContainer() const { return mFocusContainer; }
     RCPtr<LControl> GetFocusChild();
     RCPtr<LControl> GetFirstFocusable();
     RCPtr<LControl> GetLastFocusable();
@@ -528,6 +532,7 @@ private:
     LHotKeyTable mLocalHotKeys;
     bool mNotFocusable = true;
     bool mFocusScopeRoot = false;
+    bool mFocusContainer = false;
     bool mTextFollowsScroll = false;
     bool mFontInheritsFromParent = false;
     bool mFaceInherited = false;

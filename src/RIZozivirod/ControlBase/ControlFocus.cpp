@@ -29,7 +29,7 @@ bool LControl::CanTakeFocus() {
     if (mParent != nullptr && !mParent->IsEnabled(true)) {
         return false;
     }
-    if (HasFocusableDescendant() || mNotFocusable) {
+    if (HasFocusableDescendant() || mNotFocusable || mFocusContainer) {
         return false;
     }
     return mParent == nullptr || mFocusScopeRoot || !mParent->IsNotFocusable(true);

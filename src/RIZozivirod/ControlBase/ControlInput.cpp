@@ -479,6 +479,11 @@ void LControl::HandleNavigationKey(const RCPtr<LKeyParam>& param) {
         if (!candidate || candidate.Get() == start.Get()) {
             if (!param->wrap) {
                 escalate(param);
+            } else if (candidate && candidate->HasFocusableDescendant()) {
+                // The walk came round to the child the key left: Tab past its last stop wraps to
+                // its first one (Shift+Tab past its first to its last).
+                candidate->OnFocusLost();
+                candidate->SetFocus(!backward);
             }
             return;
         }

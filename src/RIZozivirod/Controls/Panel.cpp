@@ -4,7 +4,9 @@
 
 namespace QV {
 
-LPanel::LPanel(const RCPtr<LControl>& parent, const WString& name) : LScrollView(parent, name) {}
+LPanel::LPanel(const RCPtr<LControl>& parent, const WString& name) : LScrollView(parent, name) {
+    SetFocusContainer(true);
+}
 
 LPanel::~LPanel() = default;
 
@@ -89,6 +91,16 @@ void LPanel::HandleNavigationKey(const RCPtr<LKeyParam>& param) {
     param->path.Add(hold);
     if (LControl* parent = GetParent()) {
         parent->HandleNavigationKey(param);
+        return;
+    }
+    // At the top the walk came round to the child the key left: Tab past its last stop wraps to
+    // its first one (Shift+Tab past its first to its last).
+    if ((param->key.GetCode() & KeyCode::kCtrlBit) == 0 && param->path.GetCount() >= 2) {
+        const RCPtr<LControl> origin = param->path.GetAt(param->path.GetCount() - 2);
+        if (origin && origin->GetParent() == this && origin->HasFocusableDescendant()) {
+            origin->OnFocusLost();
+            origin->SetFocus((param->key.GetCode() & KeyCode::kShiftBit) == 0);
+        }
     }
 }
 

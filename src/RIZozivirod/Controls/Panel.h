@@ -9,7 +9,8 @@ namespace QV {
 // The general container ("Framework.Panel"). Keys no control inside it handled climb from panel
 // to panel; Tab moves through its children and, in a nested panel, leaves it at either end
 // instead of wrapping; it listens to its parent's sibling-key offers and passes them on to the
-// controls that listen on it.
+// controls that listen on it. The focus goes to what a panel holds, never to the panel itself,
+// so an empty panel, or one whose controls are all hidden or disabled, is no tab stop.
 class LPanel : public LScrollView {
 public:
     LPanel(const RCPtr<LControl>& parent, const WString& name);

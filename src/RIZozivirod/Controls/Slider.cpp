@@ -32,7 +32,10 @@ constexpr uint32_t kSliderKeyDown = 0x20280000;
 
 }  // namespace
 
-LSlider::LSlider(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name) {}
+// The slider itself holds the focus (its track shows it) when its thumb does not take it.
+LSlider::LSlider(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name) {
+    SetFocusContainer(false);
+}
 
 LSlider::~LSlider() = default;
 

@@ -105,18 +105,21 @@ TEST_F(ControlConditionsTest, FocusFollowsTabOrderScopesAndHandsOffOnHideAndDisa
     EXPECT_EQ(FocusChain(), u"Main>Inner>D");
     EXPECT_FALSE(At(u"C")) << "names are looked up among direct children only";
 
-    // Hiding the focused control hands the focus up; showing it again while the parent has it
-    // hands it back.
+    // Hiding the focused control hands the focus up: to what else its panel shows, and when it
+    // shows nothing, to the window's first stop, since a panel never holds the focus itself.
     At(u"Inner/D")->SetVisible(false);
     EXPECT_EQ(FocusChain(), u"Main>Inner>C");
     At(u"Inner/C")->SetVisible(false);
-    EXPECT_EQ(FocusChain(), u"Main>Inner");
+    EXPECT_FALSE(At(u"Inner")->CanTakeFocus());
+    EXPECT_EQ(FocusChain(), u"Main>A");
     At(u"Inner/D")->SetVisible(true);
-    EXPECT_EQ(FocusChain(), u"Main>Inner>D");
+    EXPECT_EQ(FocusChain(), u"Main>A") << "the focus stays where it went";
+    EXPECT_EQ(At(u"Inner/D")->SetFocus(true), S_OK);
     At(u"Inner/D")->SetEnabled(false);
-    EXPECT_EQ(FocusChain(), u"Main>Inner");
+    EXPECT_EQ(FocusChain(), u"Main>A");
     EXPECT_FALSE(At(u"Inner/D")->CanTakeFocus());
     At(u"Inner/D")->SetEnabled(true);
+    EXPECT_EQ(At(u"Inner/D")->SetFocus(true), S_OK);
     EXPECT_EQ(FocusChain(), u"Main>Inner>D");
     // A width of 0 hides the control too.
     LLayoutDescriptor::Placement placement;
@@ -124,7 +127,7 @@ TEST_F(ControlConditionsTest, FocusFollowsTabOrderScopesAndHandsOffOnHideAndDisa
     ASSERT_EQ(At(u"Inner/D")->GetPlacement(0, placement, size), S_OK);
     At(u"Inner/D")->SetPlacement(0, placement, {SizeReference::kSelf, WString(), 0.0f, 0.0});
     EXPECT_EQ(At(u"Inner/D")->GetFrame().width, 0.0);
-    EXPECT_EQ(FocusChain(), u"Main>Inner");
+    EXPECT_EQ(FocusChain(), u"Main>A");
     EXPECT_GT(mWindow->GetSaveFocusCount(), 0u);
 }
 

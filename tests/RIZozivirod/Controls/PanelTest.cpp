@@ -98,16 +98,32 @@ TEST_F(PanelTest, TabLeavesANestedPanelAtEitherEndAndCtrlTabGoesStraightUp) {
     EXPECT_EQ(Focused(), u"B");
 }
 
+// With A and B hidden, the nested panel holds the only stops: Tab past its last one comes round
+// to its first, Shift+Tab past its first to its last.
+TEST_F(PanelTest, TabWrapsInsideTheOnlyPanelLeftWithStops) {
+    Find(top, u"A")->SetVisible(false);
+    Find(top, u"B")->SetVisible(false);
+    ASSERT_EQ(Find(top, u"Inner/D")->SetFocus(true), S_OK);
+    Tab(0);
+    EXPECT_EQ(Focused(), u"C");
+    Tab(KeyCode::kShift);
+    EXPECT_EQ(Focused(), u"D");
+    Tab(KeyCode::kCtrl);
+    EXPECT_EQ(Focused(), u"D") << "Ctrl+Tab still moves nothing";
+}
+
 TEST_F(PanelTest, APanelWithNothingElseToFocusPassesTabOn) {
     Tab(0);
     ASSERT_EQ(Focused(), u"C");
     Find(top, u"Inner/D")->SetVisible(false);
     Tab(0);
     EXPECT_EQ(Focused(), u"B");
-    // With every child disabled or hidden the panel takes the focus itself.
+    // With every child disabled or hidden the panel is no stop: it never holds the focus itself.
     Find(top, u"Inner/C")->SetEnabled(false);
     Tab(KeyCode::kShift);
-    EXPECT_EQ(Focused(), u"Inner");
+    EXPECT_EQ(Focused(), u"A");
+    Tab(0);
+    EXPECT_EQ(Focused(), u"B");
     RCPtr<LPanel> inner = Find(top, u"Inner");
     EXPECT_TRUE(inner->HasPanelHandler());
     EXPECT_FALSE(RCPtr<LPanel>(top)->HasPanelHandler()) << "a top-level panel has no parent to listen to";
