@@ -151,6 +151,18 @@ set -e
 for _ in $(seq 1 60); do grep -q "Command line handed over" "${work}/first.err" && break; sleep 0.05; done
 grep -qF "Command line handed over: ${program} \"two words\" \"Grüße ünd €\"" "${work}/first.err" ||
     fail "the first copy did not receive the second's command line"
+# A command line over 128 KiB (two arguments of 100 KiB, each under the system's limit for one)
+# is handed over whole: still one copy.
+long=$(head -c 102400 /dev/zero | tr '\0' 'k')
+set +e
+"${program}" "${long}" "${long}" > /dev/null 2> "${work}/third.err"
+third_status=$?
+set -e
+[ "${third_status}" = "255" ] || fail "a copy with a 200 KiB command line ended with ${third_status}, not 255"
+for _ in $(seq 1 60); do [ "$(grep -c "Command line handed over" "${work}/first.err")" -ge 2 ] && break; sleep 0.05; done
+handed=$(grep "Command line handed over" "${work}/first.err" | tail -1)
+[ "${handed}" = "Command line handed over: ${program} ${long} ${long}" ] ||
+    fail "the first copy did not receive the 200 KiB command line whole"
 
 # The window's close button ends the program with 1; settings and placement are written.
 "${send_close}" "${window}"

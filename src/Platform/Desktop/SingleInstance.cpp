@@ -114,11 +114,34 @@ std::string SingleInstance::GetDefaultFolder() {
         return folder;
     }
     const std::string state = QV::NString(GetUserStateFolder()).GetString();
-    if (state.empty()) {
+    if (!state.empty()) {
+        std::filesystem::create_directories(state, error);
+        if (std::filesystem::is_directory(state, error)) {
+            return state;
+        }
+    }
+    const char* temporary = std::getenv("TMPDIR");
+    return GetPrivateFolder(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp");
+}
+
+std::string SingleInstance::GetPrivateFolder(const std::string& parent) {
+    std::string folder = parent;
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    folder += (folder == "/" ? "" : "/") + std::string("skylet-") + std::to_string(::geteuid());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        ReportSingleInstance("no private folder for the lock file : " + folder + " : " +
+                             std::strerror(errno));
         return {};
     }
-    std::filesystem::create_directories(state, error);
-    return std::filesystem::is_directory(state, error) ? state : std::string();
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() ||
+        (info.st_mode & 077) != 0) {
+        ReportSingleInstance("the folder for the lock file is not a private folder of this user : " + folder);
+        return {};
+    }
+    return folder;
 }
 
 SingleInstance::SingleInstance(const std::string& name, const std::string& folder) {
@@ -198,10 +221,11 @@ bool SingleInstance::Listen() {
 }
 
 bool SingleInstance::HandOver(const std::string& commandLine, int32_t waitMs) {
-    const size_t byteCount = std::strlen(commandLine.c_str()) + 1;
+    size_t byteCount = std::strlen(commandLine.c_str()) + 1;
     if (byteCount > kMaxCommandLineBytes) {
-        ReportSingleInstance("the command line is too long to hand over");
-        return false;
+        ReportSingleInstance(
+            "the command line is too long to hand over; the running copy is called without it");
+        byteCount = 1;
     }
     sockaddr_un address;
     if (!FillAddress(mSocketPath, address)) {
@@ -218,8 +242,9 @@ bool SingleInstance::HandOver(const std::string& commandLine, int32_t waitMs) {
     }
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs < 0 ? 0 : waitMs);
     const FrameHeader header{kHandOverTag, static_cast<uint32_t>(byteCount)};
-    const bool sent = WriteExactly(connection, &header, sizeof header, deadline) &&
-                      WriteExactly(connection, commandLine.c_str(), byteCount, deadline);
+    const bool sent =
+        WriteExactly(connection, &header, sizeof header, deadline) &&
+        WriteExactly(connection, byteCount == 1 ? "" : commandLine.c_str(), byteCount, deadline);
     if (sent) {
         char answer = 0;
         if (!ReadExactly(connection, &answer, 1, deadline)) {

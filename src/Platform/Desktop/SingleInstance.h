@@ -24,7 +24,10 @@ namespace Platform {
 class SingleInstance {
 public:
     static constexpr uint32_t kHandOverTag = 1125;
-    static constexpr uint32_t kMaxCommandLineBytes = 128 * 1024;
+    // Above any command line a process can be given: Linux passes at most 6 MiB of arguments and
+    // environment (three quarters of its 8 MiB stack limit), each argument costing its bytes, a
+    // zero and a pointer, and the joined line adds at most a space and two quotes per argument.
+    static constexpr uint32_t kMaxCommandLineBytes = 8 * 1024 * 1024;
     static constexpr int32_t kDefaultReadTimeoutMs = 500;
     static constexpr int32_t kDefaultHandOverWaitMs = 3000;
 
@@ -38,8 +41,13 @@ public:
     using CommandLineHandler = std::function<void(const std::string& commandLine)>;
 
     // The per-user folder for the lock and the socket: $XDG_RUNTIME_DIR, else the user's state
-    // folder (made when missing); empty when there is none.
+    // folder (made when missing), else the private folder under $TMPDIR (or /tmp); empty when
+    // there is none.
     static std::string GetDefaultFolder();
+    // "<parent>/skylet-<uid>": made 0700 when missing, and used only while it is a real folder
+    // (no link) of this user that no one else may enter; empty otherwise (said in the debug
+    // output), since a folder someone else controls could hand this copy's start to theirs.
+    static std::string GetPrivateFolder(const std::string& parent);
 
     SingleInstance(const std::string& name, const std::string& folder = GetDefaultFolder());
     ~SingleInstance();
@@ -48,7 +56,9 @@ public:
 
     // Decides this copy's role. A later copy hands commandLine (UTF-8) to the running one and
     // waits up to handOverWaitMs for it to be taken; when the running copy does not answer in
-    // time the text still waits for it, and this copy is told to end all the same.
+    // time the text still waits for it, and this copy is told to end all the same. A text over
+    // kMaxCommandLineBytes (no process is given one) is not sent: the running copy is handed an
+    // empty line instead, so it still comes forward and this copy ends.
     Role Start(const std::string& commandLine, int32_t handOverWaitMs = kDefaultHandOverWaitMs);
 
     // The listening socket of the first copy (-1 otherwise): readable when a later copy waits.

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,10 +14,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "Platform/ScopedUserEnvironment.h"
 
 namespace Platform {
 namespace {
@@ -141,6 +146,106 @@ TEST_F(SingleInstanceTest, ItsDebugMessagesCarryItsOwnPrefix) {
     const std::string output = testing::internal::GetCapturedStderr();
     EXPECT_EQ(output.rfind("Single instance : no folder for the lock file", 0), 0u) << output;
     EXPECT_EQ(output.find("File dialog"), std::string::npos) << output;
+}
+
+// Any command line a process can be given reaches the running copy whole (Linux passes at most
+// 6 MiB of arguments); a longer text, which no process is given, still ends the later copy and
+// calls the running one forward, with an empty line.
+TEST_F(SingleInstanceTest, ACommandLineOfAnyLengthAProcessCanHaveIsHandedOverWhole) {
+    SingleInstance& first = *New();
+    ASSERT_EQ(first.Start("first"), Role::kFirstInstance);
+    struct Case {
+        size_t length;
+        bool whole;
+    };
+    const Case cases[] = {
+        {129 * 1024, true}, {6 * 1024 * 1024, true}, {SingleInstance::kMaxCommandLineBytes, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        std::string line(c.length, 'a');
+        for (size_t i = 0; i < line.size(); i += 97) {
+            line[i] = static_cast<char>('0' + i % 10);
+        }
+        Role second = Role::kFirstInstance;
+        const std::vector<std::string> received = StartSecondWhileFirstPolls(first, line, second);
+        EXPECT_EQ(second, Role::kAlreadyRunning);
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_TRUE(received[0] == (c.whole ? line : std::string())) << received[0].size();
+    }
+}
+
+// Without a runtime folder or a home, the lock lives in a private folder under TMPDIR, so a
+// second start still hands over to the first.
+TEST_F(SingleInstanceTest, WithoutARuntimeOrHomeFolderTheLockLivesInAPrivateFolder) {
+    TestSupport::ScopedUserEnvironment environment;
+    for (const char* name : {"XDG_RUNTIME_DIR", "HOME", "XDG_STATE_HOME"}) {
+        environment.Set(name, nullptr);
+    }
+    environment.Set("TMPDIR", mFolder.c_str());
+    const std::string folder = SingleInstance::GetDefaultFolder();
+    EXPECT_EQ(folder, mFolder + "/skylet-" + std::to_string(::geteuid()));
+    mInstances.push_back(std::make_unique<SingleInstance>(kName, folder));
+    SingleInstance& first = *mInstances.back();
+    ASSERT_EQ(first.Start("first"), Role::kFirstInstance);
+    std::vector<std::string> received;
+    std::thread poller([&first, &received] {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (received.empty() && std::chrono::steady_clock::now() < limit) {
+            pollfd wait{first.GetFileDescriptor(), POLLIN, 0};
+            ::poll(&wait, 1, 20);
+            first.Poll([&received](const std::string& line) { received.push_back(line); });
+        }
+    });
+    EXPECT_EQ(SingleInstance(kName, SingleInstance::GetDefaultFolder()).Start(kCommandLine, 10000),
+              Role::kAlreadyRunning);
+    poller.join();
+    EXPECT_EQ(received, std::vector<std::string>{kCommandLine});
+}
+
+// The private folder is made for this user alone, and one that someone else could reach (open
+// to others, a link, not a folder, another owner) is not used.
+TEST_F(SingleInstanceTest, ThePrivateFolderIsUsedOnlyWhileItIsThisUsersAlone) {
+    const std::string folder = mFolder + "/skylet-" + std::to_string(::geteuid());
+    EXPECT_EQ(SingleInstance::GetPrivateFolder(mFolder + "/"), folder);
+    struct stat info {};
+    ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(SingleInstance::GetPrivateFolder(mFolder), folder) << "found again";
+
+    const std::string elsewhere = mFolder + "/elsewhere";
+    ASSERT_EQ(::mkdir(elsewhere.c_str(), 0700), 0);
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+    };
+    const std::vector<Case> cases = {
+        {"open to others", [&] { ::chmod(folder.c_str(), 0755); }},
+        {"a link to a private folder", [&] { std::filesystem::create_directory_symlink(elsewhere, folder); }},
+        {"a file", [&] { std::ofstream(folder) << "x"; }},
+        {"another user's",
+         [&] {
+             ::mkdir(folder.c_str(), 0700);
+             if (::chown(folder.c_str(), ::geteuid() + 1, static_cast<gid_t>(-1)) != 0) {
+                 ::rmdir(folder.c_str());  // not allowed to give it away: stands for nothing
+                 std::ofstream(folder) << "x";
+             }
+         }},
+    };
+    testing::internal::CaptureStderr();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::error_code ignored;
+        std::filesystem::remove(folder, ignored);
+        if (std::string(c.what) == "open to others") {
+            ::mkdir(folder.c_str(), 0700);
+        }
+        c.make();
+        EXPECT_EQ(SingleInstance::GetPrivateFolder(mFolder), "");
+    }
+    const std::string output = testing::internal::GetCapturedStderr();
+    EXPECT_NE(output.find("Single instance : the folder for the lock file is not a private folder"),
+              std::string::npos)
+        << output;
 }
 
 std::string Frame(uint32_t tag, uint32_t byteCount, const std::string& bytes) {
