@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Typing, selecting and dragging in a number box of the program on an X display of its own
+# (Xvfb), as a person would: on TOUCH RIBBON, bank 1's CC # box lights its border and its up
+# arrow under the pointer, shows the focus edge once clicked, shows the caret after typing, shows
+# the selection a drag of the pointer made, and the typed value is what Ctrl+S saves. Dumps of the
+# window at each point are kept in OUTDIR.
+#   text-input-under-xvfb.sh PROGRAM OUTDIR
+set -euo pipefail
+program=$1
+out=$2
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "${out}"
+# shellcheck source=xvfb-session.sh source-path=SCRIPTDIR
+source "${here}/xvfb-session.sh"
+
+"${program}" > "${work}/first.out" 2> "${work}/first.err" &
+first=$!
+window=$(find_window) || fail "no main window appeared"
+for _ in $(seq 1 200); do
+    xwd -id "${window}" -silent > "${work}/start.xwd"
+    [ "$(colours_at "${work}/start.xwd" 300 520)" = "25282D" ] && break
+    sleep 0.05
+done
+
+# Dumps the window into OUTDIR/text-input-NAME.xwd until the colours at the points hold the one
+# wanted (the first frame after an input can take a moment), or fails.
+dump_until() {
+    local name=$1 wanted=$2 what=$3
+    shift 3
+    local got=
+    for _ in $(seq 1 60); do
+        xwd -id "${window}" -silent > "${out}/text-input-${name}.xwd"
+        got=$(colours_at "${out}/text-input-${name}.xwd" "$@")
+        [[ " ${got} " == *" ${wanted} "* ]] && return 0
+        sleep 0.05
+    done
+    fail "${what}: ${wanted} not among ${got}"
+}
+# The points of a row from x0 to x1 (inclusive) at y.
+row() { local x; for ((x = $1; x <= $2; ++x)); do echo "${x} $3"; done; }
+
+# TOUCH RIBBON, then bank 1's CC # box: its field 76 x 24 at 179,371 in the window, its arrows
+# (20 x 12 each) to the right of it, the up arrow's picture in the 9 x 9 cell at 260,372.
+xdotool mousemove --window "${window}" 502 78 click 1
+xdotool mousemove --window "${window}" 1190 595
+dump_until tab 3FA7D6 "TOUCH RIBBON selected" 412 56
+xdotool mousemove --window "${window}" 230 382
+dump_until hover 4B525B "the field's border under the pointer" 200 371
+xdotool mousemove --window "${window}" 264 376
+# shellcheck disable=SC2046
+dump_until arrow-hover 5BB8E0 "the up arrow lit under the pointer" $(row 260 268 375) $(row 260 268 376)
+
+# A click gives the field the focus: a two-pixel accent edge round the sunk field.
+xdotool mousemove --window "${window}" 230 382 click 1
+dump_until focused 3FA7D6 "the focus edge" 179 371
+for point in "179 371" "180 372" "254 394" "253 393"; do
+    # shellcheck disable=SC2086
+    [ "$(colours_at "${out}/text-input-focused.xwd" ${point})" = "3FA7D6" ] || fail "the focus edge at ${point}"
+done
+[ "$(colours_at "${out}/text-input-focused.xwd" 182 374)" = "1B1D21" ] || fail "the field inside the edge"
+
+# Typed digits replace the value; the caret, white on the dark field, follows them (it blinks:
+# the dump is taken again until it shows).
+xdotool key --window "${window}" End BackSpace BackSpace BackSpace
+xdotool type --window "${window}" --delay 20 "64"
+# shellcheck disable=SC2046
+dump_until caret FFFFFF "the caret after typing" $(row 183 250 382)
+
+# A drag of the pointer across the text from its end to its start selects it: the accent at half
+# strength under the text.
+xdotool mousemove --window "${window}" 240 382 mousedown 1
+xdotool mousemove --window "${window}" 212 382
+xdotool mousemove --window "${window}" 181 382 mouseup 1
+# shellcheck disable=SC2046
+dump_until selected 2D627B "the selection after a drag" $(row 183 250 376)
+# The selected text still shows in the text colour over the selection.
+# shellcheck disable=SC2046
+colours=$(colours_at "${out}/text-input-selected.xwd" $(row 183 205 382))
+[[ " ${colours} " == *" E6E8EB "* ]] || fail "the selected text: ${colours}"
+
+# Typing over the selection replaces it; Enter takes the value, and Ctrl+S saves a preset that
+# differs from the defaults in that byte alone (octal 145: 101).
+xdotool type --window "${window}" --delay 20 "101"
+xdotool key --window "${window}" Return
+sleep 0.2
+mkdir -p "${work}/saved"
+echo "${work}/saved/preset.kyp" > "${chooser}/answer"
+xdotool key --window "${window}" ctrl+s
+for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
+[ -s "${work}/saved/preset.kyp" ] || fail "Ctrl+S saved nothing"
+changed=$(cmp -l "${work}/saved/preset.kyp" "${here}/../data/UI/default-preset.kyp" || true)
+[ "$(echo "${changed}" | grep -c .)" = "1" ] || fail "the saved preset differs from the defaults in: ${changed}"
+[ "$(echo "${changed}" | awk '{print $2}')" = "145" ] || fail "the changed byte is not 101 (octal 145): ${changed}"
+kill "${first}" 2> /dev/null || true
+wait "${first}" 2> /dev/null || true
+first=
+echo "1 passed, 0 failed"
