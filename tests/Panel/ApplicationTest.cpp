@@ -520,6 +520,10 @@ TEST_F(ApplicationTest, TabMovesThroughTheShownControlsOfTheMainWindowAndWraps) 
     EXPECT_EQ(std::set<std::string>(page.begin(), page.end()).size(), page.size()) << "each control once";
     tab(true);
     EXPECT_EQ(focused(), page.back()) << "Shift+Tab from the first tab goes to the page's last control";
+    // Another tab shown while the focus is on this page: the focus goes where it can be seen.
+    ASSERT_EQ(tabs->SelectTab(u"accellerometer"), QV::S_OK);
+    ASSERT_TRUE(window->GetFocusControl());
+    EXPECT_TRUE(window->GetFocusControl()->IsVisible(true)) << focused();
 
     QV::SetApplicationServices(previous);
     window->SetRootControl(nullptr);
