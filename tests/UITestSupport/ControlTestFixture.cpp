@@ -7,6 +7,7 @@
 #include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/Panel.h"
+#include "RIZozivirod/Controls/PopupMenu.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/Slider.h"
 #include "RIZozivirod/Controls/TabControl.h"
@@ -31,6 +32,8 @@ void ControlTestFixture::SetUp() {
     mFactory->RegisterControlClass(u"Framework.CheckedListBox", &CreateControlFunction<LCheckedListBox>);
     mFactory->RegisterControlClass(u"Framework.CheckedListBoxItem",
                                    &CreateControlFunction<LCheckedListBoxItem>);
+    mFactory->RegisterControlClass(u"Framework.PopupMenu", &CreateControlFunction<LPopupMenu>);
+    mFactory->RegisterControlClass(u"Framework.MenuItem", &CreateControlFunction<LMenuListBoxItem>);
     mFactory->RegisterControlClass(u"Framework.ComboBox", &CreateControlFunction<LComboBox>);
     mFactory->RegisterControlClass(u"Framework.TextBox", &CreateControlFunction<LTextBox>);
     mFactory->RegisterControlClass(u"Framework.NumericUpDown", &CreateControlFunction<LNumericUpDown>);

@@ -1,7 +1,11 @@
 #include <stdexcept>
+#include <vector>
 
+#include "RIZozivirod/Application/Windows/RootWindow.h"
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/ControlBase/ControlFactory.h"
+#include "RIZozivirod/Controls/MenuDescriptor.h"
+#include "RIZozivirod/Controls/PopupMenu.h"
 #include "RIZozivirod/Controls/ToolTip.h"
 #include "RIZozivirod/Utilities/Storage/Exception.h"
 
@@ -23,6 +27,38 @@ RCPtr<LControl> CreateSkinPart(const WChar* name, const RCPtr<LControl>& parent)
         return nullptr;
     }
     return factory->CreateControl(descriptor, parent);
+}
+
+void CollectMenuCommands(const LMenuDescriptor& menu, std::vector<WString>& commands) {
+    for (uint32_t i = 0; i < menu.GetItemCount(); ++i) {
+        RCPtr<LMenuItemDescriptor> item = menu.GetItem(i);
+        if (!item) {
+            continue;
+        }
+        if (item->GetItemCount() != 0) {
+            CollectMenuCommands(*item, commands);
+        } else if (!item->command.IsEmpty()) {
+            commands.push_back(item->command);
+        }
+    }
+}
+
+// A context-menu command goes where its shortcut would have sent it: to the window's shortcuts
+// when they bind it, else to the application's. 1 when it went, 0 when nothing binds it.
+int32_t ForwardMenuCommand(LControl& control, const WString& command) {
+    RCPtr<IRootWindow> window = control.GetRootWindow();
+    auto* root = dynamic_cast<LRootWindow*>(window.Get());
+    if (root != nullptr && root->GetHotKeys() && root->GetHotKeys()->GetTable().HasCommand(command)) {
+        root->GetHotKeys()->HandleKey(root->GetHotKeys()->GetTable().GetKeys(command).GetAt(0));
+        return 1;
+    }
+    IRootWindowList* list = GetRootWindowList();
+    const LHotKeyTable* application = list != nullptr ? list->GetApplicationHotKeyTable() : nullptr;
+    if (application != nullptr && application->HasCommand(command)) {
+        list->HandleApplicationHotKey(application->GetKeys(command).GetAt(0));
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -79,18 +115,54 @@ const RCPtr<LRefCountedObject>& LControl::GetContextMenu() {
 }
 
 int32_t LControl::SetContextMenu(const RCPtr<LRefCountedObject>& menu) {
+    // The menu's commands arrive here from the popup, with this control as their receiver.
+    std::vector<WString> commands;
+    if (const auto* old = dynamic_cast<const LMenuDescriptor*>(mContextMenu.Get())) {
+        CollectMenuCommands(*old, commands);
+    }
+    if (mHandler) {
+        for (const WString& command : commands) {
+            mHandler->RemoveHandler(nullptr, command.GetString());
+        }
+    }
     mContextMenu = menu;
+    commands.clear();
+    if (const auto* descriptor = dynamic_cast<const LMenuDescriptor*>(menu.Get())) {
+        CollectMenuCommands(*descriptor, commands);
+    }
+    if (mHandler) {
+        for (const WString& command : commands) {
+            mHandler->AddDirectHandler(
+                [command](LControl& control, const RCPtr<LNotificationDistributor>&,
+                          const RCPtr<LNotification>&) { return ForwardMenuCommand(control, command); },
+                command.GetString());
+        }
+    }
     return S_OK;
 }
 
-int32_t LControl::ShowContextMenu(const RCPtr<LRefCountedObject>&) {
+int32_t LControl::ShowContextMenu(const RCPtr<LRefCountedObject>& menu) {
     RCPtr<LControl> self = Self();
-    RCPtr<LControl> popup = CreateSkinPart(u"contextMenu", self);
-    if (popup) {
+    // A menu dismissed a moment ago may still wait for its removal under the same name.
+    ProcessPendingRemovals();
+    if (RCPtr<LControl> open = FindChild(WString(u"contextMenu"))) {
+        open->Close();
+    }
+    RCPtr<LControl> made = CreateSkinPart(u"contextMenu", self);
+    RCPtr<LPopupMenu> popup(dynamic_cast<LPopupMenu*>(made.Get()));
+    RCPtr<LMenuDescriptor> descriptor(dynamic_cast<LMenuDescriptor*>(menu.Get()));
+    if (!popup || !descriptor) {
         // Only a popup menu can show the items; anything else the skin made there would stay
         // behind as a stray child, so it goes again at once.
-        popup->Close();
+        if (made) {
+            made->Close();
+        }
+        return S_OK;
     }
+    popup->SetVisible(false);
+    popup->SetMenuDescriptor(descriptor);
+    PrepareContextMenu(RCPtr<LRefCountedObject>(popup.Get()));
+    popup->ShowAtCursor();
     return S_OK;
 }
 

@@ -5,6 +5,7 @@
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/ControlBase/KeyParam.h"
 #include "RIZozivirod/ControlBase/PointerParams.h"
+#include "RIZozivirod/Controls/PopupMenu.h"
 
 // The control side of the pointer and key road: presses, moves past the drag threshold, releases
 // and clicks with their notifications, the wheel handed on until a control takes it, and keys
@@ -143,6 +144,8 @@ int32_t LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param) {
         if (!AcceptsInputNow()) {
             return 1;
         }
+        // An open menu closes on a press anywhere else, also where nothing takes the focus.
+        LPopupMenu::ClosePopupsOutside(*this);
         TakeFocusForPress();
     }
     switch (param->button) {

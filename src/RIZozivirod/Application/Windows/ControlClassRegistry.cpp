@@ -12,9 +12,11 @@
 #include "RIZozivirod/Controls/LevelMeter.h"
 #include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/ListBoxItem.h"
+#include "RIZozivirod/Controls/MenuListBoxItem.h"
 #include "RIZozivirod/Controls/MultiColumnListBox.h"
 #include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/Panel.h"
+#include "RIZozivirod/Controls/PopupMenu.h"
 #include "RIZozivirod/Controls/ProgressBar.h"
 #include "RIZozivirod/Controls/Scrollbar.h"
 #include "RIZozivirod/Controls/Slider.h"
@@ -54,8 +56,8 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.NumericUpDown", &CreateControl<LNumericUpDown>, 118},
         {u"Framework.Panel", &CreateControl<LPanel>, 119},
         {u"Framework.ToolTip", &CreateControl<LToolTip>, 120},
-        {u"Framework.PopupMenu", nullptr, 121},
-        {u"Framework.MenuItem", nullptr, 122},
+        {u"Framework.PopupMenu", &CreateControl<LPopupMenu>, 121},
+        {u"Framework.MenuItem", &CreateControl<LMenuListBoxItem>, 122},
         {u"Framework.ComboMenu", nullptr, 123},
         {u"Framework.MainMenu", nullptr, 124},
         {u"Framework.FileDropper", &CreateControl<LFileDropper>, 125},

@@ -104,6 +104,9 @@ public:
     // A key no control and no window took: the application's bindings post their command to
     // the "application" centre. 0 when bound, 1 when not (or after shut-down).
     int32_t HandleApplicationHotKey(const KeyCode& key) override;
+    const LHotKeyTable* GetApplicationHotKeyTable() override {
+        return mHotKeys ? &mHotKeys->GetTable() : nullptr;
+    }
 
     const RCPtr<LControlFactory>& GetControlFactory() const { return mControlFactory; }
     const RCPtr<LStringTable>& GetFrameworkStrings() const { return mFrameworkStrings; }

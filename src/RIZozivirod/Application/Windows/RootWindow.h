@@ -31,6 +31,8 @@ public:
     // A key that neither the tree nor its window took: the application's own shortcuts. 0 when
     // one is bound to it, 1 when none is.
     virtual int32_t HandleApplicationHotKey(const KeyCode&) { return 1; }
+    // The application's shortcuts, for menus that show a command's key; null when none.
+    virtual const LHotKeyTable* GetApplicationHotKeyTable() { return nullptr; }
 
 protected:
     ~IRootWindowList() = default;

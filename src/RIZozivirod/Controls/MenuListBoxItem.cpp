@@ -1,0 +1,36 @@
+#include "RIZozivirod/Controls/MenuListBoxItem.h"
+
+namespace QV {
+
+LMenuListBoxItem::LMenuListBoxItem(const RCPtr<LControl>& parent, const WString& name)
+    : LCheckedListBoxItem(parent, name) {}
+
+LMenuListBoxItem::~LMenuListBoxItem() = default;
+
+bool LMenuListBoxItem::SetLookStateWithParts(int32_t look, int32_t spare) {
+    return LCheckedListBoxItem::SetLookStateWithParts(look, spare);
+}
+
+RCPtr<LLabel> LMenuListBoxItem::GetHotKeyLabel() const {
+    RCPtr<LControl> child = FindChild(WString(u"hotKeyLabel"));
+    return RCPtr<LLabel>(dynamic_cast<LLabel*>(child.Get()));
+}
+
+int32_t LMenuListBoxItem::SetHotKeyText(const WString& text) {
+    if (RCPtr<LLabel> label = GetHotKeyLabel()) {
+        if (label->GetText() != text) {
+            label->SetText(text);
+        }
+    }
+    return S_OK;
+}
+
+int32_t LMenuListBoxItem::SetHotKeyLook(const RCPtr<LLookDescriptor>& look) {
+    RCPtr<LLabel> label = GetHotKeyLabel();
+    if (!label) {
+        return E_FAIL;
+    }
+    return label->SetLookDescriptor(look, label->GetCurrentLookIndex());
+}
+
+}  // namespace QV
