@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "RIZozivirod/Utilities/Storage/Result.h"
@@ -259,7 +260,10 @@ public:
         if (index > size || count > kMaxCount - size) {
             return E_INVALIDARG;
         }
-        mItems.insert(mItems.begin() + index, count, T());
+        // Grown at the end and turned into place, for the same reason as InsertItem: no copy of
+        // a value the vector would keep aside and destroy through the virtual destructor.
+        mItems.resize(size + count);
+        std::rotate(mItems.begin() + index, mItems.begin() + size, mItems.end());
         return static_cast<int32_t>(GetCount());
     }
 
@@ -272,13 +276,17 @@ public:
         return static_cast<int32_t>(GetCount());
     }
 
-    // Returns the index, not the count. The vector copes with an item that lives in it.
+    // Returns the index, not the count. The item is copied first (it may live in this array)
+    // and moved in: the vector's own copy for an item that may alias would be destroyed through
+    // the item's virtual destructor, which an optimising build guesses to be that of any class
+    // derived from T it has seen (a bigger object than the copy) and warns about.
     int32_t InsertItem(uint32_t index, const T& item) override {
         const uint32_t size = GetCount();
         if (index > size || size >= kMaxCount) {
             return E_INVALIDARG;
         }
-        mItems.insert(mItems.begin() + index, item);
+        T copy(item);
+        mItems.insert(mItems.begin() + index, std::move(copy));
         return static_cast<int32_t>(index);
     }
 
