@@ -363,13 +363,20 @@ TEST_F(MidiManagerThreadTest, DumpAppliedAsTheWaitEndsIsASuccess) {
 }
 
 // Dumps keep arriving while operations replace the port layer object under the handler.
+// The keyboard sends its next dump once the driver has delivered the last: sending as fast as
+// it can, it queued work for the one driver thread faster than that thread delivers it, and the
+// requests' answers and the writes' completions, queued behind, came later the longer the test
+// ran. The waits are long for the same reason: only a reply that never comes may fail, not a
+// slow machine.
 TEST_F(MidiManagerThreadTest, CaptureWhileThePortsAreReplaced) {
+    LMidiManager::SetReplyTimeout(10000);
+    LMidiComm::SetSendTimeout(10000);
     std::atomic<bool> stop{false};
     std::thread keyboard([&] {
         for (uint8_t i = 0; !stop; ++i) {
             mKeyboard.Send(SimulatedKeyboard::PresetDump(0, Preset(i)));
             mKeyboard.Send({0x90, 0x3C, 0x64});
-            std::this_thread::yield();
+            mSystem->WaitUntilIdle();
         }
     });
     for (int i = 0; i < 20; ++i) {
