@@ -1,5 +1,6 @@
 #include "RIZozivirod/Notification/NotificationDistributor.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "RIZozivirod/Notification/NotificationLocks.h"
@@ -117,15 +118,35 @@ int32_t LNotificationClient::ReleaseInternalReferences() {
 
 // ---- client pool ----
 
-int32_t LNotificationDistributor::LNotificationClientPool::FindClient(
+int32_t LNotificationDistributor::LNotificationClientPool::FindClientLocked(
     const LNotificationClient* client) const {
-    CAutoLock lock(GetRegistrationLock());
-    for (uint32_t i = mClients.GetCount(); i-- > 0;) {
-        if (mClients.GetAt(i)->mClient.Get() == client) {
+    const RCPtrArray<LNotificationRegisteredClientInfo, 1, 0>& items = mClients->mItems;
+    for (uint32_t i = items.GetCount(); i-- > 0;) {
+        if (items.GetAt(i)->mClient.Get() == client) {
             return static_cast<int32_t>(i);
         }
     }
     return -1;
+}
+
+int32_t LNotificationDistributor::LNotificationClientPool::FindClient(
+    const LNotificationClient* client) const {
+    CAutoLock lock(GetRegistrationLock());
+    return FindClientLocked(client);
+}
+
+RCPtrArray<LNotificationDistributor::LNotificationRegisteredClientInfo, 1, 0>&
+LNotificationDistributor::LNotificationClientPool::ChangeClientsLocked() {
+    // Walks take their reference under the lock held here, so a count of one means no walk
+    // reads this list. The list given up stays with its walks; the registrations it shares with
+    // the copy keep them alive, so nothing is destroyed here.
+    if (mClients->GetRefCount() != 1) {
+        RCPtr<LClientList> copy(new LClientList);
+        copy->mItems.Assign(mClients->mItems);
+        mClients = copy;
+    }
+    mVersion.fetch_add(1);
+    return mClients->mItems;
 }
 
 int32_t LNotificationDistributor::LNotificationClientPool::AddOrUpdateClient(
@@ -134,22 +155,23 @@ int32_t LNotificationDistributor::LNotificationClientPool::AddOrUpdateClient(
         return E_INVALIDARG;
     }
     CAutoLock lock(GetRegistrationLock());
-    const int32_t index = FindClient(client.Get());
+    const int32_t index = FindClientLocked(client.Get());
     if (index < 0) {
-        mClients.Add(
+        ChangeClientsLocked().Add(
             RCPtr<LNotificationRegisteredClientInfo>(new LNotificationRegisteredClientInfo(client, flags)));
         mFlags |= flags;
         return S_OK;
     }
-    LNotificationRegisteredClientInfo& info = *mClients.GetAt(static_cast<uint32_t>(index));
+    const RCPtrArray<LNotificationRegisteredClientInfo, 1, 0>& items = mClients->mItems;
+    LNotificationRegisteredClientInfo& info = *items.GetAt(static_cast<uint32_t>(index));
     if (info.mFlags == flags) {
         return S_OK;
     }
     info.mFlags = flags;
     // The union is rebuilt from the registrations still here, the updated one included.
     int32_t united = 0;
-    for (uint32_t i = mClients.GetCount(); i-- > 0;) {
-        united |= mClients.GetAt(i)->mFlags;
+    for (uint32_t i = items.GetCount(); i-- > 0;) {
+        united |= items.GetAt(i)->mFlags;
     }
     mFlags = united;
     return S_OK;
@@ -164,26 +186,26 @@ int32_t LNotificationDistributor::LNotificationClientPool::RemoveClient(const LN
 int32_t LNotificationDistributor::LNotificationClientPool::RemoveClient(
     const LNotificationClient* client, RCPtr<LNotificationRegisteredClientInfo>& removed) {
     CAutoLock lock(GetRegistrationLock());
-    const int32_t index = FindClient(client);
+    const int32_t index = FindClientLocked(client);
     if (index < 0) {
         return S_FALSE;
     }
-    mClients.RemoveItem(static_cast<uint32_t>(index), removed);
-    if (static_cast<uint32_t>(index) < static_cast<uint32_t>(mDispatchIndex)) {
-        --mDispatchIndex;
+    ChangeClientsLocked().RemoveItem(static_cast<uint32_t>(index), removed);
+    if (static_cast<uint32_t>(index) < static_cast<uint32_t>(mDispatchIndex.load())) {
+        mDispatchIndex.fetch_sub(1);
     }
     return S_OK;
 }
 
 uint32_t LNotificationDistributor::LNotificationClientPool::GetCount() const {
     CAutoLock lock(GetRegistrationLock());
-    return mClients.GetCount();
+    return mClients->mItems.GetCount();
 }
 
 RCPtr<LNotificationDistributor::LNotificationRegisteredClientInfo>
 LNotificationDistributor::LNotificationClientPool::GetClientInfo(uint32_t index) const {
     CAutoLock lock(GetRegistrationLock());
-    return mClients.GetAt(index);
+    return mClients->mItems.GetAt(index);
 }
 
 int32_t LNotificationDistributor::LNotificationClientPool::GetFlags() const {
@@ -197,8 +219,9 @@ void LNotificationDistributor::LNotificationClientPool::MarkLatest(
     if ((mFlags & kCoalesce) == 0) {
         return;
     }
-    for (uint32_t i = mClients.GetCount(); i-- > 0;) {
-        LNotificationRegisteredClientInfo& info = *mClients.GetAt(i);
+    const RCPtrArray<LNotificationRegisteredClientInfo, 1, 0>& items = mClients->mItems;
+    for (uint32_t i = items.GetCount(); i-- > 0;) {
+        LNotificationRegisteredClientInfo& info = *items.GetAt(i);
         if ((info.mFlags & kCoalesce) != 0) {
             if (info.mLatest) {
                 replaced.Add(std::move(info.mLatest));
@@ -208,44 +231,142 @@ void LNotificationDistributor::LNotificationClientPool::MarkLatest(
     }
 }
 
+void LNotificationDistributor::LNotificationClientPool::BeginWalkLocked(Walk& walk) const {
+    walk.list = mClients;
+    walk.items = mClients->mItems.GetData();
+    walk.count = mClients->mItems.GetCount();
+    walk.version = mVersion.load(std::memory_order_relaxed);
+}
+
+int32_t LNotificationDistributor::LNotificationClientPool::Refresh(Walk& walk) const {
+    Walk fresh;
+    int32_t dispatchIndex = 0;
+    {
+        CAutoLock lock(GetRegistrationLock());
+        BeginWalkLocked(fresh);
+        dispatchIndex = mDispatchIndex.load(std::memory_order_relaxed);
+    }
+    walk = std::move(fresh);
+    return dispatchIndex;
+}
+
 int32_t LNotificationDistributor::LNotificationClientPool::Dispatch(
     const RCPtr<LNotificationDistributor>& sender, const RCPtr<LNotification>& notification) {
-    const uint32_t count = GetCount();
-    if (count == 0) {
+    Walk walk;
+    {
+        CAutoLock lock(GetRegistrationLock());
+        BeginWalkLocked(walk);
+    }
+    if (walk.count == 0) {
         return S_FALSE;
     }
-    RCPtr<LNotificationClientPool> self(this);
-    for (int32_t i = static_cast<int32_t>(count) - 1; i >= 0;) {
-        i = NotifyClient(sender, i, notification) - 1;
-    }
+    const RCPtr<LNotificationClientPool> self(this);
+    WalkAll(walk, sender, notification);
     return S_OK;
+}
+
+void LNotificationDistributor::LNotificationClientPool::WalkAll(Walk& walk,
+                                                                const RCPtr<LNotificationDistributor>& sender,
+                                                                const RCPtr<LNotification>& notification) {
+    for (int32_t i = static_cast<int32_t>(walk.count) - 1; i >= 0;) {
+        i = Deliver(walk, sender, i, notification) - 1;
+    }
 }
 
 int32_t LNotificationDistributor::LNotificationClientPool::NotifyClient(
     const RCPtr<LNotificationDistributor>& sender, int32_t index, const RCPtr<LNotification>& notification) {
-    // Declared before the lock, so they are let go of after it.
-    RCPtr<LNotification> consumed;
-    RCPtr<LNotificationClient> client;
+    Walk walk;
     {
         CAutoLock lock(GetRegistrationLock());
-        // A nested walk may leave the dispatch index above what removals left; such a place is
-        // passed over like a skipped one.
-        if (index < 0 || static_cast<uint32_t>(index) >= mClients.GetCount()) {
+        BeginWalkLocked(walk);
+    }
+    return Deliver(walk, sender, index, notification);
+}
+
+int32_t LNotificationDistributor::LNotificationClientPool::Translate(const Walk& from, int32_t index,
+                                                                     const Walk& to) {
+    for (int32_t k = std::min(index, static_cast<int32_t>(from.count) - 1); k >= 0; --k) {
+        const LNotificationRegisteredClientInfo* wanted = from.items[k].Get();
+        for (uint32_t p = to.count; p-- > 0;) {
+            if (to.items[p].Get() == wanted) {
+                return static_cast<int32_t>(p);
+            }
+        }
+    }
+    return -1;
+}
+
+bool LNotificationDistributor::LNotificationClientPool::TakeTurnLocked(
+    Walk& walk, int32_t& index, const RCPtr<LNotification>& notification, RCPtr<LNotification>& consumed) {
+    // The list as it is now; the walk's own is let go of after the lock.
+    Walk fresh;
+    bool served = false;
+    {
+        CAutoLock lock(GetRegistrationLock());
+        if (mVersion.load(std::memory_order_relaxed) != walk.version) {
+            BeginWalkLocked(fresh);
+            index = Translate(walk, index, fresh);
+        }
+        const Walk& current = fresh.list ? fresh : walk;
+        if (index >= 0 && static_cast<uint32_t>(index) < current.count) {
+            LNotificationRegisteredClientInfo& registration = *current.items[index];
+            served =
+                (registration.mFlags & kCoalesce) == 0 || registration.mLatest.Get() == notification.Get();
+            if (served) {
+                if ((registration.mFlags & kCoalesce) != 0) {
+                    consumed = std::move(registration.mLatest);
+                }
+                mDispatchIndex.store(index);
+            }
+        }
+    }
+    if (fresh.list) {
+        walk = std::move(fresh);
+    }
+    return served;
+}
+
+int32_t LNotificationDistributor::LNotificationClientPool::Deliver(
+    Walk& walk, const RCPtr<LNotificationDistributor>& sender, int32_t index,
+    const RCPtr<LNotification>& notification) {
+    if (mVersion.load() != walk.version) {
+        // Changed on another thread since the walk's list was taken: the walk goes on at the
+        // registration it came to, or the first one below it still registered.
+        const Walk before = walk;
+        Refresh(walk);
+        if (index >= 0 && static_cast<uint32_t>(index) < before.count) {
+            index = Translate(before, index, walk);
+        }
+    }
+    // A nested walk may leave the dispatch index above what removals left; such a place is
+    // passed over like a skipped one.
+    if (index < 0 || static_cast<uint32_t>(index) >= walk.count) {
+        return index;
+    }
+    // Let go of after the lock.
+    RCPtr<LNotification> consumed;
+    if ((walk.items[index]->mFlags.load(std::memory_order_relaxed) & kCoalesce) != 0) {
+        // Posting threads mark the latest notification under the lock: it is checked and taken
+        // under it.
+        if (!TakeTurnLocked(walk, index, notification, consumed)) {
             return index;
         }
-        LNotificationRegisteredClientInfo& info = *mClients.GetAt(static_cast<uint32_t>(index));
-        if ((info.mFlags & kCoalesce) != 0) {
-            if (info.mLatest.Get() != notification.Get()) {
-                return index;
-            }
-            consumed = std::move(info.mLatest);
+    } else {
+        mDispatchIndex.store(index);
+        // A change of the list on another thread, before or after the store: the store may
+        // have missed the move of a removal below it. The turn is taken again under the lock.
+        if (mVersion.load() != walk.version && !TakeTurnLocked(walk, index, notification, consumed)) {
+            return index;
         }
-        client = info.mClient;
-        mDispatchIndex = index;
     }
-    client->ReceiveNotification(sender, notification);
-    CAutoLock lock(GetRegistrationLock());
-    return mDispatchIndex;
+    // The walk's list holds the registration, and with it the client, for the delivery.
+    walk.items[index]->mClient->ReceiveNotification(sender, notification);
+    // Read before the version: an unchanged version then vouches for it and the walk's list.
+    const int32_t dispatchIndex = mDispatchIndex.load();
+    if (mVersion.load() == walk.version) {
+        return dispatchIndex;
+    }
+    return Refresh(walk);
 }
 
 // ---- distributor ----
@@ -387,9 +508,8 @@ int32_t LNotificationDistributor::GetRegistrationFlags(const RCPtr<LNotification
     return S_OK;
 }
 
-RCPtr<LNotificationDistributor::LNotificationClientPool> LNotificationDistributor::FindClientPool(
+RCPtr<LNotificationDistributor::LNotificationClientPool> LNotificationDistributor::FindClientPoolLocked(
     const WChar* identifier) const {
-    CAutoLock lock(GetRegistrationLock());
     for (uint32_t i = mPools.GetCount(); i-- > 0;) {
         const RCPtr<LNotificationClientPool>& pool = mPools.GetAt(i);
         if (pool->GetIdentifier() == identifier) {
@@ -397,6 +517,12 @@ RCPtr<LNotificationDistributor::LNotificationClientPool> LNotificationDistributo
         }
     }
     return nullptr;
+}
+
+RCPtr<LNotificationDistributor::LNotificationClientPool> LNotificationDistributor::FindClientPool(
+    const WChar* identifier) const {
+    CAutoLock lock(GetRegistrationLock());
+    return FindClientPoolLocked(identifier);
 }
 
 uint32_t LNotificationDistributor::GetPoolCount() const {
@@ -414,13 +540,24 @@ int32_t LNotificationDistributor::Notify(const RCPtr<LNotification>& notificatio
     if (!notification) {
         return E_INVALIDARG;
     }
-    const RCPtr<LNotificationClientPool> pool = FindClientPool(notification->GetID());
-    if (!pool) {
+    // The one lock of a delivery: the pool and the list of its registrations are taken together.
+    RCPtr<LNotificationClientPool> pool;
+    LNotificationClientPool::Walk walk;
+    {
+        CAutoLock lock(GetRegistrationLock());
+        pool = FindClientPoolLocked(notification->GetID());
+        if (!pool) {
+            return S_FALSE;
+        }
+        pool->BeginWalkLocked(walk);
+    }
+    if (walk.count == 0) {
         return S_FALSE;
     }
     // A receiver may drop the last outside reference of this distributor while it is served.
     const RCPtr<LNotificationDistributor> self(this);
-    return pool->Dispatch(self, notification);
+    pool->WalkAll(walk, self, notification);
+    return S_OK;
 }
 
 }  // namespace QV

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "RIZozivirod/Notification/Notification.h"
@@ -77,17 +78,28 @@ public:
         LNotificationRegisteredClientInfo(const RCPtr<LNotificationClient>& client, int32_t flags)
             : mClient(client), mFlags(flags) {}
 
-        RCPtr<LNotificationClient> mClient;
+        // Never changes.
+        const RCPtr<LNotificationClient> mClient;
         // For a coalescing registration, the notification of the identifier posted last and not
-        // yet delivered.
+        // yet delivered. Guarded by the registration lock.
         RCPtr<LNotification> mLatest;
-        int32_t mFlags;
+        // Changed under the registration lock, read by deliveries without it.
+        std::atomic<int32_t> mFlags;
     };
 
     // The registrations of one identifier, in registration order. Its state is guarded by the
     // registration lock, so any thread may read it and mark latest notifications while the
     // registering thread changes it; receivers are called without the lock.
+    //
+    // A delivery takes the lock once: the registrations are kept in a list that is never changed
+    // while a delivery holds it (a change made meanwhile goes to a copy), so the walk reads the
+    // list it took without the lock. Every change counts a version; a walk that sees the version
+    // move takes the current list and its place in it under the lock, as the rules of the walk
+    // require (removals below the current registration move it down, new ones are not served).
+    // Coalescing registrations are checked and their latest notification taken under the lock.
     class LNotificationClientPool : public LRefCountedObject {
+        friend class LNotificationDistributor;
+
     public:
         explicit LNotificationClientPool(const WChar* identifier) : mIdentifier(identifier) {}
 
@@ -121,12 +133,54 @@ public:
         void MarkLatest(const RCPtr<LNotification>& notification, RCPtrArray<LNotification, 1, 0>& replaced);
 
     private:
+        // The registrations as one walk sees them.
+        class LClientList : public LRefCountedObject {
+        public:
+            RCPtrArray<LNotificationRegisteredClientInfo, 1, 0> mItems;
+        };
+
+        // What a walk holds: the list it reads (and its registrations, which the list holds) and
+        // the version of the pool that list belongs to.
+        struct Walk {
+            RCPtr<LClientList> list;
+            const RCPtr<LNotificationRegisteredClientInfo>* items = nullptr;
+            uint32_t count = 0;
+            uint32_t version = 0;
+        };
+
+        // Under the registration lock.
+        int32_t FindClientLocked(const LNotificationClient* client) const;
+        void BeginWalkLocked(Walk& walk) const;
+        // Takes the current list in place of the walk's; the list given up is let go of after the
+        // lock. Returns the dispatch index as the lock saw it.
+        int32_t Refresh(Walk& walk) const;
+        // The list to change: a copy when a walk holds the current one.
+        RCPtrArray<LNotificationRegisteredClientInfo, 1, 0>& ChangeClientsLocked();
+
+        // Delivers to every registration of the walk, the most recent first.
+        void WalkAll(Walk& walk, const RCPtr<LNotificationDistributor>& sender,
+                     const RCPtr<LNotification>& notification);
+        // Where a walk at index of from's list goes on in to's list: the place of
+        // that registration, or of the first one below it still registered; -1 when none is.
+        static int32_t Translate(const Walk& from, int32_t index, const Walk& to);
+        // Under the lock, against the list as it is now (which the walk then holds, index moved
+        // to its place in it): whether the registration at index is served, a coalescing one
+        // taking its latest notification to consumed, and if so the dispatch index set to it.
+        bool TakeTurnLocked(Walk& walk, int32_t& index, const RCPtr<LNotification>& notification,
+                            RCPtr<LNotification>& consumed);
+        // One step of the walk: delivers to the registration at index; returns the dispatch
+        // index after it (index itself when the registration was passed over).
+        int32_t Deliver(Walk& walk, const RCPtr<LNotificationDistributor>& sender, int32_t index,
+                        const RCPtr<LNotification>& notification);
+
         // OR of the flags of the registrations added or updated; not recomputed on removal.
         int32_t mFlags = 0;
         const WChar* mIdentifier;
-        RCPtrArray<LNotificationRegisteredClientInfo, 1, 0> mClients;
+        RCPtr<LClientList> mClients{new LClientList};
+        // Counts the changes of the list.
+        std::atomic<uint32_t> mVersion{0};
         // The registration being delivered to; removals below it move it down with them.
-        int32_t mDispatchIndex = 0;
+        std::atomic<int32_t> mDispatchIndex{0};
     };
 
     LNotificationDistributor() = default;
@@ -159,6 +213,7 @@ protected:
     ~LNotificationDistributor() override;
 
 private:
+    RCPtr<LNotificationClientPool> FindClientPoolLocked(const WChar* identifier) const;
     uint32_t GetPoolCount() const;
     RCPtr<LNotificationClientPool> GetPool(uint32_t index) const;
     // Removes the client's registration from pool; the distributor's bookkeeping and the

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "RIZozivirod/Notification/NotificationTestSupport.h"
@@ -181,6 +184,57 @@ TEST(NotificationDispatch, NotifyClientServesOneRegistrationForACallerWalkingIts
     scene["A"].RegisterForNotification(scene.distributor, kValue, kCoalesce);
     EXPECT_EQ(pool->NotifyClient(sender, 0, n), 0);
     EXPECT_EQ(scene["A"].Received(), 1);
+}
+
+// Notifies one distributor on this thread while another thread registers and unregisters
+// clients of the same identifier: no notification reaches a client twice, and the client
+// registered throughout receives every one.
+TEST(NotificationDispatch, RegistrationsChangedOnAnotherThreadDuringWalks) {
+    class SequenceClient : public LNotificationClient {
+    public:
+        void ReceiveNotification(const RCPtr<LNotificationDistributor>&,
+                                 const RCPtr<LNotification>& n) override {
+            twice = twice || last.exchange(n.Get()) == n.Get();
+            received.fetch_add(1);
+        }
+        std::atomic<int64_t> received{0};
+        std::atomic<const LNotification*> last{nullptr};
+        std::atomic<bool> twice{false};
+    };
+    const RCPtr<CountedDistributor> distributor = CountedDistributor::Create();
+    const RCPtr<SequenceClient> steady(new SequenceClient);
+    steady->RegisterForNotification(distributor, kValue, 0);
+    std::vector<RCPtr<SequenceClient>> churning;
+    for (int i = 0; i < 6; ++i) {
+        churning.emplace_back(new SequenceClient);
+    }
+    std::atomic<bool> stop{false};
+    std::thread changer([&] {
+        for (uint32_t round = 0; !stop; ++round) {
+            SequenceClient& client = *churning[round % churning.size()];
+            if (client.GetRegistrationCount() == 0) {
+                client.RegisterForNotification(distributor, kValue, 0);
+            } else {
+                client.UnregisterForNotification(distributor, kValue);
+            }
+        }
+    });
+    // Every notification is kept, so each has an address of its own.
+    constexpr int kNotifications = 20000;
+    std::vector<RCPtr<LNotification>> sent;
+    for (int i = 0; i < kNotifications; ++i) {
+        sent.push_back(LNotification::Create(kValue));
+        distributor->Notify(sent.back());
+    }
+    stop = true;
+    changer.join();
+    EXPECT_EQ(steady->received.load(), kNotifications);
+    EXPECT_FALSE(steady->twice.load());
+    for (const RCPtr<SequenceClient>& client : churning) {
+        EXPECT_FALSE(client->twice.load());
+        client->UnregisterAll();
+    }
+    steady->UnregisterAll();
 }
 
 TEST(NotificationRegistration, RegisteringTwiceReplacesTheFlagsAndCountsOnce) {
