@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Panel/Application.h"
@@ -14,6 +19,7 @@
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationHandler.h"
 #include "RIZozivirod/Renderer/Renderer.h"
+#include "RIZozivirod/System/Desktop/FileDialog.h"
 #include "RIZozivirod/Utilities/Graphics/Font.h"
 #include "RIZozivirod/Utilities/Graphics/FontText.h"
 #include "UITestSupport/ScriptedDesktopShell.h"
@@ -225,6 +231,91 @@ TEST_F(ApplicationWindowsTest, AProfileThatCannotBeReadIsKeptAndFailedSavesAreSa
     EXPECT_EQ(said,
               "Window placement : not saved in " + blocked.string() + " (" + std::strerror(ENOTDIR) + ")\n");
     fs::remove_all(folder);
+}
+
+// Delivers one notification name of the main centre to a function.
+class NotificationProbe : public QV::LNotificationClient {
+public:
+    void ReceiveNotification(const RCPtr<QV::LNotificationDistributor>&,
+                             const RCPtr<QV::LNotification>& notification) override {
+        if (QV::GetNotificationName(notification->GetID()) == name && onReceive) {
+            onReceive();
+        }
+    }
+    WString name;
+    std::function<void()> onReceive;
+};
+
+// The desktop's chooser for one test: a zenity of the test's own first on PATH that runs script.
+class ChooserOnPath {
+public:
+    explicit ChooserOnPath(const std::string& script) {
+        std::string pattern = std::filesystem::temp_directory_path().string() + "/skylet-chooser-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        mFolder = pattern;
+        const std::string program = mFolder + "/zenity";
+        std::ofstream(program) << "#!/bin/sh\n" << script << "\n";
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        const char* path = std::getenv("PATH");
+        mSavedPath = path != nullptr ? path : "";
+        ::setenv("PATH", (mFolder + ":" + mSavedPath).c_str(), 1);
+    }
+    ~ChooserOnPath() {
+        ::setenv("PATH", mSavedPath.c_str(), 1);
+        std::error_code ignored;
+        std::filesystem::remove_all(mFolder, ignored);
+    }
+
+private:
+    std::string mFolder;
+    std::string mSavedPath;
+};
+
+// While the chooser runs the program's loop goes on: a timer's repaint is painted and presented,
+// a worker's notification is delivered, and the windows take no input until it has answered.
+TEST_F(ApplicationWindowsTest, TheLoopKeepsPaintingAndDeliveringWhileTheFileChooserRuns) {
+    ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
+    ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
+    QV::OSWindow* main = app->GetMainWindow();
+    while (QV::OSWindow::PaintOneDueWindow()) {
+    }
+    ChooserOnPath chooser("/bin/sleep 0.4; echo /presets/chosen.skp");
+    bool choosing = false;
+    std::vector<std::string> seen;
+    QV::MessageLoop& loop = app->GetMessageLoop();
+    loop.PostDelayed([&] { main->InvalidateRect(QV::RectT<int32_t>{10, 10, 20, 10}); }, 30);
+    loop.PostDelayed(
+        [&] {
+            if (choosing && !main->IsPaintDue() && main->GetPresenter().GetLastCopiedPixels() == 200) {
+                seen.push_back("painted");
+            }
+            if (choosing && !main->IsEnabled()) {
+                seen.push_back("disabled");
+            }
+        },
+        200);
+    RCPtr<NotificationProbe> probe(new NotificationProbe());
+    probe->name = u"NID_TEST_FROM_WORKER";
+    probe->onReceive = [&] { seen.push_back(choosing ? "delivered" : "late"); };
+    probe->RegisterForNotification(QV::GetMainNotificationCenter(), u"NID_TEST_FROM_WORKER", 0);
+    std::thread worker([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        QV::GetMainNotificationCenter()->PostNotification(u"NID_TEST_FROM_WORKER", nullptr);
+    });
+
+    QV::LFileDialog dialog(u"/presets");
+    choosing = true;
+    const int32_t result = dialog.ShowOpenDialog(u"Presets (*.skp)|*.skp", u"skp", u"Open", false);
+    choosing = false;
+    worker.join();
+    probe->UnregisterAll();
+    EXPECT_EQ(result, QV::S_OK);
+    EXPECT_EQ(dialog.GetFilePath(), u"/presets/chosen.skp");
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{"delivered", "disabled", "painted"}));
+    EXPECT_TRUE(main->IsEnabled());
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <thread>
 
@@ -54,39 +56,32 @@ std::string FindProgram(const std::string& name) {
     return {};
 }
 
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         int32_t timeoutMs) {
-    ProcessResult result;
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        return result;
-    }
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
+namespace {
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    if (spawned != 0) {
-        ::close(pipeEnds[0]);
-        return result;
-    }
-    result.started = true;
+IProcessWaiter* sProcessWaiter = nullptr;
 
-    // Output is read until the program ends (a program it starts may keep the pipe open).
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int reading = pipeEnds[0];
+// Reads the child's output until it ends (a program it starts may keep the pipe open), or until
+// timeoutMs have passed. Once stop is set the child is asked to end, and killed after the grace
+// time; it is then always waited for.
+void CollectProcess(pid_t pid, int reading, int32_t timeoutMs, const std::atomic<bool>* stop,
+                    ProcessResult& result) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    Clock::time_point killAt{};
+    bool asked = false;
+    bool killed = false;
     char buffer[4096];
     for (;;) {
+        if (stop != nullptr && stop->load() && !asked) {
+            asked = true;
+            result.stopped = true;
+            ::kill(pid, SIGTERM);
+            killAt = Clock::now() + std::chrono::milliseconds(kProcessStopGraceMs);
+        }
+        if (asked && !killed && Clock::now() >= killAt) {
+            killed = true;
+            ::kill(pid, SIGKILL);
+        }
         int status = 0;
         const pid_t ended = ::waitpid(pid, &status, WNOHANG);
         const bool done = ended == pid || (ended < 0 && errno != EINTR);
@@ -115,7 +110,7 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
         if (done) {
             break;
         }
-        if (timeoutMs >= 0 && std::chrono::steady_clock::now() >= deadline) {
+        if (!asked && timeoutMs >= 0 && Clock::now() >= deadline) {
             std::thread([pid] {
                 int ignored = 0;
                 while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
@@ -127,6 +122,74 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     if (reading >= 0) {
         ::close(reading);
     }
+}
+
+}  // namespace
+
+IProcessWaiter* SetProcessWaiter(IProcessWaiter* waiter) {
+    IProcessWaiter* previous = sProcessWaiter;
+    sProcessWaiter = waiter;
+    return previous;
+}
+
+IProcessWaiter* GetProcessWaiter() {
+    return sProcessWaiter;
+}
+
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         int32_t timeoutMs, IProcessWaiter* waiter) {
+    ProcessResult result;
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        return result;
+    }
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    // The child starts with no signal blocked and every signal at its default, whatever the
+    // calling thread has set up.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = -1;
+    const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    if (spawned != 0) {
+        ::close(pipeEnds[0]);
+        return result;
+    }
+    result.started = true;
+    if (waiter == nullptr) {
+        CollectProcess(pid, pipeEnds[0], timeoutMs, nullptr, result);
+        return result;
+    }
+    std::atomic<bool> stop{false};
+    std::atomic<bool> ended{false};
+    std::thread collector([&] {
+        CollectProcess(pid, pipeEnds[0], timeoutMs, &stop, result);
+        ended = true;
+        waiter->Wake();
+    });
+    if (!waiter->WaitBeside([&] { return ended.load(); })) {
+        stop = true;
+    }
+    collector.join();
     return result;
 }
 

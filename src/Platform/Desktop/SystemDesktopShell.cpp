@@ -183,15 +183,16 @@ FileChooserAnswer SystemDesktopShell::ChooseFiles(const FileChooserRequest& requ
         }
         return answer;
     }
-    const ProcessResult run = RunProcess(program, arguments);
+    const ProcessResult run = RunProcess(program, arguments, -1, GetProcessWaiter());
     if (!run.started) {
         DebugOutput::Get().GetNarrowStream()
             << "The file chooser could not be started : " << program << std::endl;
         return answer;
     }
-    // Exit status 1 is the user's cancel; anything else but 0 is the chooser failing.
-    if (!run.exited || run.exitCode != 0) {
-        if (run.exitCode != 1) {
+    // Exit status 1 is the user's cancel; anything else but 0 is the chooser failing. A chooser
+    // ended because the program is ending is a cancel.
+    if (run.stopped || !run.exited || run.exitCode != 0) {
+        if (!run.stopped && run.exitCode != 1) {
             DebugOutput::Get().GetNarrowStream()
                 << "The file chooser failed : " << program << " : exit status " << run.exitCode << std::endl;
         }
@@ -216,7 +217,8 @@ bool SystemDesktopShell::OpenDocument(const std::string& path) {
             << "Documents cannot be opened: xdg-open was not found" << std::endl;
         return false;
     }
-    const ProcessResult run = RunProcess(program, {"xdg-open", path}, kOpenDocumentWaitMs);
+    const ProcessResult run =
+        RunProcess(program, {"xdg-open", path}, kOpenDocumentWaitMs, GetProcessWaiter());
     // A program that is still busy after the wait has taken the document.
     return run.started && (!run.exited || run.exitCode == 0);
 }

@@ -5,8 +5,10 @@
 namespace Platform {
 
 // The desktop's own shell: SDL message boxes, the file chooser of zenity (else kdialog) and
-// xdg-open, each run as a program of its own with an argument vector. The chooser is waited
-// for on the calling thread, which makes it modal to the program's windows. Without a chooser
+// xdg-open, each run as a program of its own with an argument vector. The chooser and xdg-open
+// are waited for beside the program's event loop (the installed process waiter), which keeps
+// the windows painting while the application disables their input; a program that ends
+// meanwhile ends the chooser, which then counts as cancelled. Without a chooser
 // every file dialog counts as cancelled, and the debug output says so once. Diagnostics go to
 // the debug output. User-interface thread.
 class SystemDesktopShell : public IDesktopShell {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Platform/Desktop/ChildProcess.h"
@@ -205,6 +207,69 @@ TEST_F(FakeProgramsTest, RunProcessCollectsOutputAndStopsWaitingAtItsTimeOut) {
     EXPECT_TRUE(slow.started);
     EXPECT_FALSE(slow.exited);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+// Does the caller's own work (counting its passes) while the child runs; gives up after giveUpMs
+// when that is not negative.
+class CountingWaiter : public IProcessWaiter {
+public:
+    explicit CountingWaiter(int32_t giveUpMs = -1) : mGiveUpMs(giveUpMs) {}
+    bool WaitBeside(const std::function<bool()>& ended) override {
+        const auto start = std::chrono::steady_clock::now();
+        while (!ended()) {
+            ++passes;
+            if (mGiveUpMs >= 0 &&
+                std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(mGiveUpMs)) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+    void Wake() override { ++wakes; }
+
+    int32_t passes = 0;
+    std::atomic<int32_t> wakes{0};
+
+private:
+    int32_t mGiveUpMs;
+};
+
+TEST_F(FakeProgramsTest, WithAWaiterTheCallerWorksWhileTheChildRunsAndAGiveUpEndsTheChild) {
+    CountingWaiter patient;
+    const ProcessResult answer =
+        RunProcess("/bin/sh", {"sh", "-c", "/bin/sleep 0.1; echo chosen"}, -1, &patient);
+    EXPECT_TRUE(answer.exited && !answer.stopped);
+    EXPECT_EQ(answer.output, "chosen\n");
+    EXPECT_GT(patient.passes, 10);
+    EXPECT_EQ(patient.wakes.load(), 1);
+
+    // A child that ends when asked, and one that ignores the request and is killed after the grace
+    // time; neither is waited for to its own end.
+    for (const char* script : {"/bin/sleep 30", "trap '' TERM; /bin/sleep 30"}) {
+        SCOPED_TRACE(script);
+        CountingWaiter leaving(20);
+        const auto start = std::chrono::steady_clock::now();
+        const ProcessResult stopped = RunProcess("/bin/sh", {"sh", "-c", script}, -1, &leaving);
+        EXPECT_TRUE(stopped.stopped && stopped.exited);
+        EXPECT_EQ(stopped.exitCode, -1);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    }
+}
+
+TEST_F(FakeProgramsTest, AChooserEndedBecauseTheProgramEndsIsACancelAndNoFailure) {
+    const std::string slow = mFolder + "/zenity";
+    std::ofstream(slow) << "#!/bin/sh\n/bin/sleep 30\necho /never\n";
+    ::chmod(slow.c_str(), 0755);
+    CountingWaiter leaving(20);
+    IProcessWaiter* previous = SetProcessWaiter(&leaving);
+    testing::internal::CaptureStderr();
+    const FileChooserAnswer answer = mShell.ChooseFiles(OpenRequest(FileChooserRequest::Mode::kOpen));
+    const std::string said = testing::internal::GetCapturedStderr();
+    SetProcessWaiter(previous);
+    EXPECT_FALSE(answer.chosen);
+    EXPECT_TRUE(answer.paths.empty());
+    EXPECT_EQ(said.find("failed"), std::string::npos) << said;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "Platform/DebugOutput.h"
+#include "Platform/Desktop/ChildProcess.h"
 #include "Platform/Desktop/DesktopShell.h"
 #include "Platform/IniFileManager.h"
 #include "Platform/ProfileStore.h"
@@ -35,7 +36,7 @@ namespace QV {
 // the desktop's work area, pointer and keys, message boxes and the message loop on SDL's queue.
 // T is the program's own application class. User-interface thread only.
 template <class T>
-class LApplicationBase : public LFrameworkApp, public IOSWindowOwner {
+class LApplicationBase : public LFrameworkApp, public IOSWindowOwner, public Platform::IProcessWaiter {
 public:
     using LFrameworkApp::OnIdle;
     using LFrameworkApp::ProcessForwardedCommandLine;
@@ -69,6 +70,9 @@ public:
         }
         mSettings.reset();
         mSettingsStore = nullptr;
+        if (Platform::GetProcessWaiter() == this) {
+            Platform::SetProcessWaiter(nullptr);
+        }
         mLoop.reset();
         mOwnEventSource.reset();
     }
@@ -97,9 +101,38 @@ public:
             mLoop->SetPaintHandler(&OSWindow::PaintOneDueWindow);
             mLoop->SetIdleWorkQuery([this] { return HasIdleWork(); });
             mLoop->SetQuitRequestHandler([this] { OnDesktopQuitRequest(); });
+            // Programs the application starts (the file chooser) are waited for in this loop.
+            Platform::SetProcessWaiter(this);
         }
         return *mLoop;
     }
+
+    // Platform::IProcessWaiter: the loop runs nested while a program the application started
+    // runs, as under a modal window: every window keeps painting, with its input disabled. A
+    // quit meanwhile gives the wait up.
+    bool WaitBeside(const std::function<bool()>& ended) override {
+        MessageLoop& loop = GetMessageLoop();
+        std::vector<OSWindow*> disabled;
+        for (const std::unique_ptr<OSWindow>& window : mWindows) {
+            if (window->IsEnabled()) {
+                window->SetEnabled(false);
+                disabled.push_back(window.get());
+            }
+        }
+        const bool done = loop.RunUntil(ended);
+        for (OSWindow* window : disabled) {
+            // Only windows still open: one may have closed meanwhile.
+            const auto open =
+                std::find_if(mWindows.begin(), mWindows.end(),
+                             [window](const std::unique_ptr<OSWindow>& w) { return w.get() == window; });
+            if (open != mWindows.end()) {
+                window->SetEnabled(true);
+            }
+        }
+        return done;
+    }
+    // Any thread; the loop exists from the moment the waiter is installed.
+    void Wake() override { mLoop->Wake(); }
     // A signal or the desktop's request to end: every running level of the loop ends (a modal
     // run with its cancel result), and the exit request then closes the windows as the main
     // window's close does, at the idle pass after the loop.

@@ -74,6 +74,9 @@ class SdlLoopEventSource final : public IEventSource {
 public:
     SdlLoopEventSource() {
         WakeType();
+        // A wake event of an earlier source may have gone with its queue (video shut down and
+        // started again): this queue holds none, so the next wake must push.
+        sWakePending = false;
         mPreviousWake = SetUserInterfaceWake(&SdlLoopEventSource::WakeLoop);
     }
     ~SdlLoopEventSource() override { SetUserInterfaceWake(mPreviousWake); }
