@@ -113,9 +113,10 @@ void LGDIRenderer::BeginFrame(LGDIRenderContextInfo& target) {
         target.GetUpdateRegion().ForEachRect(rects);
         wholeViewport = rects.GetCount() == 1 && rects.GetAt(0) == viewport;
     }
+    // Surfaces of the viewport's size are kept from frame to frame (cleared, not made again).
     if (size.x != std::max(viewport.width, 1) || size.y != std::max(viewport.height, 1) || wholeViewport) {
-        target.GetDrawingSurface()->Resize({viewport.width, viewport.height});
-        target.GetSpareSurface()->Resize({viewport.width, viewport.height});
+        target.GetDrawingSurface()->Reset({viewport.width, viewport.height});
+        target.GetSpareSurface()->Reset({viewport.width, viewport.height});
     }
 }
 

@@ -37,6 +37,20 @@ void LGDIRendererOffscreenSurface::Resize(const PointT<int32_t>& size) {
     mGraphics = cairo_create(mBitmap);
 }
 
+void LGDIRendererOffscreenSurface::Reset(const PointT<int32_t>& size) {
+    if (mGraphics == nullptr || GetSize() != PointT<int32_t>{std::max(size.x, 1), std::max(size.y, 1)} ||
+        cairo_status(mGraphics) != CAIRO_STATUS_SUCCESS) {
+        Resize(size);
+        return;
+    }
+    // The context keeps whatever state the frame gives it; the clear covers the whole picture.
+    cairo_save(mGraphics);
+    cairo_reset_clip(mGraphics);
+    cairo_set_operator(mGraphics, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(mGraphics);
+    cairo_restore(mGraphics);
+}
+
 PointT<int32_t> LGDIRendererOffscreenSurface::GetSize() const {
     if (mBitmap == nullptr || cairo_surface_status(mBitmap) != CAIRO_STATUS_SUCCESS) {
         return {0, 0};

@@ -23,6 +23,9 @@ public:
 
     // Makes picture and context again at the size, transparent black.
     void Resize(const PointT<int32_t>& size);
+    // The picture at the size, transparent black: the same picture cleared when it has that
+    // size already (nothing is allocated), else made again.
+    void Reset(const PointT<int32_t>& size);
     // Width and height of the picture; (0, 0) without one.
     PointT<int32_t> GetSize() const;
     // Draws the source rectangle of the picture at the point of the context, in pixels.

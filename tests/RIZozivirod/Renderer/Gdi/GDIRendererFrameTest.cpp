@@ -110,6 +110,30 @@ TEST_F(GDIRendererFrames, SurfacesFollowTheViewport) {
     EXPECT_EQ(target->GetMaxSurfaceSize(), (PointT<int32_t>{4096, 4096}));
 }
 
+// A whole-window frame starts from a clear picture in the same surfaces; only a new size makes
+// new ones.
+TEST_F(GDIRendererFrames, FramesOfOneSizeKeepTheirSurfaces) {
+    auto target = MakeTarget(30, 20, true);
+    Frame(target, {{0, 0, 30, 20}}, [&] { renderer->FillRect({0, 0, 30, 20}, Color::FromARGB(kRed), true); });
+    // Held here, so that a surface made again could not take the old one's address.
+    cairo_surface_t* drawing = cairo_surface_reference(target->GetDrawingSurface()->GetBitmap());
+    cairo_surface_t* spare = cairo_surface_reference(target->GetSpareSurface()->GetBitmap());
+    Frame(target, {{0, 0, 30, 20}}, [&] { renderer->FillRect({0, 0, 1, 1}, Color::FromARGB(kBlue), true); });
+    EXPECT_EQ(target->GetDrawingSurface()->GetBitmap(), drawing);
+    EXPECT_EQ(target->GetSpareSurface()->GetBitmap(), spare);
+    cairo_surface_destroy(drawing);
+    cairo_surface_destroy(spare);
+    EXPECT_EQ(Pixel(target, 0, 0), kBlue);
+    EXPECT_EQ(Pixel(target, 29, 19), kClear);
+
+    renderer->RenderStart(target);
+    renderer->SetViewport({0, 0, 40, 20});
+    renderer->RenderFinish(target);
+    Frame(target, {{0, 0, 40, 20}}, [] {});
+    EXPECT_EQ(target->GetDrawingSurface()->GetSize(), (PointT<int32_t>{40, 20}));
+    EXPECT_EQ(target->GetSpareSurface()->GetSize(), (PointT<int32_t>{40, 20}));
+}
+
 TEST_F(GDIRendererFrames, AFrameStartsAtTheTargetsOriginOnce) {
     auto target = MakeTarget(40, 40, true);
     // An origin left on the target's state by an earlier frame; partial repaints keep the
