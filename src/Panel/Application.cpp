@@ -9,6 +9,7 @@
 #include "UI/DeviceView.h"
 #include "UI/DriverCommon/EditorMidi.h"
 #include "UI/DriverCommon/MainControl.h"
+#include "UI/FadersPanel.h"
 #include "UI/KeybedPanel.h"
 #include "UI/KeybedZoneEditPanel.h"
 #include "UI/PadColorSettingsPanel.h"
@@ -147,7 +148,7 @@ const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlC
         {u"PresetEditor.KeybedPanel", &QV::CreateControl<LKeybedEditPanel>, 0},
         {u"PresetEditor.SustainPitchVolumePanel", &QV::CreateControl<LPitchWheelSliderSustainPanel>, 0},
         {u"PresetEditor.AccellerometerPanel", &QV::CreateControl<LAccellerometerPanel>, 0},
-        {u"PresetEditor.FadersPanel", nullptr, 0},
+        {u"PresetEditor.FadersPanel", &QV::CreateControl<LFadersPanel>, 0},
         {u"PresetEditor.AbsoluteControllerPanel", &QV::CreateControl<LAbsoluteControllerEditPanel>, 0},
         {u"PresetEditor.PadsPanel", &QV::CreateControl<LPadsPanel>, 0},
         {u"PresetEditor.PadsPanel.PadPanel", &QV::CreateControl<LPadPanel>, 0},
