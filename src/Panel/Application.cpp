@@ -21,6 +21,8 @@
 #include "UI/PresetEditorCommon/GetPresetFromMidiDeviceDlg.h"
 #include "UI/PresetEditorCommon/NumberBoxTextSelector.h"
 #include "UI/PresetEditorCommon/SendPresetToMidiDeviceDlg.h"
+#include "UI/PresetNamePanel.h"
+#include "UI/ProgramChangeEditPanel.h"
 #include "UI/ProgramSerialNumberDialog.h"
 #include "UI/RibbonControllersPanel.h"
 #include "UI/SustainEditPanel.h"
@@ -167,14 +169,14 @@ const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlC
         {u"PresetEditor.KeybedPanel.Settings", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.LabeledSplitModeComboBox", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.KeybedPanel.ZoneEditPanel", &QV::CreateControl<LKeybedZoneEditPanel>, 0},
-        {u"PresetEditor.KeybedPanel.ProgramChangePanel", nullptr, 0},
+        {u"PresetEditor.KeybedPanel.ProgramChangePanel", &QV::CreateControl<LProgramChangeEditPanel>, 0},
         {u"PresetEditor.RibbonReturnModeComboBox", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.SustainPitchVolumePanel.PitchWheel", &QV::CreateControl<LPitchWheelEditPanel>, 0},
         {u"PresetEditor.SustainPitchVolumePanel.SustainPanel", &QV::CreateControl<LSustainEditPanel>, 0},
         {u"PresetEditor.Dialog.SendPresetToHardware", &QV::CreateControl<LSendPresetToMidiDeviceDlg>, 0},
         {u"PresetEditor.Dialog.RetrievePresetFromHardware", &QV::CreateControl<LGetPresetFromMidiDeviceDlg>,
          0},
-        {u"PresetEditor.PresetNamePanel", nullptr, 0},
+        {u"PresetEditor.PresetNamePanel", &QV::CreateControl<LPresetNameEditPanel>, 0},
         {u"PresetEditor.DialogProgramSerialNumber", &QV::CreateControl<LProgramSerialNumberDialog>, 0},
         {u"PresetEditor.Control.PresetSlotCombobox", &QV::CreateControl<QV::LPanel>, 0},
         {u"PresetEditor.LabeledPadCurveComboBox", &QV::CreateControl<QV::LPanel>, 0},

@@ -56,6 +56,9 @@ inline constexpr RecordField kAbsoluteController[] = {RecordField::Choice(), Rec
 inline constexpr RecordField kRibbonControllers[] = {RecordField::Choice(), RecordField::Choice()};
 // Sustain: MIDI channel.
 inline constexpr RecordField kSustain[] = {RecordField::Choice()};
+// Program change: send on load (0 yes, 1 no), program MSB, program LSB, program number (each 0..127).
+inline constexpr RecordField kProgramChange[] = {RecordField::Choice(), RecordField::Number(0, 127),
+                                                 RecordField::Number(0, 127), RecordField::Number(0, 127)};
 // Pitch wheel: MIDI channel, direction.
 inline constexpr RecordField kPitchWheel[] = {RecordField::Choice(), RecordField::Choice()};
 

@@ -394,9 +394,12 @@ void LTextBox::ScrollCaretIntoView() {
     const RectT<float> area = GetTextArea();
     const PointT<double> scroll = GetScrollOffset();
     const double caretInView = mCaretRect.x - scroll.x;
+    // The caret stands one pixel left of the character boundary it marks (at the first character,
+    // one pixel left of the text area): the boundary is what has to be in view.
+    const double boundaryInView = caretInView + 1.0;
     double x = 0;
-    if (caretInView < area.x) {
-        x = std::max(0.0, static_cast<double>(mCaretRect.x) - 3.0);
+    if (boundaryInView < area.x) {
+        x = std::max(0.0, static_cast<double>(mCaretRect.x) + 1.0 - area.x - 3.0);
     } else if (caretInView + mCaretRect.width > area.x + area.width) {
         x = mCaretRect.x + mCaretRect.width + 3.0 - (area.x + area.width);
     } else {

@@ -92,6 +92,10 @@ const std::set<std::u16string> kRegisteredClasses = {
     u"PresetEditor.LabeledPadTypeComboBox",
     u"PresetEditor.LabeledPadCurveComboBox",
     u"PresetEditor.LabeledPadColorComboBox",
+    u"PresetEditor.FadersPanel",
+    u"PresetEditor.PresetNamePanel",
+    u"PresetEditor.KeybedPanel.ProgramChangePanel",
+    u"PresetEditor.LabeledProgramChangeSendOnLoadComboBox",
 };
 
 void CollectClasses(const LControlDescriptor& descriptor, std::set<std::u16string>& classes) {

@@ -392,6 +392,9 @@ TEST_F(TextBoxTest, OnlyAnAutoScrollingBoxScrollsToTheCaret) {
     // Caret at 2 + 160 - 1 = 161: 161 + 1 + 3 - 102.
     EXPECT_EQ(mBox->GetScrollOffset().x, 63.0);
     EXPECT_EQ(mBox->HitTestCharacter({2, 5}), 6);  // what shows at the left edge
+    // Back to a boundary out of view on the left: it shows 3 pixels into the text area.
+    mBox->SetCaretPosition(5, false);
+    EXPECT_EQ(mBox->GetScrollOffset().x, 2 + 50 - 2 - 3.0);
     mBox->SetCaretPosition(0, false);
     EXPECT_EQ(mBox->GetScrollOffset().x, 0.0);
     mBox->SetCaretPosition(16, false);
