@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The edit pages on an X display of their own (Xvfb), as a person would use them: each of the
-# PADS, TOUCH RIBBON, TILT, PITCH WHEEL/VOLUME/SUSTAIN and KEYBED tabs shows its sections (dumps of
-# them are kept in OUTDIR, checked at known points of the layout); on PADS the right arrow shows
-# pads 5-8 and pad 5's note is typed, on TILT the controller number is typed, then raised by the Up
-# key, and Ctrl+S saves a preset that differs from the defaults in those two bytes only.
+# six tabs shows its sections (dumps of them are kept in OUTDIR, checked at known points of the
+# layout); on PADS the right arrow shows pads 5-8 and pad 5's note is typed, on TILT the controller
+# number is typed, then raised by the Up key, and Ctrl+S saves a preset that differs from the
+# defaults in those two bytes only; then on FADERS the right arrow shows faders 5-8 and fader 5's
+# controller number is typed, the preset name is typed in small letters, and a second save holds
+# fader 5's number and the name in capitals as well.
 #   edit-panels-under-xvfb.sh PROGRAM OUTDIR
 set -euo pipefail
 program=$1
@@ -105,6 +107,57 @@ changed=$(cmp -l "${work}/saved/preset.kyp" "${here}/../data/UI/default-preset.k
 [ "$(echo "${changed}" | grep -c .)" = "2" ] || fail "the saved preset differs from the defaults in: ${changed}"
 [ "$(echo "${changed}" | awk '{print $2}' | tr '\n' ' ')" = "53 100 " ] ||
     fail "the changed bytes are not 43 and 64 (octal 53 and 100): ${changed}"
+
+# FADERS: four sections in the pads' columns, from x 66, 269 pixels apart, y 130 (in the window),
+# between the page arrows. The right arrow (x 1154, y 218) shows faders 5-8; 64 typed into the
+# first section's "CC #" box (x 216, y 222) and Enter make fader 5 (parameter 17) send controller
+# 64.
+show_tab 1 faders
+for k in 0 1 2 3; do
+    x=$((66 + 269 * k))
+    got=$(colours_at "${out}/faders.xwd" "${x}" 160)
+    [ "${got}" = "3C424A" ] || fail "fader $((k + 1)): section border at ${x},160 is ${got}"
+    got=$(colours_at "${out}/faders.xwd" $((x + 200)) 189)
+    [ "${got}" = "2F333A" ] || fail "fader $((k + 1)): channel combo box at $((x + 200)),189 is ${got}"
+done
+xdotool mousemove --window "${window}" 1154 218 click 1
+sleep 0.2
+xdotool mousemove --window "${window}" 216 222 click 1
+sleep 0.2
+xdotool key --window "${window}" End shift+Home
+xdotool type --window "${window}" --delay 20 "64"
+xdotool key --window "${window}" Return
+sleep 0.2
+xwd -id "${window}" -silent > "${out}/faders-5-8.xwd"
+
+# The preset name over the tabs, typed in small letters: the keyboard gets capitals.
+xdotool mousemove --window "${window}" 1000 30 click 1
+sleep 0.2
+xdotool key --window "${window}" End shift+Home
+xdotool type --window "${window}" --delay 20 "lead 2/b"
+sleep 0.3
+
+echo "${work}/saved/second.kyp" > "${chooser}/answer"
+xdotool key --window "${window}" ctrl+s
+for _ in $(seq 1 100); do [ -s "${work}/saved/second.kyp" ] && break; sleep 0.05; done
+[ -s "${work}/saved/second.kyp" ] || fail "the second Ctrl+S saved nothing"
+# The defaults' records are found by their bytes: fader 5's is 00 28 00 7F 00 (controller 40),
+# the name's "PRESET" and ten zero bytes.
+python3 - "${work}/saved/second.kyp" "${here}/../data/UI/default-preset.kyp" << 'CHECK' ||
+import sys
+saved, default = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+fader5 = default.index(bytes.fromhex("0028007f00"))
+name = default.index(b"PRESET" + bytes(10))
+expected = bytearray(default)
+expected[fader5 + 1] = 0x40
+expected[name:name + 16] = b"LEAD 2/B" + bytes(8)
+others = [saved[i] for i in range(len(default)) if saved[i] != expected[i]]
+# Besides these, only the first save's two bytes differ: the tilt's 43 and pad 5's 64.
+if len(saved) != len(default) or others != [43, 64]:
+    print("other differences:", others, file=sys.stderr)
+    sys.exit(1)
+CHECK
+    fail "the second saved preset is not the edited one"
 kill "${first}" 2> /dev/null || true
 wait "${first}" 2> /dev/null || true
 first=
