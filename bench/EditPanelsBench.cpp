@@ -1,4 +1,5 @@
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <cstdint>
 #include <vector>
@@ -7,9 +8,11 @@
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "UI/DriverCommon/MainControl.h"
 #include "UI/EditorTestSupport.h"
+#include "UI/FadersPanel.h"
 
-// The editor's own tree: building "mainControl" from the product skin with every edit panel, and
-// applying a whole preset (the engine's list of 37 values) to it.
+// The editor's own tree: building "mainControl" from the product skin with every edit panel (time,
+// controls, heap bytes the tree holds), applying a whole preset (the engine's list of 37 values)
+// to it, and switching the faders page (re-binding four panels and showing their values).
 
 namespace {
 
@@ -48,9 +51,12 @@ int64_t CountControls(QV::LControl& control) {
 void BM_BuildMainControlTree(benchmark::State& state) {
     EditorTree tree;
     int64_t controls = 0;
+    double bytes = 0;
     for (auto _ : state) {
+        const size_t before = mallinfo2().uordblks;
         QV::RCPtr<QV::LMainControl> main = tree.Build();
         state.PauseTiming();
+        bytes += static_cast<double>(mallinfo2().uordblks) - static_cast<double>(before);
         controls = main ? CountControls(*main) : 0;
         if (main) {
             main->Close();
@@ -59,8 +65,40 @@ void BM_BuildMainControlTree(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["controls"] = static_cast<double>(controls);
+    state.counters["heap_bytes"] = bytes / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_BuildMainControlTree)->Unit(benchmark::kMillisecond);
+
+// The faders page's arrows in turn: each switch re-binds and re-heads the four panels and shows
+// the other four faders' stored values, every control of the page changing.
+void BM_FadersPageSwitch(benchmark::State& state) {
+    EditorTree tree;
+    QV::RCPtr<QV::LMainControl> main = tree.Build();
+    QV::RCPtr<QV::LControl> page = main->FindChild(u"viewDevice");
+    page = page ? page->FindChild(u"tabControl") : nullptr;
+    page = page ? page->FindChild(u"pageHolder") : nullptr;
+    page = page ? page->FindChild(u"faders") : nullptr;
+    auto* faders = dynamic_cast<LFadersPanel*>(page.Get());
+    if (faders == nullptr) {
+        state.SkipWithError("no faders page");
+        return;
+    }
+    int32_t shown = 0;
+    for (auto _ : state) {
+        shown = 1 - shown;
+        faders->ShowPage(shown);
+    }
+    // The controls a switch reaches: the four panels and everything in them.
+    int64_t touched = 0;
+    for (const char16_t* name : {u"fader1", u"fader2", u"fader3", u"fader4"}) {
+        if (const QV::RCPtr<QV::LControl> fader = faders->FindChild(name)) {
+            touched += CountControls(*fader);
+        }
+    }
+    state.counters["controls_touched"] = static_cast<double>(touched);
+    main->Close();
+}
+BENCHMARK(BM_FadersPageSwitch)->Unit(benchmark::kMicrosecond);
 
 // Two presets in turn, so every value changes the controls it reaches.
 void BM_ApplyPresetToAllPanels(benchmark::State& state) {
