@@ -40,9 +40,6 @@ protected:
     ~LProgramChangeEditPanel() override;
 
 private:
-    // The number box of the composite, ranged, limited to three digits and labelled.
-    QV::RCPtr<QV::LNumericUpDown> BindNumber(const QV::WChar* composite, size_t byte, const QV::WChar* label);
-
     QV::RCPtr<QV::LNotificationHandler<LProgramChangeEditPanel>> mHandler;
     QV::RCPtr<QV::LComboBox> mSendOnLoad;
     QV::RCPtr<QV::LNumericUpDown> mProgram;
