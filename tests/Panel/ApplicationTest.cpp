@@ -449,8 +449,8 @@ TEST_F(ApplicationTest, TimeFollowsTheMillisecondCounterAcrossItsWrap) {
 }
 
 // Tab moves through what the main window shows and wraps: the six tabs, then the shown page's
-// controls, then the first tab again. Every stop is shown and enabled; Shift+Tab goes the same way
-// back; a control on a page that is hidden never keeps the focus.
+// controls, then the preset name, then the first tab again. Every stop is shown and enabled; Shift+Tab goes
+// the same way back; a control on a page that is hidden never keeps the focus.
 TEST_F(ApplicationTest, TabMovesThroughTheShownControlsOfTheMainWindowAndWraps) {
     RCPtr<LApplication> app = MakeApplication();
     ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
@@ -493,8 +493,10 @@ TEST_F(ApplicationTest, TabMovesThroughTheShownControlsOfTheMainWindowAndWraps) 
                                                "buttonHolder/sustainPitchVolume",
                                                "buttonHolder/keybed"};
 
+    const std::string presetName = "mainControl/viewDevice/presetNamePanel/textBox";
+
     // One round of Tab from the first tab back to it: the six tabs, then the shown page's
-    // controls, each once.
+    // controls, each once, then the preset name.
     const auto round = [&](const std::string& page) {
         std::vector<std::string> stops{focused()};
         for (int i = 0; i < 200; ++i) {
@@ -508,8 +510,9 @@ TEST_F(ApplicationTest, TabMovesThroughTheShownControlsOfTheMainWindowAndWraps) 
         EXPECT_EQ(
             std::vector<std::string>(stops.begin(), stops.begin() + std::min(stops.size(), tabStops.size())),
             tabStops);
+        EXPECT_EQ(stops.back(), presetName) << "the preset name comes last";
         std::vector<std::string> pageStops;
-        for (size_t i = tabStops.size(); i < stops.size(); ++i) {
+        for (size_t i = tabStops.size(); i + 1 < stops.size(); ++i) {
             EXPECT_EQ(stops[i].rfind("pageHolder/" + page + "/", 0), 0u) << stops[i];
             pageStops.push_back(stops[i]);
         }
@@ -523,7 +526,9 @@ TEST_F(ApplicationTest, TabMovesThroughTheShownControlsOfTheMainWindowAndWraps) 
     const std::vector<std::string> pads = round("pads");
     EXPECT_FALSE(pads.empty());
     tab(true);
-    EXPECT_EQ(focused(), pads.empty() ? tabStops.back() : pads.back()) << "Shift+Tab goes back round";
+    EXPECT_EQ(focused(), presetName) << "Shift+Tab goes back round";
+    tab(true);
+    EXPECT_EQ(focused(), pads.empty() ? tabStops.back() : pads.back());
 
     // TOUCH RIBBON: two settings and three banks of five rows, seventeen controls.
     ASSERT_EQ(tabs->SelectTab(u"ribbonControllers"), QV::S_OK);
@@ -532,9 +537,13 @@ TEST_F(ApplicationTest, TabMovesThroughTheShownControlsOfTheMainWindowAndWraps) 
     EXPECT_EQ(page.size(), 17u);
     ASSERT_FALSE(page.empty());
     tab(true);
-    EXPECT_EQ(focused(), page.back()) << "Shift+Tab from the first tab goes to the page's last control";
+    EXPECT_EQ(focused(), presetName) << "Shift+Tab from the first tab goes to the preset name";
+    tab(true);
+    EXPECT_EQ(focused(), page.back()) << "then to the page's last control";
+    tab(false);
     tab(false);
     EXPECT_EQ(focused(), tabStops[0]);
+    tab(true);
     tab(true);
     tab(true);
     EXPECT_EQ(focused(), page[page.size() - 2]);

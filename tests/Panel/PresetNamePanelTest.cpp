@@ -11,7 +11,6 @@ namespace {
 
 using EditorTestSupport::Blob;
 using QV::RCPtr;
-using Bytes = std::vector<uint8_t>;
 
 class PresetNamePanelTest : public EditorTestSupport::ProductTreeFixture {
 protected:
