@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/Slider.h"
 #include "RIZozivirod/Controls/TextBox.h"
