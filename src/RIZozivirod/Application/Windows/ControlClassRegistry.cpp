@@ -2,6 +2,7 @@
 
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/Controls/Button.h"
+#include "RIZozivirod/Controls/CheckedComboBox.h"
 #include "RIZozivirod/Controls/CheckedListBox.h"
 #include "RIZozivirod/Controls/CheckedListBoxItem.h"
 #include "RIZozivirod/Controls/ComboBox.h"
@@ -25,6 +26,7 @@
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Controls/TextBox.h"
 #include "RIZozivirod/Controls/ToolTip.h"
+#include "RIZozivirod/Controls/TreeView.h"
 
 namespace QV {
 
@@ -44,8 +46,8 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.ScrollChannel", &CreateControl<LPanel>, 106},
         {u"Framework.ComboBox", &CreateControl<LComboBox>, 107},
         {u"Framework.ComboTextBox", &CreateControl<LComboBox>, 108},
-        {u"Framework.CheckedComboBox", nullptr, 109},
-        {u"Framework.ComboBoxWithIcons", nullptr, 110},
+        {u"Framework.CheckedComboBox", &CreateControl<LCheckedComboBox>, 109},
+        {u"Framework.ComboBoxWithIcons", &CreateControl<LCheckedComboBox>, 110},
         {u"Framework.ComboSlider", &CreateControl<LComboSlider>, 111},
         {u"Framework.ComboSlider.DropDownPanel", &CreateControl<LPanel>, 112},
         {u"Framework.Slider", &CreateControl<LSlider>, 113},
@@ -66,8 +68,8 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.SplitterV", &CreateControl<LSplitterV>, 128},
         {u"Framework.LevelMeter", &CreateControl<LLevelMeter>, 129},
         {u"Framework.ProgressBar", &CreateControl<LProgressBar>, 130},
-        {u"Framework.TreeView", nullptr, 131},
-        {u"Framework.TreeViewItem", nullptr, 132},
+        {u"Framework.TreeView", &CreateControl<LTreeView>, 131},
+        {u"Framework.TreeViewItem", &CreateControl<LTreeViewItem>, 132},
     };
     return *table;
 }
