@@ -9,6 +9,7 @@
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
 #include "RIZozivirod/ControlBase/RootWindowInterface.h"
 #include "RIZozivirod/Controls/Dialog.h"
+#include "RIZozivirod/Controls/MainMenu.h"
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
@@ -62,6 +63,13 @@ int32_t LDeviceView::Initialize() {
 }
 
 int32_t LDeviceView::AttachToRootWindow() {
+    // The menu bar asks this view whether its commands are available.
+    if (QV::LControl* parent = QV::LControl::GetParent()) {
+        QV::RCPtr<QV::LControl> bar = parent->FindChild(u"mainMenu");
+        if (auto* menu = dynamic_cast<QV::LMainMenu*>(bar.Get())) {
+            menu->SetEditTarget(GetMenuItemUpdater());
+        }
+    }
     if (mHandler) {
         if (RCPtr<QV::IRootWindow> window = GetRootWindow()) {
             const RCPtr<LNotificationDistributor> source(window);

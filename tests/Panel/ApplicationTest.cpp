@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 #include "RIZozivirod/ControlBase/KeyCode.h"
 #include "RIZozivirod/ControlBase/KeyParam.h"
 #include "RIZozivirod/Controls/Button.h"
+#include "RIZozivirod/Controls/MainMenu.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
@@ -558,6 +560,173 @@ TEST_F(ApplicationTest, TabMovesThroughTheShownControlsOfTheMainWindowAndWraps) 
     main = nullptr;
     app->RemoveRootWindow(window.Get());
     app->RunApplicationShutdown();
+}
+
+// The editor's menu bar in the main window: its titles and items from the string table, the
+// commands it posts run once each and give the focus back, and the pointer switches menus.
+class MainMenuTest : public ApplicationTest {
+protected:
+    void SetUp() override {
+        ApplicationTest::SetUp();
+        app = MakeApplication();
+        ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+        previous = QV::SetApplicationServices(app.Get());
+        window = QV::LRootWindow::Create(nullptr, &os);
+        app->AddRootWindow(window);
+        window->OnSizeChanged({1200, 600});
+        ASSERT_EQ(app->CreateControl(u"mainControl", main), QV::S_OK);
+        window->SetRootControl(main);
+        window->OnSetFocus();
+        bar = RCPtr<QV::LMainMenu>(dynamic_cast<QV::LMainMenu*>(main->FindChild(u"mainMenu").Get()));
+        ASSERT_TRUE(bar);
+        tab = main->FindChild(u"viewDevice")->FindChild(u"tabControl");
+    }
+    void TearDown() override {
+        QV::SetApplicationServices(previous);
+        window->SetRootControl(nullptr);
+        main->Close();
+        main = nullptr;
+        bar = nullptr;
+        tab = nullptr;
+        app->RemoveRootWindow(window.Get());
+        app->RunApplicationShutdown();
+    }
+    QV::PointT<int32_t> Centre(const RCPtr<QV::LControl>& control) {
+        const QV::PointT<double> at = control->GetRectInWindow();
+        return {static_cast<int32_t>(at.x + control->GetFrame().width / 2),
+                static_cast<int32_t>(at.y + control->GetFrame().height / 2)};
+    }
+    void Click(const QV::PointT<int32_t>& point) {
+        window->OnMouseMove(point, 0, 0);
+        os.buttons = 1;
+        window->OnMouseButton(QV::LRootWindow::kPress, 1, 0, point, 0);
+        os.buttons = 0;
+        window->OnMouseButton(QV::LRootWindow::kRelease, 1, 0, point, 0);
+    }
+    RCPtr<QV::LPopupMenu> Popup(int32_t title) { return bar->GetMenuAt(title)->GetPopupMenu(); }
+
+    TestSupport::ScriptedDesktopShell shell;
+    EditorTestSupport::FakeEditorEngine engine;
+    RCPtr<LApplication> app;
+    QV::IApplicationServices* previous = nullptr;
+    QV::FakeWindowOSServices os;
+    RCPtr<QV::LRootWindow> window;
+    RCPtr<QV::LControl> main;
+    RCPtr<QV::LMainMenu> bar;
+    RCPtr<QV::LControl> tab;
+};
+
+TEST_F(MainMenuTest, TheBarHoldsTheFileAndHelpMenusOfTheEditorsTable) {
+    ASSERT_EQ(bar->GetMenuCount(), 2);
+    EXPECT_EQ(bar->GetMenuAt(0)->GetText(), u"File");
+    EXPECT_EQ(bar->GetMenuAt(1)->GetText(), u"Help");
+    EXPECT_EQ(bar->FindMenu(u"Help"), 1);
+    // Left to right from the bar's left edge.
+    EXPECT_EQ(bar->GetMenuAt(0)->GetFrame().x, 0);
+    EXPECT_EQ(bar->GetMenuAt(1)->GetFrame().x, bar->GetMenuAt(0)->GetFrame().width);
+    struct Row {
+        const char16_t* label;
+        const char16_t* keys;
+        const char16_t* description;
+    };
+    const std::vector<std::vector<Row>> menus = {
+        {{u"New Preset", u"Ctrl+N", u"New Preset"},
+         {nullptr, u"", u""},
+         {u"Send Preset", u"Ctrl+Shift+S", u"Send this preset to the controller."},
+         {u"Retrieve Preset", u"Ctrl+Shift+R", u"Retreive a preset from the controller."},
+         {nullptr, u"", u""},
+         {u"Load Preset", u"Ctrl+O", u"Load Preset from disk."},
+         {u"Save Preset", u"Ctrl+S", u"Save Preset to disk"},
+         {nullptr, u"", u""},
+         {u"Update USB Receiver Pairing", u"", u"Update USB Receiver Pairing"},
+         {nullptr, u"", u""},
+         {u"Exit", u"", u"Exit Tolvane Preset Editor"}},
+        {{u"Open User Guide", u"", u""}, {u"About ", u"", u"About Tolvane Preset Editor"}},
+    };
+    for (size_t m = 0; m < menus.size(); ++m) {
+        RCPtr<QV::LMenuDescriptor> menu = Popup(static_cast<int32_t>(m))->GetMenuDescriptor();
+        ASSERT_TRUE(menu);
+        ASSERT_EQ(menu->GetItemCount(), menus[m].size());
+        for (size_t i = 0; i < menus[m].size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "menu " << m << " item " << i);
+            RCPtr<QV::LMenuItemDescriptor> item = menu->GetItem(static_cast<uint32_t>(i));
+            const Row& row = menus[m][i];
+            EXPECT_EQ(item->separator != 0, row.label == nullptr);
+            EXPECT_EQ(item->label, row.label != nullptr ? row.label : u"");
+            EXPECT_EQ(item->hotKeyText, row.keys);
+            EXPECT_EQ(item->description, row.description);
+        }
+    }
+}
+
+TEST_F(MainMenuTest, AChosenCommandRunsOnceAndTheFocusGoesBack) {
+    tab->SetFocus(true);
+    Click(Centre(bar->GetMenuAt(0)));
+    RCPtr<QV::LPopupMenu> file = Popup(0);
+    ASSERT_TRUE(file->IsVisible(true));
+    // "New Preset", the first row, by a click.
+    Click(Centre(RCPtr<QV::LControl>(file->GetItemControl(0))));
+    EXPECT_FALSE(file->IsVisible(false));
+    EXPECT_TRUE(shell.messageBoxes.empty());  // runs when the window's queue is drained
+    app->OnIdle(true);
+    ASSERT_EQ(shell.messageBoxes.size(), 1u);
+    EXPECT_EQ(shell.messageBoxes[0].caption, "New Preset");
+    EXPECT_EQ(engine.writes.size(), 37u);
+    EXPECT_TRUE(tab->HasFocus() || tab->ContainsFocus());
+    app->OnIdle(true);
+    EXPECT_EQ(shell.messageBoxes.size(), 1u);
+    // "Save Preset" by the keys: Down to row 6 over the separators, then Return.
+    Click(Centre(bar->GetMenuAt(0)));
+    ASSERT_TRUE(file->IsVisible(true));
+    for (int k = 0; k < 5; ++k) {
+        window->OnKey(QV::LKeyParam::Create(QV::KeyCode(0x28, true, 0, 0), true));
+    }
+    EXPECT_EQ(file->GetCurrentIndex(), 6);
+    window->OnKey(QV::LKeyParam::Create(QV::KeyCode(0x0D, true, 0, 0), true));
+    app->OnIdle(true);
+    ASSERT_EQ(shell.chooserRequests.size(), 1u);
+    EXPECT_EQ(shell.chooserRequests[0].mode, Platform::FileChooserRequest::Mode::kSave);
+    EXPECT_TRUE(tab->HasFocus() || tab->ContainsFocus());
+}
+
+TEST_F(MainMenuTest, ThePointerSwitchesMenusAndEscapeAPressElsewhereOrFocusLossCloseThem) {
+    tab->SetFocus(true);
+    RCPtr<QV::LComboMenu> fileTitle = bar->GetMenuAt(0);
+    RCPtr<QV::LComboMenu> helpTitle = bar->GetMenuAt(1);
+    // Without an open menu the pointer only lights the titles.
+    window->OnMouseMove(Centre(RCPtr<QV::LControl>(helpTitle)), 0, 0);
+    EXPECT_EQ(helpTitle->GetCurrentLookIndex(), 1);
+    EXPECT_FALSE(helpTitle->IsDroppedDown());
+    Click(Centre(RCPtr<QV::LControl>(fileTitle)));
+    EXPECT_TRUE(fileTitle->IsDroppedDown());
+    EXPECT_EQ(fileTitle->GetCurrentLookIndex(), 2);
+    window->OnMouseMove(Centre(RCPtr<QV::LControl>(helpTitle)), 0, 0);
+    EXPECT_FALSE(fileTitle->IsDroppedDown());
+    EXPECT_EQ(fileTitle->GetCurrentLookIndex(), 0);
+    EXPECT_TRUE(helpTitle->IsDroppedDown());
+    const struct {
+        const char* name;
+        std::function<void()> act;
+    } ways[] = {
+        {"Escape", [&] { window->OnKey(QV::LKeyParam::Create(QV::KeyCode(0x1B, true, 0, 0), true)); }},
+        {"press on the page",
+         [&] {
+             Click({600, 560});
+         }},
+        {"the window loses the focus", [&] { window->OnKillFocus(); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        if (!helpTitle->IsDroppedDown()) {
+            window->OnSetFocus();
+            Click(Centre(RCPtr<QV::LControl>(helpTitle)));
+        }
+        ASSERT_TRUE(helpTitle->IsDroppedDown());
+        way.act();
+        EXPECT_FALSE(helpTitle->IsDroppedDown());
+        app->OnIdle(true);
+        EXPECT_TRUE(shell.messageBoxes.empty());
+    }
 }
 
 }  // namespace

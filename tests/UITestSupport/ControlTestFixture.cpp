@@ -5,6 +5,7 @@
 #include "RIZozivirod/Controls/ComboBox.h"
 #include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/ListBox.h"
+#include "RIZozivirod/Controls/MainMenu.h"
 #include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Controls/PopupMenu.h"
@@ -34,6 +35,8 @@ void ControlTestFixture::SetUp() {
                                    &CreateControlFunction<LCheckedListBoxItem>);
     mFactory->RegisterControlClass(u"Framework.PopupMenu", &CreateControlFunction<LPopupMenu>);
     mFactory->RegisterControlClass(u"Framework.MenuItem", &CreateControlFunction<LMenuListBoxItem>);
+    mFactory->RegisterControlClass(u"Framework.ComboMenu", &CreateControlFunction<LComboMenu>);
+    mFactory->RegisterControlClass(u"Framework.MainMenu", &CreateControlFunction<LMainMenu>);
     mFactory->RegisterControlClass(u"Framework.ComboBox", &CreateControlFunction<LComboBox>);
     mFactory->RegisterControlClass(u"Framework.TextBox", &CreateControlFunction<LTextBox>);
     mFactory->RegisterControlClass(u"Framework.NumericUpDown", &CreateControlFunction<LNumericUpDown>);

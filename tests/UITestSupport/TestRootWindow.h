@@ -50,6 +50,7 @@ public:
     void SetFocusControl(const RCPtr<LControl>& control) override;
     RCPtr<LControl> GetFocusControl() override { return mFocusControl; }
     void SaveFocus() override;
+    RCPtr<LControl> GetSavedFocus() override { return mPreviousFocus; }
     void CycleFocus(const RCPtr<LKeyParam>& key) override;
     int32_t SetCaptureControl(const RCPtr<LControl>& control) override;
     int32_t ReleaseCaptureControl() override;

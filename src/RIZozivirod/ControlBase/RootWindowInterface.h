@@ -27,6 +27,8 @@ public:
     virtual RCPtr<LControl> GetFocusControl() = 0;
     // The focused control lost the focus: the window keeps it as the previous focus.
     virtual void SaveFocus() = 0;
+    // The control that had the focus until SaveFocus; null when none.
+    virtual RCPtr<LControl> GetSavedFocus() { return nullptr; }
     // Tab past the last tab stop of the tree.
     virtual void CycleFocus(const RCPtr<LKeyParam>& key) = 0;
     // A key that no control of the tree took: the window's own hot keys. 0 when one of them is

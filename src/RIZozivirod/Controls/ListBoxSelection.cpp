@@ -586,7 +586,7 @@ int32_t LListBox::HandleMouseMove(const RCPtr<LPointWithModifiersParam>& param) 
 }
 
 bool LListBox::IsDropDownOwner(LControl* control) {
-    return dynamic_cast<LComboBox*>(control) != nullptr;
+    return dynamic_cast<LDropDownControl*>(control) != nullptr;
 }
 
 int32_t LListBox::HandleLeftButtonUp(const RCPtr<LMouseButtonParam>& param) {

@@ -7,6 +7,7 @@
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "RIZozivirod/ControlBase/KeyParam.h"
 #include "RIZozivirod/ControlBase/Look.h"
+#include "RIZozivirod/Controls/MainMenu.h"
 #include "RIZozivirod/Renderer/MeasurementRenderer.h"
 #include "RIZozivirod/Utilities/Graphics/Font.h"
 
@@ -563,6 +564,14 @@ int32_t LPopupMenu::HandleKeyDown(const RCPtr<LKeyParam>& param) {
         case kPopupKeyEscape:
             if (mAutoDismiss && !mDismissed) {
                 Dismiss();
+            } else if (!mAutoDismiss) {
+                // A title's menu closes too, and the focus goes back where it was.
+                RCPtr<LPopupMenu> top(this);
+                while (RCPtr<LPopupMenu> parent = top->GetParentPopup()) {
+                    top = parent;
+                }
+                top->ReturnFocus();
+                top->SetVisible(false);
             }
             return S_OK;
         default:
@@ -741,8 +750,18 @@ void LPopupMenu::OnItemActivated() {
 }
 
 void LPopupMenu::ReturnFocus() {
-    // The focus goes back to the control whose menu this is, so that what the command does
-    // (an edit command acts on the focused control) reaches it.
+    // A menu of the menu bar gives the focus back to the control that had it before the bar.
+    for (LControl* control = GetParent(); control != nullptr; control = control->GetParent()) {
+        if (auto* bar = dynamic_cast<LMainMenu*>(control)) {
+            RCPtr<LControl> saved = bar->GetSavedFocus();
+            if (saved && saved->GetRootWindow()) {
+                saved->SetFocus(true);
+            }
+            return;
+        }
+    }
+    // Any other goes back to the control whose menu it is, so that what the command does (an
+    // edit command acts on the focused control) reaches it.
     RCPtr<LPopupMenu> top(this);
     while (RCPtr<LPopupMenu> parent = top->GetParentPopup()) {
         top = parent;

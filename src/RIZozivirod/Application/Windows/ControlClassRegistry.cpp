@@ -6,6 +6,7 @@
 #include "RIZozivirod/Controls/CheckedListBox.h"
 #include "RIZozivirod/Controls/CheckedListBoxItem.h"
 #include "RIZozivirod/Controls/ComboBox.h"
+#include "RIZozivirod/Controls/ComboMenu.h"
 #include "RIZozivirod/Controls/ComboSlider.h"
 #include "RIZozivirod/Controls/FileDropper.h"
 #include "RIZozivirod/Controls/Knob.h"
@@ -13,6 +14,7 @@
 #include "RIZozivirod/Controls/LevelMeter.h"
 #include "RIZozivirod/Controls/ListBox.h"
 #include "RIZozivirod/Controls/ListBoxItem.h"
+#include "RIZozivirod/Controls/MainMenu.h"
 #include "RIZozivirod/Controls/MenuListBoxItem.h"
 #include "RIZozivirod/Controls/MultiColumnListBox.h"
 #include "RIZozivirod/Controls/NumericUpDown.h"
@@ -60,8 +62,8 @@ const std::vector<ControlClassRegistration>& GetFrameworkControlClasses() {
         {u"Framework.ToolTip", &CreateControl<LToolTip>, 120},
         {u"Framework.PopupMenu", &CreateControl<LPopupMenu>, 121},
         {u"Framework.MenuItem", &CreateControl<LMenuListBoxItem>, 122},
-        {u"Framework.ComboMenu", nullptr, 123},
-        {u"Framework.MainMenu", nullptr, 124},
+        {u"Framework.ComboMenu", &CreateControl<LComboMenu>, 123},
+        {u"Framework.MainMenu", &CreateControl<LMainMenu>, 124},
         {u"Framework.FileDropper", &CreateControl<LFileDropper>, 125},
         {u"Framework.StatusBar", &CreateControl<LStatusBar>, 126},
         {u"Framework.SplitterH", &CreateControl<LSplitterH>, 127},
