@@ -8,8 +8,11 @@
 //   SKYLET_KEYBOARD_REPLY  "silent": the keyboard never answers a preset request
 //   SKYLET_KEYBOARD_LOG    a file that receives, when the program ends, every message the keyboard
 //                          heard, one a line in upper-case hexadecimal
+//   SKYLET_START_COMMANDS  commands (notification names, blank-separated) posted to the main
+//                          window once it is shown, as its menu would post them
 #include <SDL.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +27,7 @@
 #include "Platform/Sdl/SdlPresenter.h"
 #include "RIZozivirod/Application/Windows/MFCFrameworkApp.h"
 #include "RIZozivirod/Application/Windows/MessageLoop.h"
+#include "RIZozivirod/Application/Windows/RootWindow.h"
 
 namespace {
 
@@ -63,6 +67,39 @@ void WriteLog(const MidiTestSupport::SimulatedKeyboard& keyboard, const char* pa
     std::fclose(file);
 }
 
+// The editor's application, which posts the start commands to its window before its loop runs.
+class LKeyboardTestApplication : public LApplication {
+public:
+    static QV::RCPtr<LKeyboardTestApplication> Create(const QV::RCPtr<QV::LControlFactory>& factory,
+                                                      const QV::RCPtr<QV::LStringTable>& frameworkStrings,
+                                                      const std::string& commandLine) {
+        return QV::RCPtr<LKeyboardTestApplication>(
+            new LKeyboardTestApplication(factory, frameworkStrings, commandLine));
+    }
+
+    void OnBeforeMessageLoop() override {
+        LApplication::OnBeforeMessageLoop();
+        const char* commands = Setting("SKYLET_START_COMMANDS");
+        const QV::RCPtr<QV::LRootWindow> window = GetRootWindow(0);
+        if (commands == nullptr || !window) {
+            return;
+        }
+        std::string all(commands);
+        size_t start = 0;
+        while (start < all.size()) {
+            const size_t end = std::min(all.find(' ', start), all.size());
+            if (end > start) {
+                window->PostNotification(QV::WString(all.substr(start, end - start).c_str()).GetString(),
+                                         nullptr);
+            }
+            start = end + 1;
+        }
+    }
+
+protected:
+    using LApplication::LApplication;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,8 +129,8 @@ int main(int argc, char** argv) {
         if (reply != nullptr && std::strcmp(reply, "silent") == 0) {
             keyboard.SetReply(MidiTestSupport::SimulatedKeyboard::Reply::kSilent);
         }
-        QV::MFCFrameworkApp<LApplication> process(
-            QV::MFCFrameworkApp<LApplication>::JoinCommandLine(argc, argv), {});
+        QV::MFCFrameworkApp<LKeyboardTestApplication> process(
+            QV::MFCFrameworkApp<LKeyboardTestApplication>::JoinCommandLine(argc, argv), {});
         result = process.FrameworkWinMain(-1);
         system->WaitUntilIdle();
         if (const char* log = Setting("SKYLET_KEYBOARD_LOG")) {
