@@ -157,6 +157,7 @@ kill "${first}" 2> /dev/null || true
 for _ in $(seq 1 200); do [ -s "${SKYLET_KEYBOARD_LOG}" ] && break; sleep 0.05; done
 wait "${first}" 2> /dev/null || true
 first=
+! grep -qE "ERROR: (Address|Leak)Sanitizer|runtime error:" "${work}/program.err" || fail "the sanitizers reported"
 grep -qx "F0 00 00 0E 52 5E 02 00 01 18 F7" "${SKYLET_KEYBOARD_LOG}" ||
     fail "the keyboard heard no request for slot 24: $(cat "${SKYLET_KEYBOARD_LOG}")"
 [ "$(grep -c . "${SKYLET_KEYBOARD_LOG}")" = "1" ] ||
