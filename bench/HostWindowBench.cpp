@@ -4,6 +4,7 @@
 // on the offscreen driver.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
+#include <cairo.h>
 
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "RIZozivirod/Controls/Panel.h"
 #include "RIZozivirod/Notification/Notification.h"
+#include "RIZozivirod/Renderer/Gdi/GDIRenderContextInfo.h"
 #include "RIZozivirod/Renderer/Renderer.h"
 #include "UITestSupport/TestFonts.h"
 
@@ -143,5 +145,47 @@ void BM_HostWindowInvalidatePaintPresent(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(scene.window->GetPresenter().GetLastCopiedPixels()));
 }
 BENCHMARK(BM_HostWindowInvalidatePaintPresent)->Unit(benchmark::kMicrosecond);
+
+// Two 16 x 16 changes in opposite corners of the window (argument 0), beside the whole window
+// (argument 1): painted and presented, with the pixels presented and how many of the window's
+// offscreen surfaces each frame made (none while the size stays).
+void BM_HostWindowCornersOrWholeRepaint(benchmark::State& state) {
+    HostScene scene;
+    if (!scene.ok) {
+        state.SkipWithError("SDL's offscreen video driver is not available");
+        return;
+    }
+    const bool whole = state.range(0) != 0;
+    const RCPtr<LRootWindow> root = scene.window->GetRootWindow();
+    auto* target = dynamic_cast<LGDIRenderContextInfo*>(scene.window->GetRenderContext().Get());
+    if (target == nullptr) {
+        state.SkipWithError("the window has no Cairo target");
+        return;
+    }
+    int64_t surfacesMade = 0;
+    for (auto _ : state) {
+        // Held across the frame, so that a surface made again could not take their addresses.
+        cairo_surface_t* drawing = cairo_surface_reference(target->GetDrawingSurface()->GetBitmap());
+        cairo_surface_t* spare = cairo_surface_reference(target->GetSpareSurface()->GetBitmap());
+        if (whole) {
+            root->Invalidate({0, 0, 800, 600});
+        } else {
+            root->Invalidate({0, 0, 16, 16});
+            root->Invalidate({784, 584, 16, 16});
+        }
+        scene.window->Paint();
+        for (cairo_surface_t* now :
+             {target->GetDrawingSurface()->GetBitmap(), target->GetSpareSurface()->GetBitmap()}) {
+            surfacesMade += now != drawing && now != spare ? 1 : 0;
+        }
+        cairo_surface_destroy(drawing);
+        cairo_surface_destroy(spare);
+    }
+    state.counters["pixels_presented"] =
+        benchmark::Counter(static_cast<double>(scene.window->GetPresenter().GetLastCopiedPixels()));
+    state.counters["surfaces_made_per_frame"] =
+        benchmark::Counter(static_cast<double>(surfacesMade) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_HostWindowCornersOrWholeRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -237,6 +237,8 @@ void OSWindow::Destroy(bool tellOwner) {
         const RCPtr<LRootWindow> root = std::move(mRootWindow);
         mRootWindow = nullptr;
         root->ReleaseInternalReferences();
+        // Whoever still holds the root window (a control, another thread) reaches no window.
+        root->DetachOSServices();
     }
     mRenderContext = nullptr;
     mRenderer = nullptr;
@@ -600,9 +602,10 @@ void OSWindow::RequestPaint(const RectT<int32_t>& rect) {
             }
         }
     }
-    if (!mPaintPending.exchange(true)) {
-        WakeUserInterface();
-    }
+    mPaintPending = true;
+    // Every time, not only when the paint was not yet due: a wake that did not arrive (the
+    // desktop's queue full) is tried again by the next invalidation. Waking coalesces.
+    WakeUserInterface();
 }
 
 int32_t OSWindow::InvalidateAll() {

@@ -590,10 +590,16 @@ void LRootWindow::Invalidate(const RectT<int32_t>& rect) {
         clipped = {static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right - left),
                    static_cast<int32_t>(bottom - top)};
         mUpdateRegion.AddRect(clipped.x, clipped.y, clipped.x + clipped.width, clipped.y + clipped.height);
+        // Under the lock: the host window cannot go while it is told.
+        if (mOSServices != nullptr) {
+            mOSServices->InvalidateRect(clipped);
+        }
     }
-    if (mOSServices != nullptr) {
-        mOSServices->InvalidateRect(clipped);
-    }
+}
+
+void LRootWindow::DetachOSServices() {
+    CAutoLock lock(mLock);
+    mOSServices = nullptr;
 }
 
 void LRootWindow::TakeUpdateRegion(RectRegion& out) {

@@ -122,6 +122,10 @@ public:
     void Redraw();
 
     IWindowOSServices* GetOSServices() const { return mOSServices; }
+    // The host window is going: from now on the root window reaches no window. Taken under the
+    // update region's lock, so an invalidation from another thread either reaches the window
+    // before it goes or finds no window.
+    void DetachOSServices();
     const RCPtr<LRenderer>& GetRenderer() const { return mRenderer; }
     const RCPtr<LGlobalHotKeyManager>& GetHotKeys() const { return mHotKeys; }
     // The window's shortcuts, then the application's.

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "RIZozivirod/ControlBase/Control.h"
@@ -10,6 +12,7 @@
 #include "RIZozivirod/ControlBase/PointerParams.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Renderer/Renderer.h"
+#include "RIZozivirod/System/UserInterfaceWake.h"
 #include "UITestSupport/ControlTestFixture.h"
 #include "UITestSupport/ScriptedEventSource.h"
 #include "UITestSupport/SdlOffscreen.h"
@@ -324,6 +327,55 @@ TEST_F(OSWindowTest, ThePresenterCopiesOnlyTheUpdateRectangles) {
     EXPECT_EQ(mWindow->GetPresenter().GetLastCopiedPixels(), 50 * 30);
     EXPECT_EQ(pixel(30, 20), 0xFFFF0000);
     EXPECT_EQ(pixel(5, 5), 0xFF0000FF) << "outside the update region the window keeps its pixels";
+
+    // Two small changes in opposite corners: those two areas, not the box around them.
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 255));
+    mRoot->Invalidate({0, 0, 8, 8});
+    mRoot->Invalidate({192, 92, 8, 8});
+    Pump();
+    EXPECT_EQ(mWindow->GetPresenter().GetLastCopiedPixels(), 2 * 8 * 8);
+    EXPECT_EQ(pixel(2, 2), 0xFF808080);
+    EXPECT_EQ(pixel(196, 96), 0xFF808080);
+    EXPECT_EQ(pixel(100, 50), 0xFF0000FF);
+}
+
+// Invalidating wakes the loop every time: a wake that did not arrive leaves the paint due but
+// the next invalidation wakes again.
+TEST_F(OSWindowTest, EveryInvalidationWakesTheLoopUntilThePaint) {
+    static std::atomic<int32_t> wakes{0};
+    wakes = 0;
+    const UserInterfaceWakeFunction previous = SetUserInterfaceWake([] { ++wakes; });
+    mTarget->InvalidateRect({0, 0, 5, 5}, true);
+    mTarget->InvalidateRect({10, 10, 5, 5}, true);
+    EXPECT_EQ(wakes.load(), 2);
+    EXPECT_TRUE(mWindow->IsPaintDue());
+    Pump();
+    EXPECT_FALSE(mWindow->IsPaintDue());
+    SetUserInterfaceWake(previous);
+}
+
+// A root window outlives its host window in whoever holds it; invalidations from another thread
+// meanwhile reach the window while it exists and nothing after it is gone.
+TEST_F(OSWindowTest, ARootWindowLetsGoOfItsHostWindowWhenItIsDestroyed) {
+    std::atomic<bool> stop{false};
+    std::atomic<int32_t> rounds{0};
+    std::thread worker([&] {
+        while (!stop) {
+            mRoot->Invalidate({0, 0, 10, 10});
+            ++rounds;
+        }
+    });
+    while (rounds < 100) {
+        std::this_thread::yield();
+    }
+    mWindow.reset();
+    const int32_t after = rounds + 100;
+    while (rounds < after) {
+        std::this_thread::yield();
+    }
+    stop = true;
+    worker.join();
+    EXPECT_EQ(mRoot->GetOSServices(), nullptr);
 }
 
 TEST_F(OSWindowTest, TheSizeIsCorrectedToTheTreesMinimum) {
