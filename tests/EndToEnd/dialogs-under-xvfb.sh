@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The retrieve dialog on an X display of its own (Xvfb), as a person would use it, against the
 # simulated keyboard of the test program (slot n holds the defaults with the tilt controller's CC
-# number at 20 + n): Shift+Ctrl+R opens it, the keys choose "Preset 25", GET retrieves it and the
-# success is reported. The keyboard heard the request for slot byte 24 (0x18), and the TILT
+# number at 20 + n): File > Retrieve Preset opens it, the keys choose "Preset 25", GET retrieves it
+# and the success is reported. The keyboard heard the request for slot byte 24 (0x18), and the TILT
 # page shows the retrieved CC number: raised there by the Up key, it is saved by Ctrl+S as 45,
-# the one byte in which the saved preset differs from the defaults. The dialog's dump, with its
-# list open, is kept in OUTDIR.
+# the one byte in which the saved preset differs from the defaults. Dumps of the open File menu
+# and of the dialog, with its list open and with "Preset 25" chosen, are kept in OUTDIR.
 #   dialogs-under-xvfb.sh PROGRAM OUTDIR
 set -euo pipefail
 program=$1
@@ -57,9 +57,13 @@ done
 # Keys go through the X server (XTEST) to the window that has its focus, so that the
 # modifiers' state is the server's: the main window first, then the dialog it opens.
 xdotool windowfocus --sync "${window}"
-# The retrieve dialog by its application shortcut; its slot box has the focus.
-xdotool key shift+ctrl+r
-dialog=$(find_named "Get Preset From Hardware") || fail "Shift+Ctrl+R opened no retrieve dialog"
+# File > Retrieve Preset (the menu bar's "File" at 36,29 of the window, the item the fourth row
+# of its menu, below a separator); the dialog's slot box has the focus.
+xdotool mousemove --window "${window}" 36 29 click 1
+sleep 0.5
+xwd -root -silent > "${out}/file-menu-open.xwd"
+xdotool mousemove --window "${window}" 91 106 click 1
+dialog=$(find_named "Get Preset From Hardware") || fail "File > Retrieve Preset opened no retrieve dialog"
 sleep 0.3
 # Down opens the list on "Preset 1", 24 more go to "Preset 25", Return chooses it; the pointer
 # stays off the list, whose rows follow it.
