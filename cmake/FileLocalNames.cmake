@@ -2,7 +2,7 @@
 # the unity build's batches (tools/check_file_local_names.py): one list of sources per target,
 # the files compiled on their own marked, and a test of the source tree over all of them.
 find_package(Python3 COMPONENTS Interpreter)
-set(SKYLET_UNITY_TARGETS QV QVUI IniFileManager SkyletPanel SkyletEditor DeviceModel SkyletTests SkyletUITests)
+set(SKYLET_UNITY_TARGETS QV QVUI QVGL IniFileManager SkyletPanel SkyletEditor DeviceModel SkyletTests SkyletUITests)
 set(file_local_lists)
 foreach(target IN LISTS SKYLET_UNITY_TARGETS)
     if(NOT TARGET ${target})
