@@ -145,7 +145,7 @@ LNotificationDistributor::LNotificationClientPool::ChangeClientsLocked() {
         copy->mItems.Assign(mClients->mItems);
         mClients = copy;
     }
-    mVersion.fetch_add(1);
+    mVersion.fetch_add(1, std::memory_order_release);
     return mClients->mItems;
 }
 
@@ -329,7 +329,7 @@ bool LNotificationDistributor::LNotificationClientPool::TakeTurnLocked(
 int32_t LNotificationDistributor::LNotificationClientPool::Deliver(
     Walk& walk, const RCPtr<LNotificationDistributor>& sender, int32_t index,
     const RCPtr<LNotification>& notification) {
-    if (mVersion.load() != walk.version) {
+    if (mVersion.load(std::memory_order_acquire) != walk.version) {
         // Changed on another thread since the walk's list was taken: the walk goes on at the
         // registration it came to, or the first one below it still registered.
         const Walk before = walk;
@@ -352,21 +352,32 @@ int32_t LNotificationDistributor::LNotificationClientPool::Deliver(
             return index;
         }
     } else {
-        mDispatchIndex.store(index);
-        // A change of the list on another thread, before or after the store: the store may
-        // have missed the move of a removal below it. The turn is taken again under the lock.
-        if (mVersion.load() != walk.version && !TakeTurnLocked(walk, index, notification, consumed)) {
-            return index;
-        }
+        mDispatchIndex.store(index, std::memory_order_relaxed);
     }
+    // Marks the delivery as this walk's (a walk lives on its thread's stack, so no other walk
+    // running meanwhile has its address).
+    const uintptr_t mark = reinterpret_cast<uintptr_t>(&walk);
+    mLastWalk.store(mark, std::memory_order_relaxed);
     // The walk's list holds the registration, and with it the client, for the delivery.
-    walk.items[index]->mClient->ReceiveNotification(sender, notification);
-    // Read before the version: an unchanged version then vouches for it and the walk's list.
-    const int32_t dispatchIndex = mDispatchIndex.load();
-    if (mVersion.load() == walk.version) {
-        return dispatchIndex;
+    const LNotificationRegisteredClientInfo* served = walk.items[index].Get();
+    served->mClient->ReceiveNotification(sender, notification);
+    if (mLastWalk.load(std::memory_order_relaxed) != mark) {
+        // Another walk of this pool delivered meanwhile (a Notify nested in the receiver): this
+        // walk goes on below the place where that one ended.
+        if (mVersion.load(std::memory_order_acquire) == walk.version) {
+            return mDispatchIndex.load(std::memory_order_relaxed);
+        }
+        return Refresh(walk);
     }
-    return Refresh(walk);
+    if (mVersion.load(std::memory_order_acquire) == walk.version) {
+        return index;
+    }
+    // The list changed during the delivery: the walk goes on below the registration served,
+    // where it is now, or, when it is gone, at the first one below it still registered.
+    const Walk before = walk;
+    Refresh(walk);
+    const int32_t place = Translate(before, index, walk);
+    return place >= 0 && walk.items[place].Get() == served ? place : place + 1;
 }
 
 // ---- distributor ----

@@ -91,12 +91,13 @@ public:
     // registration lock, so any thread may read it and mark latest notifications while the
     // registering thread changes it; receivers are called without the lock.
     //
-    // A delivery takes the lock once: the registrations are kept in a list that is never changed
-    // while a delivery holds it (a change made meanwhile goes to a copy), so the walk reads the
-    // list it took without the lock. Every change counts a version; a walk that sees the version
-    // move takes the current list and its place in it under the lock, as the rules of the walk
-    // require (removals below the current registration move it down, new ones are not served).
-    // Coalescing registrations are checked and their latest notification taken under the lock.
+    // A Notify takes the lock once: the registrations are kept in a list that is never changed
+    // while a walk holds it (a change made meanwhile goes to a copy), so the walk reads the list
+    // it took without the lock. Every change counts a version; a walk that sees the version move
+    // takes the current list under the lock and goes on there at the registration it came to, as
+    // the rules of the walk require (a removed registration is not served, new ones are not
+    // served, the others below are served once). Coalescing registrations are checked and their
+    // latest notification taken under the lock.
     class LNotificationClientPool : public LRefCountedObject {
         friend class LNotificationDistributor;
 
@@ -181,6 +182,8 @@ public:
         std::atomic<uint32_t> mVersion{0};
         // The registration being delivered to; removals below it move it down with them.
         std::atomic<int32_t> mDispatchIndex{0};
+        // The walk that delivered last, by its address.
+        std::atomic<uintptr_t> mLastWalk{0};
     };
 
     LNotificationDistributor() = default;
