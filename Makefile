@@ -35,7 +35,9 @@ bench:
 	build/release/bin/SkyletBench
 	@if command -v Xvfb > /dev/null; then \
 		bench/startup/startup-under-xvfb.sh $(CURDIR)/build/release/bin/SkyletPresetEditor \
-			$(CURDIR)/build/release/bin/BareCairoWindow $(CURDIR)/build/release/bin/WaitForPaintedWindow; fi
+			$(CURDIR)/build/release/bin/BareCairoWindow $(CURDIR)/build/release/bin/WaitForPaintedWindow; \
+		bench/idle/idle-under-xvfb.sh $(CURDIR)/build/release/bin/SkyletPresetEditor \
+			$(CURDIR)/build/release/bin/WaitForPaintedWindow 10; fi
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i

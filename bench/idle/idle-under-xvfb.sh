@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The program left alone: started on an Xvfb of its own, and once its first frame is on the screen
+# it is left untouched for SECONDS seconds. Prints how often its threads woke a second (voluntary
+# and involuntary context switches of all its threads) and the share of one core it used (user and
+# system time). Nothing should wake an idle program: no timer runs while no control has idle work.
+#   idle-under-xvfb.sh PROGRAM WATCHER [SECONDS]
+# WATCHER is WaitForPaintedWindow, built beside the program.
+set -euo pipefail
+program=$1
+watcher=$2
+seconds=${3:-10}
+work=$(mktemp -d)
+server=
+pid=
+cleanup() {
+    [ -n "${pid}" ] && kill -9 "${pid}" 2> /dev/null || true
+    [ -n "${server}" ] && kill "${server}" 2> /dev/null || true
+    rm -rf "${work}"
+}
+trap cleanup EXIT
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3> "${work}/display" > /dev/null 2>&1 &
+server=$!
+for _ in $(seq 1 200); do [ -s "${work}/display" ] && break; sleep 0.05; done
+number=$(tr -d '[:space:]' < "${work}/display")
+[ -n "${number}" ] || { echo "idle-under-xvfb.sh: Xvfb gave no display number" >&2; exit 1; }
+export DISPLAY=":${number}" HOME="${work}/home" XDG_RUNTIME_DIR="${work}/run" XDG_STATE_HOME="${work}/state"
+export XDG_DATA_HOME="${work}/data" XDG_CONFIG_HOME="${work}/config"
+mkdir -p "${HOME}" "${XDG_RUNTIME_DIR}"
+chmod 700 "${XDG_RUNTIME_DIR}"
+
+"${program}" > /dev/null 2>&1 &
+pid=$!
+"${watcher}" SkyletPresetEditor 20000 || { echo "idle-under-xvfb.sh: the program showed no painted frame" >&2; exit 1; }
+# What the start leaves behind (the window manager's first events, the first idle passes) settles.
+sleep 1
+
+# Context switches of every thread of the process, and its CPU ticks (user + system).
+switches() { cat /proc/"${pid}"/task/*/status | awk '/ctxt_switches/{s += $2} END{print s}'; }
+ticks() { awk '{print $14 + $15}' /proc/"${pid}"/stat; }
+hz=$(getconf CLK_TCK)
+switches_before=$(switches)
+ticks_before=$(ticks)
+start=$(date +%s%N)
+sleep "${seconds}"
+end=$(date +%s%N)
+switches_after=$(switches)
+ticks_after=$(ticks)
+kill -TERM "${pid}"
+wait "${pid}" 2> /dev/null || true
+pid=
+awk -v s=$((switches_after - switches_before)) -v t=$((ticks_after - ticks_before)) -v hz="${hz}" \
+    -v ns=$((end - start)) 'BEGIN {
+        elapsed = ns / 1e9
+        printf "Idle program over %.1f s: %.2f wake-ups a second, %.3f%% of a core\n", elapsed, s / elapsed, 100 * t / hz / elapsed
+    }'
