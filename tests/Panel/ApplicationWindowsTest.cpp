@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -317,6 +318,73 @@ TEST_F(ApplicationWindowsTest, TheLoopKeepsPaintingAndDeliveringWhileTheFileChoo
     EXPECT_EQ(seen, (std::vector<std::string>{"delivered", "disabled", "painted"}));
     EXPECT_TRUE(main->IsEnabled());
 }
+
+void OnTerminationSignalInTest(int) {
+    QV::MessageLoop::RequestQuitFromSignal();
+}
+
+class ApplicationSignalTest : public ApplicationWindowsTest, public ::testing::WithParamInterface<bool> {};
+
+// A termination signal while a modal dialog or the file chooser runs: the dialog ends with its
+// cancel result, the chooser is ended and counts as cancelled, every level of the loop ends, and
+// the program closes as the main window's close does (its placement saved) once they have gone.
+TEST_P(ApplicationSignalTest, ATerminationSignalDuringADialogOrTheChooserCancelsItAndEndsTheProgram) {
+    ChooserOnPath chooser("/bin/sleep 30; echo /never.skp");
+    const std::filesystem::path profile =
+        std::filesystem::path(::testing::TempDir()) / "ApplicationWindowsTestSignalProfile.ini";
+    ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
+    ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
+    struct sigaction action {};
+    struct sigaction previousTerm {};
+    action.sa_handler = &OnTerminationSignalInTest;
+    sigemptyset(&action.sa_mask);
+    ASSERT_EQ(sigaction(SIGTERM, &action, &previousTerm), 0);
+
+    const bool useChooser = GetParam();
+    std::vector<std::string> order;
+    int32_t result = 0;
+    RCPtr<NotificationProbe> probe(new NotificationProbe());
+    probe->name = u"NID_TEST_OPEN";
+    probe->onReceive = [&] {
+        app->GetMessageLoop().PostDelayed(
+            [&] {
+                order.push_back("signal");
+                std::raise(SIGTERM);
+            },
+            20);
+        if (useChooser) {
+            QV::LFileDialog dialog(u"/presets");
+            result = dialog.ShowOpenDialog(u"Presets (*.skp)|*.skp", u"skp", u"Open", false);
+        } else {
+            RCPtr<QV::LControl> control;
+            app->CreateControl(u"dialogTest", control);
+            result = app->DoModal(control, true);
+        }
+        order.push_back(app->GetMainWindow() != nullptr ? "cancelled" : "main window gone first");
+    };
+    probe->RegisterForNotification(QV::GetMainNotificationCenter(), u"NID_TEST_OPEN", 0);
+    std::filesystem::remove(profile);
+    app->SetProfilePath(WString(profile.c_str()));
+    QV::GetMainNotificationCenter()->PostNotification(u"NID_TEST_OPEN", nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    app->Run();
+    const auto took = std::chrono::steady_clock::now() - start;
+    sigaction(SIGTERM, &previousTerm, nullptr);
+    probe->UnregisterAll();
+
+    EXPECT_EQ(result, useChooser ? QV::E_FAIL : 2);
+    EXPECT_EQ(order, (std::vector<std::string>{"signal", "cancelled"}));
+    // The chooser was ended, not waited for.
+    EXPECT_LT(took, std::chrono::seconds(10));
+    EXPECT_TRUE(app->IsExiting());
+    EXPECT_EQ(app->GetMainWindow(), nullptr);
+    EXPECT_EQ(app->GetRootWindowCount(), 0);
+    std::ifstream saved(profile);
+    const std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("WP=2C000000"), std::string::npos) << text;
+    std::filesystem::remove(profile);
+}
+INSTANTIATE_TEST_SUITE_P(DialogAndChooser, ApplicationSignalTest, ::testing::Bool());
 
 }  // namespace
 
