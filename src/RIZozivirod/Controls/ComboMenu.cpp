@@ -165,7 +165,16 @@ void LComboMenu::OnConditionsChanged(const RCPtr<LConditionsParam>& param) {
 
 int32_t LComboMenu::OnPopupVisibilityChange(const RCPtr<LNotificationDistributor>&,
                                             const RCPtr<LNotification>&) {
+    RCPtr<LControl> hold(this);
     SelectRestingLook();
+    // A hidden menu that still holds the focus (nothing had it before the bar, and the title
+    // takes none) would keep every other control from taking it: the window's tree gets it.
+    RCPtr<LPopupMenu> popup = GetPopupMenu();
+    if (popup && !IsDroppedDown() && (popup->HasFocus() || popup->ContainsFocus())) {
+        if (RCPtr<LControl> top = GetTopLevelControl()) {
+            top->SetFocus(true);
+        }
+    }
     return S_OK;
 }
 

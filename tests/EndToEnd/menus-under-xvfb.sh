@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The menus of the program on an X display of its own (Xvfb), used as a person would: a click
+# on "File" opens the File menu below it (kept as OUTDIR/menus-file-open.xwd), a click on "Save
+# Preset" asks once for a file and the menu is gone; the preset name copied from its box is
+# pasted back into the emptied box from the box's context menu (right click, "Paste"; kept as
+# OUTDIR/menus-context.xwd), and Ctrl+S saves a preset of that name.
+#   menus-under-xvfb.sh PROGRAM OUTDIR
+set -euo pipefail
+program=$1
+out=$2
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "${out}"
+# shellcheck source=xvfb-session.sh source-path=SCRIPTDIR
+source "${here}/xvfb-session.sh"
+
+"${program}" > "${work}/first.out" 2> "${work}/first.err" &
+first=$!
+window=$(find_window) || fail "no main window appeared"
+for _ in $(seq 1 200); do
+    xwd -id "${window}" -silent > "${work}/start.xwd"
+    [ "$(colours_at "${work}/start.xwd" 300 520)" = "25282D" ] && break
+    sleep 0.05
+done
+
+# Dumps the window into OUTDIR/menus-NAME.xwd until the colours at the points hold the one
+# wanted, or fails.
+dump_until() {
+    local name=$1 wanted=$2 what=$3
+    shift 3
+    local got=
+    for _ in $(seq 1 60); do
+        xwd -id "${window}" -silent > "${out}/menus-${name}.xwd"
+        got=$(colours_at "${out}/menus-${name}.xwd" "$@")
+        [[ " ${got} " == *" ${wanted} "* ]] && return 0
+        sleep 0.05
+    done
+    fail "${what}: ${wanted} not among ${got}"
+}
+
+# "File" at the top left (the bar at 16,18, 24 high); its menu opens below it, over the PADS tab
+# (the accent there until the menu covers it with its raised rows).
+[ "$(colours_at "${work}/start.xwd" 150 60)" = "3FA7D6" ] || fail "the PADS tab before the menu"
+xdotool mousemove --window "${window}" 34 30 click 1
+xdotool mousemove --window "${window}" 150 300
+dump_until file-open 2F333A "the File menu open" 150 60
+# Its rows from y 43: New Preset, a separator, Send, Retrieve, a separator, Load, Save (149-171).
+xdotool mousemove --window "${window}" 100 160 click 1
+for _ in $(seq 1 100); do [ -s "${chooser}/log" ] && break; sleep 0.05; done
+[ "$(grep -c . "${chooser}/log" 2> /dev/null || true)" = "1" ] || fail "Save Preset asked for a file not once"
+dump_until file-closed 3FA7D6 "the menu gone after the command" 150 60
+
+# The preset name box at the top right (its field from 928,18): its text copied, the field
+# emptied, the text pasted back from the field's context menu ("Paste", the third row below the
+# pointer), then a "2" typed after it; Ctrl+S saves a preset named "PRESET2".
+xdotool mousemove --window "${window}" 1050 29 click 1
+sleep 0.2
+xdotool key --window "${window}" End shift+Home ctrl+c BackSpace
+sleep 0.2
+xdotool mousemove --window "${window}" 1000 29 click 3
+dump_until context 2F333A "the context menu open" 1004 100
+xdotool mousemove --window "${window}" 1040 85 click 1
+sleep 0.2
+xdotool key --window "${window}" End 2 Return
+sleep 0.2
+mkdir -p "${work}/saved"
+echo "${work}/saved/preset.kyp" > "${chooser}/answer"
+xdotool key --window "${window}" ctrl+s
+for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
+[ -s "${work}/saved/preset.kyp" ] || fail "Ctrl+S saved nothing"
+grep -q "PRESET2" "${work}/saved/preset.kyp" || fail "the saved preset is not named PRESET2 (the paste did not happen)"
+kill "${first}" 2> /dev/null || true
+wait "${first}" 2> /dev/null || true
+first=
+echo "1 passed, 0 failed"
