@@ -14,8 +14,10 @@
 #include "RIZozivirod/ControlBase/KeyCode.h"
 #include "RIZozivirod/ControlBase/KeyParam.h"
 #include "RIZozivirod/Controls/Button.h"
+#include "RIZozivirod/Controls/Label.h"
 #include "RIZozivirod/Controls/MainMenu.h"
 #include "RIZozivirod/Controls/Panel.h"
+#include "RIZozivirod/Controls/StatusBar.h"
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
@@ -243,6 +245,48 @@ TEST_F(ApplicationTest, ControlClassTablesGiveEveryNameAClass) {
         ++seen[entry.className];
     }
     EXPECT_EQ(seen.size(), 83u);
+}
+
+TEST_F(ApplicationTest, StatusTextsReachTheFirstWindowsStatusBar) {
+    RCPtr<LApplication> app = MakeApplication();
+    ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
+    EXPECT_EQ(app->SetStatusText(u"no window", true), QV::E_FAIL);
+    QV::FakeWindowOSServices os;
+    const RCPtr<QV::LRootWindow> window = QV::LRootWindow::Create(nullptr, &os);
+    app->AddRootWindow(window);
+    // A window whose tree holds a status bar (this program's skin has none).
+    RCPtr<QV::LControlFactory> own = QV::LControlFactory::Create(u"Skylet");
+    own->RegisterControlClass(u"Framework.Panel", &QV::CreateControlFunction<QV::LPanel>);
+    own->RegisterControlClass(u"Framework.Label", &QV::CreateControlFunction<QV::LLabel>);
+    own->RegisterControlClass(u"Framework.StatusBar", &QV::CreateControlFunction<QV::LStatusBar>);
+    const std::string skin = R"(<Velkor_Skin_Definitions><Skin Name="s">
+      <SubControl Class="Framework.Panel" Name="top" XSizeAbs="200" YSizeAbs="100">
+        <SubControl Class="Framework.StatusBar" Name="status" YPositionAbs="80" XSizeAbs="200" YSizeAbs="20">
+          <SubControl Class="Framework.Label" Name="label1" XSizeAbs="200" YSizeAbs="20"/></SubControl>
+      </SubControl></Skin></Velkor_Skin_Definitions>)";
+    ASSERT_EQ(own->ParseXml(skin.c_str(), static_cast<int32_t>(skin.size())), QV::S_OK);
+    RCPtr<QV::LControlFactory> previous = QV::LControlFactory::SetCurrent(own);
+    RCPtr<QV::LControl> top = own->CreateControl(own->FindControlDescriptor(u"top"), nullptr);
+    QV::LControlFactory::SetCurrent(previous);
+    ASSERT_TRUE(top);
+    EXPECT_EQ(app->SetStatusText(u"no status bar yet", true), QV::E_FAIL);
+    window->SetRootControl(top);
+    const RCPtr<QV::LControl> label = top->FindChild(u"status")->FindChild(u"label1");
+
+    EXPECT_EQ(app->SetStatusText(u"Sending", true), QV::S_OK);
+    EXPECT_EQ(label->GetText(), u"Sending");
+    EXPECT_EQ(app->SetStatusText(u"Sent", false), QV::S_OK);
+    EXPECT_EQ(label->GetText(), u"Sending");  // posted: shown on the bar's next idle pass
+    window->ProcessQueue(true);
+    app->OnIdle(true);
+    EXPECT_EQ(label->GetText(), u"Sent");
+    EXPECT_EQ(app->RestoreStatusText(true), QV::S_OK);
+    EXPECT_EQ(label->GetText().GetLength(), 0);  // the label has no text of its own
+
+    window->SetRootControl(nullptr);
+    app->RemoveRootWindow(window.Get());
+    top->Close();
+    app->RunApplicationShutdown();
 }
 
 TEST_F(ApplicationTest, ControlsAreMadeByDescriptorNameFromTheCurrentSkin) {

@@ -11,6 +11,7 @@
 #include "RIZozivirod/Application/Windows/BusyState.h"
 #include "RIZozivirod/Application/Windows/ControlClassRegistry.h"
 #include "RIZozivirod/Application/Windows/MFCFrameworkApp.h"
+#include "RIZozivirod/Controls/StatusBar.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/Notification.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
@@ -159,12 +160,44 @@ int32_t LFrameworkApp::Run() {
     return code;
 }
 
-int32_t LFrameworkApp::SetStatusText(const WString&, bool) {
-    return E_FAIL;
+namespace {
+
+// The status bar of the first window: its root control or the first of its descendants that is
+// one; null when there is none.
+RCPtr<LStatusBar> FindWindowStatusBar(const std::vector<RCPtr<LRootWindow>>& windows) {
+    RCPtr<LControl> root = windows.empty() ? nullptr : windows.front()->GetRootControl();
+    if (!root) {
+        return nullptr;
+    }
+    if (auto* bar = dynamic_cast<LStatusBar*>(root.Get())) {
+        return RCPtr<LStatusBar>(bar);
+    }
+    RCPtrArray<LControl, 1, 0> controls;
+    root->CollectDescendants(controls);
+    for (uint32_t i = 0; i < controls.GetCount(); ++i) {
+        if (auto* bar = dynamic_cast<LStatusBar*>(controls.GetAt(i).Get())) {
+            return RCPtr<LStatusBar>(bar);
+        }
+    }
+    return nullptr;
 }
 
-int32_t LFrameworkApp::RestoreStatusText(bool) {
-    return E_FAIL;
+}  // namespace
+
+int32_t LFrameworkApp::SetStatusText(const WString& text, bool immediately) {
+    RCPtr<LStatusBar> bar = FindWindowStatusBar(mRootWindows);
+    if (!bar) {
+        return E_FAIL;
+    }
+    return immediately ? bar->SetStatusTextNow(text) : bar->PostStatusText(text);
+}
+
+int32_t LFrameworkApp::RestoreStatusText(bool immediately) {
+    RCPtr<LStatusBar> bar = FindWindowStatusBar(mRootWindows);
+    if (!bar) {
+        return E_FAIL;
+    }
+    return SetStatusText(bar->GetDefaultStatusText(), immediately);
 }
 
 int32_t LFrameworkApp::GetCurrentSkinIndex() {

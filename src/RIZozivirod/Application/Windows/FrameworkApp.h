@@ -82,7 +82,8 @@ public:
     // blinks, a scroll glides, a removal waits): the loop then keeps the idle rhythm.
     bool HasIdleWork() const;
 
-    // The status bar's text now or at its next update; the program has no status bar, so E_FAIL.
+    // The text of the first window's status bar, now or on the bar's next idle pass; the default
+    // text is the bar's label's own. E_FAIL without a window or a status bar, as in this program.
     int32_t SetStatusText(const WString& text, bool immediately);
     int32_t RestoreStatusText(bool immediately);
 
