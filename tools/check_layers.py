@@ -43,7 +43,7 @@ FOLDER_RULES = [
 LIBRARIES = [
     ('SDL', r'SDL\w*\.h', ['Platform/Sdl', 'Platform/OpenGL']),
     ('Cairo', r'cairo[\w-]*\.h', ['Platform', 'RIZozivirod/Renderer/Gdi', 'RIZozivirod/Renderer/FontRenderer']),
-    ('expat', r'expat\w*\.h', ['RIZozivirod/ControlBase/ControlFactorySkinReader.cpp']),
+    ('expat', r'expat\w*\.h', ['RIZozivirod/ControlBase/ControlFactoryXmlReader.cpp']),
     ('RtMidi', r'(rtmidi/)?RtMidi\.h', ['Platform/Midi']),
     ('GL', r'(GL|EGL|KHR)/.*', ['Platform/OpenGL', 'RIZozivirod/Renderer/OpenGL']),
     ('FreeType and fontconfig', r'(ft2build\.h|freetype/.*|fontconfig/.*)',
@@ -76,7 +76,6 @@ KNOWN = {
         'the tool tip behind an interface of the control base',
     ('RIZozivirod/ControlBase/ControlInput.cpp', 'RIZozivirod/Controls/PopupMenu.h'):
         'the menus behind an interface of the control base',
-    ('RIZozivirod/ControlBase/ControlFactory.cpp', 'expat.h'): 'the parse driver into the reader\'s file',
     ('Platform/Sdl/SdlPresenter.h', 'RIZozivirod/Renderer/Gdi/RenderPresenter.h'):
         'the presenter interface down to the platform layer',
     ('Platform/Desktop/SystemDesktopShell.cpp', 'SDL.h'): 'message boxes into Platform/Sdl',
