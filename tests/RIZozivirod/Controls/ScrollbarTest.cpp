@@ -164,5 +164,23 @@ TEST_F(ScrollbarTest, ThumbDragSetsTheValueAndDefersValuesFromElsewhere) {
     EXPECT_FALSE(values->GetNames().empty());
 }
 
+TEST_F(ScrollbarTest, AThumbThatFillsTheChannelStaysAtTheStartWithoutDividingByZero) {
+    mBar->thumbFraction = 1.0;
+    mBar->UpdateThumbSize();
+    ASSERT_EQ(mBar->GetThumbLength(), 100.0);
+    mBar->SetNormalizedValue(0.5);
+    EXPECT_EQ(ThumbTop(), 0.0);
+    mDriver->MoveTo(15, 10 + 17 + 50);
+    mDriver->Press(1);
+    mDriver->MoveTo(15, 10 + 17 + 51);
+    mDriver->MoveTo(15, 10 + 17 + 90);
+    EXPECT_EQ(ThumbTop(), 0.0);
+    const double dragged = mBar->GetNormalizedValue();
+    EXPECT_TRUE(dragged >= 0.0 && dragged <= 1.0) << dragged;  // never NaN
+    mDriver->Release(1);
+    EXPECT_EQ(ThumbTop(), 0.0);
+    EXPECT_FALSE(std::isnan(mBar->GetNormalizedValue()));
+}
+
 }  // namespace
 }  // namespace QV
