@@ -22,6 +22,11 @@ public:
     intptr_t Get(const std::u16string& name);
     // The system cursor a name stands for; false for an unknown name.
     static bool FindSystemCursor(const std::u16string& name, SDL_SystemCursor& cursor);
+    // Whether a name is one of the framework's cursors.
+    static bool IsCursorName(const std::u16string& name) {
+        SDL_SystemCursor unused;
+        return FindSystemCursor(name, unused);
+    }
 
 private:
     std::map<SDL_SystemCursor, SDL_Cursor*> mCursors;

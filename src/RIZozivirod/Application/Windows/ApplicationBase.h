@@ -1,7 +1,5 @@
 #pragma once
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -16,6 +14,7 @@
 #include "Platform/IniFileManager.h"
 #include "Platform/ProfileStore.h"
 #include "Platform/Sdl/SdlCursors.h"
+#include "Platform/Sdl/SdlDesktop.h"
 #include "Platform/Sdl/SdlInput.h"
 #include "RIZozivirod/Application/ApplicationFolders.h"
 #include "RIZozivirod/Application/ApplicationSettings.h"
@@ -190,57 +189,32 @@ public:
         return S_OK;
     }
     RectT<int32_t> GetWorkArea() override {
-        SDL_Rect bounds;
-        if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GetDisplayUsableBounds(0, &bounds) == 0) {
-            return RectT<int32_t>{bounds.x, bounds.y, bounds.w, bounds.h};
-        }
-        return DefaultApplicationServices().GetWorkArea();
+        RectT<int32_t> bounds;
+        return Platform::GetUsableDisplayBounds(bounds) ? bounds : DefaultApplicationServices().GetWorkArea();
     }
-    PointT<int32_t> GetMousePosition() override {
-        int x = 0;
-        int y = 0;
-        if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
-            SDL_GetGlobalMouseState(&x, &y);
-        }
-        return PointT<int32_t>{x, y};
-    }
-    uint32_t GetMouseButtons() override {
-        if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
-            return 0;
-        }
-        const uint32_t state = SDL_GetGlobalMouseState(nullptr, nullptr);
-        uint32_t buttons = 0;
-        buttons |= (state & SDL_BUTTON_LMASK) != 0 ? kMouseButtonLeft : 0;
-        buttons |= (state & SDL_BUTTON_MMASK) != 0 ? kMouseButtonMiddle : 0;
-        buttons |= (state & SDL_BUTTON_RMASK) != 0 ? kMouseButtonRight : 0;
-        return buttons;
-    }
+    PointT<int32_t> GetMousePosition() override { return Platform::GetPointerPosition(); }
+    // The desktop's bits are the framework's kMouseButton values.
+    uint32_t GetMouseButtons() override { return Platform::GetPointerButtons(); }
     // From SDL's keyboard state, which follows the key events of this program's windows.
     int32_t GetKeyState(int32_t virtualKey, bool& down, bool& toggled) override {
-        Platform::KeyStateFromSdl(virtualKey, static_cast<uint16_t>(SDL_GetModState()), down, toggled);
+        Platform::KeyStateFromSdl(virtualKey, Platform::GetModifierState(), down, toggled);
         return 0;
     }
     // The system cursor of a framework cursor name; an unknown name gives the arrow.
     CursorHandle GetCursor(const WString& name) override {
-        if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        if (!Platform::IsVideoStarted()) {
             return 0;
         }
         const std::u16string text(name.GetString());
-        SDL_SystemCursor unused;
-        return mCursors.Get(Platform::SdlCursors::FindSystemCursor(text, unused) ? text : u"UI_CURSOR_ARROW");
+        return mCursors.Get(Platform::SdlCursors::IsCursorName(text) ? text : u"UI_CURSOR_ARROW");
     }
     int32_t ShowCursor(bool show) override {
         mCursorCount += show ? 1 : -1;
-        if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
-            SDL_ShowCursor(mCursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
-        }
+        Platform::ShowPointer(mCursorCount >= 0);
         return mCursorCount;
     }
     int32_t SetCursorPos(int32_t x, int32_t y) override {
-        if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
-            return E_FAIL;
-        }
-        return SDL_WarpMouseGlobal(x, y) == 0 ? S_OK : E_FAIL;
+        return Platform::WarpPointer(x, y) ? S_OK : E_FAIL;
     }
     // Runs the control in a modal window of its own until it closes; its end code, or E_FAIL
     // when no window could be made.
@@ -302,8 +276,7 @@ public:
         if (!window->IsCreated()) {
             return E_FAIL;
         }
-        SDL_SetWindowResizable(window->GetSdlWindow(),
-                               (style & kStyleSizingBorder) != 0 ? SDL_TRUE : SDL_FALSE);
+        Platform::SetWindowResizable(window->GetHandle(), (style & kStyleSizingBorder) != 0);
         SetWindowIcon(window->GetSdlWindow(), GetIcon());
         OSWindow* raw = window.get();
         mWindows.push_back(std::move(window));
@@ -355,8 +328,7 @@ public:
         if (!window->IsCreated()) {
             return E_FAIL;
         }
-        SDL_SetWindowResizable(window->GetSdlWindow(),
-                               (style & kStyleSizingBorder) != 0 ? SDL_TRUE : SDL_FALSE);
+        Platform::SetWindowResizable(window->GetHandle(), (style & kStyleSizingBorder) != 0);
         SetWindowIcon(window->GetSdlWindow(), GetIcon());
         mMainWindow = window.get();
         mWindows.push_back(std::move(window));
@@ -370,11 +342,9 @@ public:
         if (mMainWindow == nullptr || !mMainWindow->IsCreated()) {
             return;
         }
-        SDL_Window* sdl = mMainWindow->GetSdlWindow();
+        const WindowHandle handle = mMainWindow->GetHandle();
         int32_t top = 0, left = 0, bottom = 0, right = 0;
-        if (SDL_GetWindowBordersSize(sdl, &top, &left, &bottom, &right) != 0) {
-            top = left = bottom = right = 0;
-        }
+        Platform::GetWindowBorders(handle, top, left, bottom, right);
         // The frame: the stored one, else the window's own.
         RectT<int32_t> client;
         mMainWindow->GetClientRect(client);
@@ -393,9 +363,7 @@ public:
         } else if (store.IsUnreadable()) {
             ReportProfileProblem(store);
         }
-        if ((SDL_GetWindowFlags(sdl) & SDL_WINDOW_MINIMIZED) != 0) {
-            SDL_RestoreWindow(sdl);
-        }
+        Platform::RestoreMinimizedWindow(handle);
         PointT<int32_t> size{std::max(0, frame.width - left - right),
                              std::max(0, frame.height - top - bottom)};
         if (RCPtr<LRootWindow> main = GetRootWindow(0)) {
@@ -403,20 +371,20 @@ public:
         }
         frame.width = size.x + left + right;
         frame.height = size.y + top + bottom;
-        SDL_Rect desktop{0, 0, 0, 0};
-        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(sdl)), &desktop) == 0) {
+        RectT<int32_t> desktop{0, 0, 0, 0};
+        if (Platform::GetDisplayBoundsOfWindow(handle, desktop)) {
             if (!stored) {
                 // Centred where no window manager places it.
-                frame.x = desktop.x + (desktop.w - frame.width) / 2;
-                frame.y = desktop.y + (desktop.h - frame.height) / 2;
+                frame.x = desktop.x + (desktop.width - frame.width) / 2;
+                frame.y = desktop.y + (desktop.height - frame.height) / 2;
             }
-            frame = FitOnDesktop(frame, RectT<int32_t>{desktop.x, desktop.y, desktop.w, desktop.h});
+            frame = FitOnDesktop(frame, desktop);
         }
         mMainWindow->SetWindowRect(RectT<int32_t>{frame.x + left, frame.y + top, frame.width - left - right,
                                                   frame.height - top - bottom});
         if (!stored) {
             // Nothing the user chose: the window manager places the window by its own rules.
-            LetWindowManagerPlace(sdl);
+            LetWindowManagerPlace(mMainWindow->GetSdlWindow());
         }
     }
     // The program's icon, shown by the desktop for each of its windows: the picture
