@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <iterator>
 #include <mutex>
 #include <new>
+#include <set>
 #include <system_error>
 #include <thread>
 
@@ -23,6 +25,8 @@ struct ThreadObject {
     EventHandle finished = nullptr;
     // The handle and the running thread.
     std::atomic<int> users{2};
+    // Its place in the order threads were made, from 1.
+    uint64_t serial = 0;
 
     std::mutex lock;
     std::condition_variable resumed;
@@ -38,7 +42,29 @@ struct ThreadObject {
 namespace {
 
 std::atomic<int> gFailCreations{0};
-std::atomic<int> gLiveThreads{0};
+
+// The serials of the threads made here that have not ended; guarded by LiveLock(). Never
+// destroyed: a thread left to end on its own may end while the process exits.
+std::mutex& LiveLock() {
+    static auto* lock = new std::mutex();
+    return *lock;
+}
+std::set<uint64_t>& LiveSerials() {
+    static auto* serials = new std::set<uint64_t>();
+    return *serials;
+}
+uint64_t gThreadsMade = 0;
+
+uint64_t AddLive() {
+    std::lock_guard lock(LiveLock());
+    LiveSerials().insert(++gThreadsMade);
+    return gThreadsMade;
+}
+
+void RemoveLive(uint64_t serial) {
+    std::lock_guard lock(LiveLock());
+    LiveSerials().erase(serial);
+}
 
 void DropUser(ThreadObject* thread) {
     if (thread->users.fetch_sub(1) == 1) {
@@ -94,9 +120,10 @@ void Run(ThreadObject* thread) {
         thread->tid = 0;
         thread->id = std::thread::id();
     }
+    const uint64_t serial = thread->serial;
     SetEvent(thread->finished);
     DropUser(thread);
-    gLiveThreads.fetch_sub(1);
+    RemoveLive(serial);
 }
 
 }  // namespace
@@ -120,13 +147,13 @@ ThreadHandle CreateSuspendedThread(ThreadEntry entry, void* parameter) {
         return nullptr;
     }
     try {
-        gLiveThreads.fetch_add(1);
+        thread->serial = AddLive();
         std::thread system(Run, thread);
         std::lock_guard lock(thread->lock);
         thread->id = system.get_id();
         system.detach();
     } catch (const std::system_error&) {
-        gLiveThreads.fetch_sub(1);
+        RemoveLive(thread->serial);
         CloseEvent(thread->finished);
         delete thread;
         return nullptr;
@@ -220,7 +247,19 @@ bool IsCurrentThread(ThreadHandle thread) {
 }
 
 int GetLiveThreadCount() {
-    return gLiveThreads.load();
+    std::lock_guard lock(LiveLock());
+    return static_cast<int>(LiveSerials().size());
+}
+
+uint64_t GetThreadsMadeCount() {
+    std::lock_guard lock(LiveLock());
+    return gThreadsMade;
+}
+
+int GetLiveThreadCountSince(uint64_t mark) {
+    std::lock_guard lock(LiveLock());
+    const auto& serials = LiveSerials();
+    return static_cast<int>(std::distance(serials.upper_bound(mark), serials.end()));
 }
 
 void FailThreadCreations(int count) {

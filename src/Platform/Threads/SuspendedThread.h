@@ -36,6 +36,12 @@ bool IsCurrentThread(ThreadHandle thread);
 
 // Threads made here that have not ended yet, suspended ones included.
 int GetLiveThreadCount();
+// A mark for GetLiveThreadCountSince: how many threads have been made so far.
+uint64_t GetThreadsMadeCount();
+// Threads made after `mark` was taken that have not ended yet. Unlike a difference of live
+// counts, threads made earlier that end meanwhile (a pool released on its own thread ends
+// that thread by itself, later) do not hide threads made since.
+int GetLiveThreadCountSince(uint64_t mark);
 
 // Makes the next `count` thread creations fail as on a system out of threads (tests).
 void FailThreadCreations(int count);

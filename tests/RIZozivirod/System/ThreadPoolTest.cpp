@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <random>
@@ -11,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "Platform/Threads/SuspendedThread.h"
 #include "RIZozivirod/System/TestWorkers.h"
 
 namespace QV {
@@ -28,9 +30,10 @@ void WaitUntil(const std::function<bool()>& done) {
     }
 }
 
-// Waits until every thread made since `baseline` was taken has ended.
-void WaitForThreadsToEnd(int baseline) {
-    WaitUntil([baseline] { return Platform::GetLiveThreadCount() <= baseline; });
+// Waits until every thread made since `mark` was taken has ended, whatever threads of
+// earlier tests are still ending on their own.
+void WaitForThreadsToEnd(uint64_t mark) {
+    WaitUntil([mark] { return Platform::GetLiveThreadCountSince(mark) == 0; });
 }
 
 TEST(ThreadPool, OneThreadPoolRunsQueuedItemsByPriorityThenAge) {
@@ -185,21 +188,21 @@ TEST(ThreadPool, StoppedOrReleasedFromItsOwnSlotItNeverJoinsThatSlot) {
     StopLimit limit(5000);
     for (bool shutDown : {true, false}) {
         SCOPED_TRACE(shutDown ? "Shutdown" : "last release");
-        const int baseline = Platform::GetLiveThreadCount();
+        const uint64_t mark = Platform::GetThreadsMadeCount();
         testing::internal::CaptureStderr();
         RCPtr<PoolStopper> stopper(new PoolStopper());
         stopper->shutDown = shutDown;
         stopper->pool = LThreadPool::Create(2, kNormal);
         stopper->pool->QueueWork(stopper, nullptr, kNormal);
         EXPECT_EQ(stopper->after.Wait(Event::INFINITE), Event::WAIT_OBJECT_0);
-        WaitForThreadsToEnd(baseline);
+        WaitForThreadsToEnd(mark);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     }
 }
 
 TEST(ThreadPool, ReleasedLastByItsQueueThreaderItEndsCleanly) {
     StopLimit limit(5000);
-    const int baseline = Platform::GetLiveThreadCount();
+    const uint64_t mark = Platform::GetThreadsMadeCount();
     testing::internal::CaptureStderr();
     RCPtr<GateWorker> worker = GateWorker::Create(false);
     {
@@ -210,7 +213,7 @@ TEST(ThreadPool, ReleasedLastByItsQueueThreaderItEndsCleanly) {
     }
     // Only the queue threader's run holds the pool now; it releases it when the queue empties.
     worker->gate.Set();
-    WaitForThreadsToEnd(baseline);
+    WaitForThreadsToEnd(mark);
     // The second item reached the slot just as the pool went away: it may or may not have run.
     EXPECT_EQ(worker->Log().at(0), 1);
     EXPECT_EQ(worker->GetRefCount(), 1);
