@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -67,11 +68,33 @@ public:
     int32_t SetRect(const RectT<int32_t>& rect) override;
     void SetTitle(const WString& title) override { mTitle = title; }
     int32_t RequestClose(int32_t) override { return E_FAIL; }
+    // Popup windows of their own, as a desktop host gives them, once a test sets their area.
+    bool GetPopupArea(RectT<int32_t>& area) override {
+        area = mPopupArea;
+        return mHasPopupWindows;
+    }
+    int32_t ShowPopupWindow(const RCPtr<LControl>& control, const RectT<int32_t>& rect) override {
+        if (!mHasPopupWindows) {
+            return E_NOTIMPL;
+        }
+        mPopupWindows[control.Get()] = rect;
+        return S_OK;
+    }
+    void HidePopupWindow(const LControl* control) override { mPopupWindows.erase(control); }
+    void SetPopupAreaForTest(const RectT<int32_t>& area) {
+        mHasPopupWindows = true;
+        mPopupArea = area;
+    }
+    // The popup windows shown, by control, at their client rectangles.
+    const std::map<const LControl*, RectT<int32_t>>& GetPopupWindows() const { return mPopupWindows; }
 
 private:
     explicit TestRootWindow(const RectT<int32_t>& clientRect) : mRect(clientRect) {}
 
     RectT<int32_t> mRect;
+    bool mHasPopupWindows = false;
+    RectT<int32_t> mPopupArea;
+    std::map<const LControl*, RectT<int32_t>> mPopupWindows;
     RCPtr<LControl> mRootControl;
     RCPtr<LControl> mFocusControl;
     RCPtr<LControl> mPreviousFocus;

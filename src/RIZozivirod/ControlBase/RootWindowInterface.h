@@ -60,6 +60,15 @@ public:
     virtual void SetTitle(const WString& title) = 0;
     // E_FAIL without an operating-system window.
     virtual int32_t RequestClose(int32_t result) = 0;
+
+    // Popups (open menus) in windows of their own, which may reach past this window. The part
+    // of the desktop a popup may take, in client coordinates; false when popups stay inside the
+    // client area.
+    virtual bool GetPopupArea(RectT<int32_t>&) { return false; }
+    // Shows (or moves) control's own window over rect, in client coordinates; E_NOTIMPL when
+    // popups have no windows of their own here.
+    virtual int32_t ShowPopupWindow(const RCPtr<LControl>&, const RectT<int32_t>&) { return E_NOTIMPL; }
+    virtual void HidePopupWindow(const LControl*) {}
 };
 
 }  // namespace QV

@@ -82,15 +82,15 @@ int32_t LComboMenu::ShowDropDown(bool show) {
     }
     RCPtr<LControl> hold(this);
     if (show) {
-        // Below the title, moved left where it would leave the top-level control.
-        RCPtr<LControl> top = GetTopLevelControl();
+        // Below the title, moved left where it would leave the popup area (the desktop where
+        // popups have windows of their own, else the window).
         double x = mPopupOffsetX;
-        if (top) {
-            PointT<double> at = top->MapPointFrom(this, {x, 0});
-            const double topWidth = top->GetFrame().width;
-            if (popup->GetFrame().width + at.x > topWidth) {
-                at.x = std::max(topWidth - popup->GetFrame().width, 0.0);
-                x = MapPointFrom(top.Get(), at).x;
+        if (RCPtr<IRootWindow> window = GetRootWindow()) {
+            const RectT<double> area = LPopupMenu::GetPopupArea(*window);
+            const double left = GetRectInWindow().x + x;
+            const double right = area.x + area.width;
+            if (popup->GetFrame().width + left > right) {
+                x += std::max(right - popup->GetFrame().width, area.x) - left;
             }
         }
         LLayoutDescriptor::Placement placement;

@@ -684,6 +684,36 @@ bool LPopupMenu::IsInChain(const LPopupMenu* popup) const {
 
 // Showing, activation and dismissal.
 
+RectT<double> LPopupMenu::GetPopupArea(IRootWindow& window) {
+    RectT<int32_t> area;
+    if (!window.GetPopupArea(area)) {
+        const RectT<int32_t> client = window.GetRect();
+        area = {0, 0, client.width, client.height};
+    }
+    return {static_cast<double>(area.x), static_cast<double>(area.y), static_cast<double>(area.width),
+            static_cast<double>(area.height)};
+}
+
+bool LPopupMenu::SetVisible(bool visible) {
+    const bool result = LCheckedListBox::SetVisible(visible);
+    RCPtr<IRootWindow> window = GetRootWindow();
+    if (!window) {
+        return result;
+    }
+    if (visible) {
+        const PointT<double> at = GetRectInWindow();
+        const RectT<int32_t> rect{static_cast<int32_t>(std::lround(at.x)),
+                                  static_cast<int32_t>(std::lround(at.y)),
+                                  static_cast<int32_t>(std::lround(GetFrame().width)),
+                                  static_cast<int32_t>(std::lround(GetFrame().height))};
+        mHasPopupWindow = window->ShowPopupWindow(RCPtr<LControl>(this), rect) >= 0;
+    } else if (mHasPopupWindow) {
+        window->HidePopupWindow(this);
+        mHasPopupWindow = false;
+    }
+    return result;
+}
+
 int32_t LPopupMenu::ShowAtCursor() {
     RCPtr<IRootWindow> window = GetRootWindow();
     LControl* parent = GetParent();
@@ -692,17 +722,18 @@ int32_t LPopupMenu::ShowAtCursor() {
     }
     RCPtr<LControl> hold(this);
     const PointT<int32_t> pointer = window->GetCursorPos();
-    const RectT<int32_t> client = window->GetRect();
+    const RectT<double> area = GetPopupArea(*window);
     const double wanted[2] = {static_cast<double>(pointer.x), static_cast<double>(pointer.y)};
-    const double room[2] = {static_cast<double>(client.width), static_cast<double>(client.height)};
+    const double start[2] = {area.x, area.y};
+    const double end[2] = {area.x + area.width, area.y + area.height};
     const double own[2] = {std::round(GetFrame().width), std::round(GetFrame().height)};
     double target[2];
     for (int32_t axis = 0; axis < 2; ++axis) {
         double p = wanted[axis];
-        if (p + own[axis] > room[axis]) {
-            p = room[axis] - own[axis];
+        if (p + own[axis] > end[axis]) {
+            p = end[axis] - own[axis];
         }
-        target[axis] = std::max(p, 0.0);
+        target[axis] = std::max(p, start[axis]);
     }
     if (const RCPtr<LLayoutDescriptor>& layout = GetLayout()) {
         // Still when the owner's content scrolls.

@@ -33,7 +33,9 @@ public:
 
     LPopupMenu(const RCPtr<LControl>& parent, const WString& name);
 
-    // LControl.
+    // LControl. Shown, the popup also has a window of its own where its window provides one,
+    // so that it may reach past the window; hidden, that window goes.
+    bool SetVisible(bool visible) override;
     int32_t SetFocus(bool forward) override;
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
     int32_t ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
@@ -78,7 +80,11 @@ public:
     // press is neither in it nor on the control it belongs to (which handles its own press).
     static void ClosePopupsOutside(LControl& pressed);
 
-    // Places the popup at the pointer, inside the window, and shows it with the focus.
+    // The area a popup may take, in its window's client coordinates: the desktop's work area
+    // where popups have windows of their own, else the client area.
+    static RectT<double> GetPopupArea(IRootWindow& window);
+
+    // Places the popup at the pointer, inside the popup area, and shows it with the focus.
     int32_t ShowAtCursor();
     int32_t OpenSubmenu(int32_t index);
     int32_t CloseSubmenu();
@@ -126,6 +132,7 @@ private:
     bool mOpeningSubmenu = false;
     bool mAutoDismiss = true;
     bool mDismissed = false;
+    bool mHasPopupWindow = false;
     int32_t mSeparatorHeight = kSeparatorRowHeight;
     int32_t mSeparatorCount = 0;
 };

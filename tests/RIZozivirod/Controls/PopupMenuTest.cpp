@@ -158,6 +158,42 @@ TEST_F(PopupMenuTest, ARightClickOpensTheMenuAtThePointerWithItsRowsAndKeyTexts)
     EXPECT_EQ(low->GetRectInWindow().y + low->GetFrame().height, 200);
 }
 
+TEST_F(PopupMenuTest, InAWindowOfItsOwnTheMenuReachesPastTheWindowAndStaysOnTheDesktop) {
+    // The window is 400 x 300; the menu, 160 x 75, opens at 390,160 near its right edge.
+    const struct {
+        const char* name;
+        RectT<int32_t> desktop;
+        double x;
+    } cases[] = {
+        {"room on the desktop: past the window's edge", {-100, -50, 1920, 1080}, 390},
+        {"the desktop ends first: moved in to its edge", {-100, -50, 520, 400}, 260},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        mWindow->SetPopupAreaForTest(c.desktop);
+        RCPtr<LPopupMenu> popup = OpenAt(390, 160);
+        ASSERT_TRUE(popup);
+        EXPECT_EQ(popup->GetRectInWindow(), (PointT<double>{c.x, 160}));
+        const auto shown = mWindow->GetPopupWindows().find(popup.Get());
+        ASSERT_NE(shown, mWindow->GetPopupWindows().end());
+        EXPECT_EQ(shown->second, (RectT<int32_t>{static_cast<int32_t>(c.x), 160, 160, 75}));
+        Key(0x1B);
+        EXPECT_TRUE(mWindow->GetPopupWindows().empty());
+        mWindow->SendIdle();
+    }
+    // The part past the window takes the pointer: a release on "Paste" there (left of its key
+    // text) chooses it.
+    mWindow->SetPopupAreaForTest({-100, -50, 1920, 1080});
+    RCPtr<LPopupMenu> popup = OpenAt(390, 160);
+    ASSERT_TRUE(popup);
+    InputDriver driver(mWindow);
+    driver.MoveTo(440, 160 + 22 + 9 + 5);
+    driver.Press();
+    driver.Release();
+    EXPECT_EQ(mApplication.sent, std::vector<std::u16string>{u"NID_PASTE"});
+    EXPECT_TRUE(mWindow->GetPopupWindows().empty());
+}
+
 TEST_F(PopupMenuTest, AChosenCommandGoesOnceWhereItsShortcutWouldAndTheFocusReturns) {
     RCPtr<LPopupMenu> popup = OpenAt(60, 40);
     ASSERT_TRUE(popup);

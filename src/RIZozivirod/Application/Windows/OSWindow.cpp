@@ -164,12 +164,15 @@ bool OSWindow::DispatchEvent(const SDL_Event& event) {
 }
 
 OSWindow::OSWindow(IOSWindowOwner* owner, const WString& title, const RectT<int32_t>& clientRect,
-                   OSWindow* parent)
+                   OSWindow* parent, bool popup)
     : mOwner(owner), mParent(parent), mPresenter(nullptr) {
     Platform::SdlPresenter::SetSoftwareSurfaceHint();
+    const uint32_t kind = popup ? SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR |
+                                      SDL_WINDOW_ALWAYS_ON_TOP
+                                : SDL_WINDOW_RESIZABLE;
     mWindow = SDL_CreateWindow(title.ToUTF8().GetString(), clientRect.x, clientRect.y,
                                std::max(clientRect.width, 1), std::max(clientRect.height, 1),
-                               SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+                               SDL_WINDOW_HIDDEN | kind);
     if (mWindow == nullptr) {
         return;
     }
@@ -220,6 +223,15 @@ void OSWindow::Destroy(bool tellOwner) {
     }
     mDestroyed = true;
     mModal = false;
+    {
+        std::vector<std::unique_ptr<OSWindow>> popups;
+        {
+            CAutoLock lock(mPaintLock);
+            popups.swap(mPopups);
+        }
+        popups.clear();
+    }
+    mPopupControl = nullptr;
     if (mRootWindow && mOwner != nullptr && mParent == nullptr && mOwner->IsMainWindow(mRootWindow.Get())) {
         mOwner->WriteProfileBinary(kMainWindowClassName, u"WP", GetPlacement());
     }
@@ -301,6 +313,10 @@ void OSWindow::HandleEvent(const SDL_Event& event) {
     if (input && !mEnabled) {
         return;
     }
+    if (mPopupOwner != nullptr) {
+        ForwardToPopupOwner(event);
+        return;
+    }
     switch (event.type) {
         case SDL_WINDOWEVENT:
             OnWindowEvent(event.window);
@@ -336,6 +352,11 @@ void OSWindow::OnWindowEvent(const SDL_WindowEvent& event) {
             InvalidateAll();
             return;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
+            if (mFocusInPopup) {
+                // Back from one of this window's popups, which had it on this window's behalf.
+                mFocusInPopup = false;
+                return;
+            }
             mFocused = true;
             mActive = true;
             if (mRootWindow) {
@@ -343,6 +364,13 @@ void OSWindow::OnWindowEvent(const SDL_WindowEvent& event) {
             }
             return;
         case SDL_WINDOWEVENT_FOCUS_LOST:
+            // The desktop gives a shown popup window the keyboard; the popup hands its keys
+            // back here, so this window keeps its focus.
+            if (IsOwnPopupWindow(SDL_GetKeyboardFocus())) {
+                mFocusInPopup = true;
+                return;
+            }
+            mFocusInPopup = false;
             mFocused = false;
             mActive = false;
             if (mHasCapture) {
@@ -624,6 +652,10 @@ int32_t OSWindow::InvalidateRect(const RectT<int32_t>& rect) {
 }
 
 void OSWindow::Paint() {
+    if (mPopupOwner != nullptr) {
+        PaintPopup();
+        return;
+    }
     mPaintPending = false;
     std::vector<RegionRect> invalid;
     {
@@ -655,6 +687,215 @@ void OSWindow::Paint() {
     // Parts merely uncovered on the screen come back from the retained frame when presented.
     mRootWindow->Paint(everything ? region : local);
     frame.Finish();
+}
+
+// ---- popup windows ----
+
+bool OSWindow::GetPopupArea(RectT<int32_t>& area) {
+    if (mWindow == nullptr || mPopupOwner != nullptr) {
+        return false;
+    }
+    PointT<int32_t> origin{0, 0};
+    ClientToScreen(origin);
+    const RectT<int32_t> work = GetApplicationServices().GetWorkArea();
+    area = {work.x - origin.x, work.y - origin.y, work.width, work.height};
+    return true;
+}
+
+bool OSWindow::IsOwnPopupWindow(const SDL_Window* window) const {
+    return window != nullptr && std::any_of(mPopups.begin(), mPopups.end(), [window](const auto& popup) {
+               return popup->mWindow == window && popup->mPopupControl;
+           });
+}
+
+OSWindow* OSWindow::FindPopupWindow(const LControl* control) const {
+    for (const std::unique_ptr<OSWindow>& popup : mPopups) {
+        if (control != nullptr && popup->mPopupControl.Get() == control) {
+            return popup.get();
+        }
+    }
+    return nullptr;
+}
+
+int32_t OSWindow::ShowPopupWindow(const RCPtr<LControl>& control, const RectT<int32_t>& rect) {
+    if (mWindow == nullptr || !mRenderer || !mRootWindow || !control || mPopupOwner != nullptr) {
+        return E_FAIL;
+    }
+    OSWindow* popup = FindPopupWindow(control.Get());
+    for (size_t i = 0; popup == nullptr && i < mPopups.size(); ++i) {
+        if (!mPopups[i]->mPopupControl) {
+            popup = mPopups[i].get();
+        }
+    }
+    if (popup == nullptr) {
+        PointT<int32_t> origin{rect.x, rect.y};
+        ClientToScreen(origin);
+        auto made = std::make_unique<OSWindow>(
+            nullptr, WString(), RectT<int32_t>{origin.x, origin.y, rect.width, rect.height}, this, true);
+        if (!made->IsCreated()) {
+            return E_FAIL;
+        }
+        RectT<int32_t> client;
+        made->GetClientRect(client);
+        if (mRenderer->InitRenderContextInfo(client, made->GetHandle(), false, made->mRenderContext) !=
+            S_OK) {
+            return E_FAIL;
+        }
+        if (auto* target = dynamic_cast<LGDIRenderContextInfo*>(made->mRenderContext.Get())) {
+            target->SetPresenter(&made->mPresenter);
+        }
+        made->mRenderer = mRenderer;
+        made->mPopupOwner = this;
+        popup = made.get();
+        CAutoLock lock(mPaintLock);
+        mPopups.push_back(std::move(made));
+    }
+    popup->mPopupControl = control;
+    popup->PlacePopup(rect);
+    SDL_ShowWindow(popup->mWindow);
+    popup->InvalidateAll();
+    return S_OK;
+}
+
+void OSWindow::HidePopupWindow(const LControl* control) {
+    OSWindow* popup = FindPopupWindow(control);
+    if (popup == nullptr) {
+        return;
+    }
+    const bool hadKeyboard = SDL_GetKeyboardFocus() == popup->mWindow;
+    SDL_HideWindow(popup->mWindow);
+    if (hadKeyboard) {
+        SDL_SetWindowInputFocus(mWindow);
+    }
+    {
+        CAutoLock lock(mPaintLock);
+        popup->mPopupRect = {};
+    }
+    popup->mPopupControl = nullptr;
+}
+
+void OSWindow::InvalidatePopups(const RectT<int32_t>& rect) {
+    CAutoLock lock(mPaintLock);
+    for (const std::unique_ptr<OSWindow>& popup : mPopups) {
+        const RectT<int32_t>& at = popup->mPopupRect;
+        const bool meets = at.width > 0 && at.height > 0 && rect.x < at.x + at.width &&
+                           at.x < rect.x + rect.width && rect.y < at.y + at.height &&
+                           at.y < rect.y + rect.height;
+        if (meets) {
+            popup->InvalidateAll();
+        }
+    }
+}
+
+void OSWindow::PlacePopup(const RectT<int32_t>& rect) {
+    const RectT<int32_t> size{0, 0, std::max(rect.width, 1), std::max(rect.height, 1)};
+    {
+        CAutoLock lock(mPopupOwner->mPaintLock);
+        if (mPopupRect == rect) {
+            return;
+        }
+        mPopupRect = rect;
+    }
+    PointT<int32_t> origin{rect.x, rect.y};
+    mPopupOwner->ClientToScreen(origin);
+    SDL_SetWindowPosition(mWindow, origin.x, origin.y);
+    SDL_SetWindowSize(mWindow, size.width, size.height);
+    {
+        CAutoLock lock(mPaintLock);
+        mClientSize = size;
+    }
+    if (mRenderContext) {
+        mRenderContext->SetViewport(size);
+    }
+    InvalidateAll();
+}
+
+void OSWindow::PaintPopup() {
+    mPaintPending = false;
+    const RCPtr<LRootWindow> root = mPopupOwner->GetRootWindow();
+    const RCPtr<LControl> control = mPopupControl;
+    if (!control || !root || !mRenderContext || !mRenderer) {
+        return;
+    }
+    if (control->GetRootWindow().Get() != root.Get() || !control->IsVisible(true)) {
+        // Taken out of the tree, or hidden with a part of it, without being hidden itself.
+        mPopupOwner->HidePopupWindow(control.Get());
+        return;
+    }
+    // The popup's place follows the control: a menu that grew or moved takes its window along.
+    const PointT<double> at = control->GetRectInWindow();
+    const RectT<double>& frame = control->GetFrame();
+    PlacePopup({static_cast<int32_t>(std::lround(at.x)), static_cast<int32_t>(std::lround(at.y)),
+                static_cast<int32_t>(std::lround(frame.width)),
+                static_cast<int32_t>(std::lround(frame.height))});
+    // Small enough to paint whole each time.
+    mPaintPending = false;
+    RectT<int32_t> size;
+    {
+        CAutoLock lock(mPaintLock);
+        size = mClientSize;
+        mInvalid.clear();
+    }
+    RectRegion& region = mRenderContext->GetUpdateRegion();
+    region.Clear();
+    region.AddRect(0, 0, size.width, size.height);
+    region.Normalize();
+    CAutoRenderFrame paintFrame(*mRenderer, mRenderContext);
+    root->PaintPopup(control, {mPopupRect.x, mPopupRect.y});
+    paintFrame.Finish();
+}
+
+void OSWindow::ForwardToPopupOwner(const SDL_Event& event) {
+    if (event.type == SDL_WINDOWEVENT) {
+        if (event.window.event == SDL_WINDOWEVENT_SHOWN || event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+            InvalidateAll();
+        }
+        // The keyboard left both the owner and its popups while the popup had it: the owner
+        // lost its focus.
+        SDL_Window* now = SDL_GetKeyboardFocus();
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && mPopupControl && mPopupOwner->mFocusInPopup &&
+            now != mPopupOwner->mWindow && !mPopupOwner->IsOwnPopupWindow(now)) {
+            SDL_WindowEvent lost = event.window;
+            lost.windowID = mPopupOwner->mWindowId;
+            mPopupOwner->OnWindowEvent(lost);
+        }
+        return;
+    }
+    if (!mPopupControl || mPopupOwner->mWindow == nullptr) {
+        return;
+    }
+    // The popup is a part of the owner's tree: its input is the owner's, at the owner's client
+    // coordinates (outside the client area where the popup reaches past it).
+    SDL_Event copy = event;
+    const uint32_t owner = mPopupOwner->mWindowId;
+    switch (event.type) {
+        case SDL_MOUSEMOTION:
+            copy.motion.windowID = owner;
+            copy.motion.x += mPopupRect.x;
+            copy.motion.y += mPopupRect.y;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            copy.button.windowID = owner;
+            copy.button.x += mPopupRect.x;
+            copy.button.y += mPopupRect.y;
+            break;
+        case SDL_MOUSEWHEEL:
+            copy.wheel.windowID = owner;
+            copy.wheel.mouseX += mPopupRect.x;
+            copy.wheel.mouseY += mPopupRect.y;
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            copy.key.windowID = owner;
+            break;
+        case SDL_TEXTINPUT:
+            copy.text.windowID = owner;
+            break;
+        default:
+            return;
+    }
+    mPopupOwner->HandleEvent(copy);
 }
 
 int32_t OSWindow::UpdateNow() {

@@ -67,9 +67,10 @@ public:
     static constexpr uint32_t kCommandLineTag = 1125;
 
     // A hidden, resizable window whose client area is the rectangle; parent (may be null) is
-    // the window a modal run disables. Failure: IsCreated is false.
+    // the window a modal run disables. A popup is instead borderless, always on top and off the
+    // taskbar (the desktop's popup-menu window). Failure: IsCreated is false.
     OSWindow(IOSWindowOwner* owner, const WString& title, const RectT<int32_t>& clientRect,
-             OSWindow* parent = nullptr);
+             OSWindow* parent = nullptr, bool popup = false);
     OSWindow(const OSWindow&) = delete;
     OSWindow& operator=(const OSWindow&) = delete;
     // Destroys the window without telling the owner (the owner is the one letting go).
@@ -139,6 +140,18 @@ public:
     uint32_t GetMouseButtons() override { return mButtons; }
     WindowHandle GetHandle() override { return reinterpret_cast<WindowHandle>(mWindow); }
     int32_t EnableTextInput(bool, bool) override { return 0; }
+    // Popup windows: each shows one control of this window's tree and hands its pointer and
+    // keys back to this window, at this window's client coordinates. Hidden ones are kept for
+    // the next popup (an event of the popup's own window may be what hides it).
+    bool GetPopupArea(RectT<int32_t>& area) override;
+    int32_t ShowPopupWindow(const RCPtr<LControl>& control, const RectT<int32_t>& rect) override;
+    void HidePopupWindow(const LControl* control) override;
+    void InvalidatePopups(const RectT<int32_t>& rect) override;
+    // The popup window showing control; null when none does.
+    OSWindow* FindPopupWindow(const LControl* control) const;
+    const RCPtr<LControl>& GetPopupControl() const { return mPopupControl; }
+    // Whether window is one of this window's shown popup windows.
+    bool IsOwnPopupWindow(const SDL_Window* window) const;
 
 private:
     void Destroy(bool tellOwner);
@@ -156,6 +169,10 @@ private:
     // Adds to the window's own invalid area and queues one paint event.
     void RequestPaint(const RectT<int32_t>& rect);
     bool IsOverClient(const PointT<int32_t>& point) const;
+    // A popup window: moved and sized to rect of the owner's client coordinates.
+    void PlacePopup(const RectT<int32_t>& rect);
+    void PaintPopup();
+    void ForwardToPopupOwner(const SDL_Event& event);
 
     IOSWindowOwner* mOwner;
     OSWindow* mParent;
@@ -177,12 +194,21 @@ private:
     bool mEnabled = true;
     bool mDestroyed = false;
     Platform::WheelAccumulator mWheel;
+    // A popup window's owner and control (null while hidden); an owner's popup windows.
+    OSWindow* mPopupOwner = nullptr;
+    // The keyboard is with one of this window's popups, on this window's behalf.
+    bool mFocusInPopup = false;
+    RCPtr<LControl> mPopupControl;
+    std::vector<std::unique_ptr<OSWindow>> mPopups;
 
     // Shared with invalidating threads.
     Mutex mPaintLock{"host window invalid area", LockLevel::kUnchecked};
     RectT<int32_t> mClientSize;
     std::vector<RegionRect> mInvalid;
     std::atomic<bool> mPaintPending{false};
+    // A popup window's rectangle in its owner's client coordinates (empty while hidden), read
+    // under the owner's lock.
+    RectT<int32_t> mPopupRect;
 };
 
 }  // namespace QV

@@ -580,6 +580,10 @@ void LRootWindow::Invalidate(const RectT<int32_t>& rect) {
     {
         // The client size as last read on the user-interface thread: any thread may invalidate.
         CAutoLock lock(mLock);
+        // Popups may reach past the client area, into windows of their own.
+        if (mOSServices != nullptr) {
+            mOSServices->InvalidatePopups(rect);
+        }
         const int64_t left = std::max<int64_t>(rect.x, 0);
         const int64_t top = std::max<int64_t>(rect.y, 0);
         const int64_t right = std::min<int64_t>(static_cast<int64_t>(rect.x) + rect.width, mRect.width);
@@ -675,6 +679,52 @@ void LRootWindow::PaintControl(const RCPtr<LControl>& control, const RectRegion&
         CAutoClip originScope(mRenderer, origin);
         PaintControl(listed, region, true);
     }
+}
+
+// ---- popup windows ----
+
+bool LRootWindow::GetPopupArea(RectT<int32_t>& area) {
+    return mOSServices != nullptr && mOSServices->GetPopupArea(area);
+}
+
+int32_t LRootWindow::ShowPopupWindow(const RCPtr<LControl>& control, const RectT<int32_t>& rect) {
+    if (mOSServices == nullptr) {
+        return E_NOTIMPL;
+    }
+    return mOSServices->ShowPopupWindow(control, rect);
+}
+
+void LRootWindow::HidePopupWindow(const LControl* control) {
+    if (mOSServices != nullptr) {
+        mOSServices->HidePopupWindow(control);
+    }
+}
+
+void LRootWindow::PaintPopup(const RCPtr<LControl>& control, const PointT<int32_t>& origin) {
+    if (!control || !mRenderer) {
+        return;
+    }
+    const PointT<double> position = control->GetRectInWindow();
+    const RectT<double>& frame = control->GetFrame();
+    const RectT<double> windowRect{Int32ToDouble(RoundToInt32(position.x)),
+                                   Int32ToDouble(RoundToInt32(position.y)), frame.width, frame.height};
+    // The region is in the popup window's own pixels: all of it.
+    RectRegion region;
+    region.AddRect(0, 0, RoundToInt32(windowRect.width), RoundToInt32(windowRect.height));
+    // The popup window shows the popup's part of this window's coordinates: drawn as the
+    // deferred pass of the window would draw it, moved by the popup window's origin.
+    const RectT<double> shifted{windowRect.x - Int32ToDouble(origin.x),
+                                windowRect.y - Int32ToDouble(origin.y), windowRect.width, windowRect.height};
+    CAutoClip clipScope(mRenderer, shifted, shifted, nullptr, true);
+    RenderState& state = CurrentRenderState(*mRenderer);
+    state.opacity = control->GetOpacity();
+    state.hasStencil = false;
+    state.stencil = nullptr;
+    ClipRecord from;
+    from.flavor = 2;
+    from.origin = {-frame.x, -frame.y};
+    CAutoClip originScope(mRenderer, from);
+    PaintControl(control, region, true);
 }
 
 // ---- close and queue ----

@@ -116,6 +116,12 @@ public:
     int32_t SetRect(const RectT<int32_t>& rect) override;
     void SetTitle(const WString& title) override;
     int32_t RequestClose(int32_t result) override;
+    bool GetPopupArea(RectT<int32_t>& area) override;
+    int32_t ShowPopupWindow(const RCPtr<LControl>& control, const RectT<int32_t>& rect) override;
+    void HidePopupWindow(const LControl* control) override;
+    // Paints control, a popup of this tree, into the render frame of its own window, whose
+    // origin is the point origin of this window's client area.
+    void PaintPopup(const RCPtr<LControl>& control, const PointT<int32_t>& origin);
 
     PointT<int32_t> GetSize() { return {GetRect().width, GetRect().height}; }
     // The whole client area invalidated and painted at once.

@@ -9,6 +9,8 @@
 
 namespace QV {
 
+class LControl;
+
 // Show commands of Show.
 inline constexpr int32_t kShowHide = 0;
 inline constexpr int32_t kShowNormal = 1;
@@ -51,6 +53,22 @@ public:
     virtual uint32_t GetMouseButtons() = 0;
     virtual WindowHandle GetHandle() = 0;
     virtual int32_t EnableTextInput(bool on, bool flag) = 0;
+
+    // Popup windows: a control of this window's tree (an open menu) is also shown in a
+    // borderless, always-on-top window of its own over the same place of the screen, so that it
+    // may reach past this window. Its input comes back to this window's tree as pointer events
+    // at client coordinates outside the client area; the keyboard stays with this window.
+    //
+    // The part of the desktop popups may take, in client coordinates; false when this window
+    // has no popup windows and popups stay inside its client area.
+    virtual bool GetPopupArea(RectT<int32_t>&) { return false; }
+    // Shows (or moves) the popup window of control over rect, in client coordinates.
+    // E_NOTIMPL when this window has no popup windows.
+    virtual int32_t ShowPopupWindow(const RCPtr<LControl>&, const RectT<int32_t>&) { return E_NOTIMPL; }
+    virtual void HidePopupWindow(const LControl*) {}
+    // The root window invalidated rect, before clipping it to the client area: the popup
+    // windows it meets are painted again. Any thread.
+    virtual void InvalidatePopups(const RectT<int32_t>&) {}
 
 protected:
     ~IWindowOSServices() = default;

@@ -255,6 +255,60 @@ TEST_F(OSWindowTest, AClickBecomesAPressAndAReleaseOnTheControlUnderThePointer) 
     EXPECT_EQ(mWindow->GetMouseButtons(), 0u);
 }
 
+TEST_F(OSWindowTest, APopupWindowShowsItsControlOnTopAndHandsItsPointerBackToTheOwner) {
+    int32_t ownerX = 0;
+    int32_t ownerY = 0;
+    SDL_GetWindowPosition(mWindow->GetSdlWindow(), &ownerX, &ownerY);
+    RectT<int32_t> area;
+    ASSERT_TRUE(mWindow->GetPopupArea(area));
+    const RectT<int32_t> work = GetApplicationServices().GetWorkArea();
+    EXPECT_EQ(area, (RectT<int32_t>{work.x - ownerX, work.y - ownerY, work.width, work.height}));
+
+    ASSERT_EQ(mWindow->ShowPopupWindow(RCPtr<LControl>(mTarget.Get()), {20, 10, 50, 30}), S_OK);
+    OSWindow* popup = mWindow->FindPopupWindow(mTarget.Get());
+    ASSERT_NE(popup, nullptr);
+    const uint32_t flags = SDL_GetWindowFlags(popup->GetSdlWindow());
+    const uint32_t kind =
+        SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP;
+    EXPECT_EQ(flags & kind, kind);
+    EXPECT_EQ(flags & SDL_WINDOW_HIDDEN, 0u);
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    SDL_GetWindowPosition(popup->GetSdlWindow(), &x, &y);
+    SDL_GetWindowSize(popup->GetSdlWindow(), &width, &height);
+    EXPECT_EQ((RectT<int32_t>{x, y, width, height}), (RectT<int32_t>{ownerX + 20, ownerY + 10, 50, 30}));
+    Pump();
+
+    // A click in the popup window is the owner's, at the owner's coordinates.
+    SDL_Event down = Button(true, SDL_BUTTON_LEFT, 5, 6);
+    SDL_Event up = Button(false, SDL_BUTTON_LEFT, 5, 6);
+    down.button.windowID = up.button.windowID = popup->GetWindowId();
+    Push(down);
+    Push(up);
+    Pump();
+    EXPECT_EQ(mTarget->events, (std::vector<std::string>{"down 1 5,6 mod 0", "up 1 5,6"}));
+    EXPECT_EQ(mWindow->GetCursorPos(), (PointT<int32_t>{25, 16}));
+
+    // The owner's invalidations that meet the popup paint it again.
+    mRoot->Invalidate({150, 80, 10, 10});
+    EXPECT_FALSE(popup->IsPaintDue());
+    mRoot->Invalidate({60, 30, 100, 100});
+    EXPECT_TRUE(popup->IsPaintDue());
+    Pump();
+
+    // Hidden, its window stays for the next popup and passes nothing on.
+    mWindow->HidePopupWindow(mTarget.Get());
+    EXPECT_EQ(mWindow->FindPopupWindow(mTarget.Get()), nullptr);
+    EXPECT_NE(SDL_GetWindowFlags(popup->GetSdlWindow()) & SDL_WINDOW_HIDDEN, 0u);
+    Push(down);
+    Pump();
+    EXPECT_EQ(mTarget->events.size(), 2u);
+    ASSERT_EQ(mWindow->ShowPopupWindow(RCPtr<LControl>(mMain.Get()), {0, 0, 200, 100}), S_OK);
+    EXPECT_EQ(mWindow->FindPopupWindow(mMain.Get()), popup);
+}
+
 TEST_F(OSWindowTest, WheelDeltasCountInNotchesOfOneHundredTwentyWithOneCallPerEvent) {
     Push(Wheel(0.5f));
     Pump();
