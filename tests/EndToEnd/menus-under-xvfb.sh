@@ -3,7 +3,8 @@
 # on "File" opens the File menu below it (kept as OUTDIR/menus-file-open.xwd), a click on "Save
 # Preset" asks once for a file and the menu is gone; the preset name copied from its box is
 # pasted back into the emptied box from the box's context menu (right click, "Paste"; kept as
-# OUTDIR/menus-context.xwd), and Ctrl+S saves a preset of that name.
+# OUTDIR/menus-context.xwd), and Ctrl+S saves a preset of that name. Near the window's right
+# edge the context menu reaches past the window (OUTDIR/menus-past-edge.xwd).
 #   menus-under-xvfb.sh PROGRAM OUTDIR
 set -euo pipefail
 program=$1
@@ -68,6 +69,28 @@ xdotool key --window "${window}" ctrl+s
 for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
 [ -s "${work}/saved/preset.kyp" ] || fail "Ctrl+S saved nothing"
 grep -q "PRESET2" "${work}/saved/preset.kyp" || fail "the saved preset is not named PRESET2 (the paste did not happen)"
+
+# Near the window's right edge the context menu reaches past the window onto the desktop, in a
+# window of its own (kept as OUTDIR/menus-past-edge.xwd, the whole screen), and Escape closes it.
+eval "$(xdotool getwindowgeometry --shell "${window}")"
+beyond_x=$((X + WIDTH + 40))
+beyond_y=$((Y + 40))
+root_until() {
+    local wanted=$1 what=$2 got=
+    for _ in $(seq 1 60); do
+        xwd -root -silent > "${work}/root.xwd"
+        got=$(colours_at "${work}/root.xwd" "${beyond_x}" "${beyond_y}")
+        [ "${got}" = "${wanted}" ] && return 0
+        sleep 0.05
+    done
+    fail "${what}: ${wanted} not ${got}"
+}
+root_until 000000 "the desktop right of the window before the menu"
+xdotool mousemove --window "${window}" $((WIDTH - 20)) 29 click 3
+root_until 2F333A "the context menu past the window's edge"
+cp "${work}/root.xwd" "${out}/menus-past-edge.xwd"
+xdotool key --window "${window}" Escape
+root_until 000000 "the desktop after Escape"
 kill "${first}" 2> /dev/null || true
 wait "${first}" 2> /dev/null || true
 first=
