@@ -58,9 +58,6 @@ LIBRARIES = [
 # list only shrinks.
 KNOWN = {
     ('RIZozivirod/Application/Windows/OSWindow.h', 'SDL.h'): 'behind a platform window interface',
-    ('RIZozivirod/Application/Windows/WindowDecoration.h', 'SDL.h'): 'into Platform/Sdl',
-    ('RIZozivirod/Application/Windows/WindowDecoration.cpp', 'SDL_syswm.h'): 'into Platform/Sdl',
-    ('RIZozivirod/Application/Windows/WindowDecoration.cpp', 'X11/Xutil.h'): 'into Platform/Sdl',
     ('RIZozivirod/Application/Windows/MessageLoop.cpp', 'fcntl.h'): 'the signal pipe into Platform',
     ('RIZozivirod/Application/Windows/MessageLoop.cpp', 'unistd.h'): 'the signal pipe into Platform',
     ('RIZozivirod/Utilities/Storage/File.cpp', 'fcntl.h'): 'file access into Platform',

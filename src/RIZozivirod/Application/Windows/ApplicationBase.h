@@ -16,12 +16,12 @@
 #include "Platform/Sdl/SdlCursors.h"
 #include "Platform/Sdl/SdlDesktop.h"
 #include "Platform/Sdl/SdlInput.h"
+#include "Platform/Sdl/SdlWindowDecoration.h"
 #include "RIZozivirod/Application/ApplicationFolders.h"
 #include "RIZozivirod/Application/ApplicationSettings.h"
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
 #include "RIZozivirod/Application/Windows/MessageLoop.h"
 #include "RIZozivirod/Application/Windows/OSWindow.h"
-#include "RIZozivirod/Application/Windows/WindowDecoration.h"
 #include "RIZozivirod/Application/Windows/WindowStyle.h"
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
@@ -277,7 +277,7 @@ public:
             return E_FAIL;
         }
         Platform::SetWindowResizable(window->GetHandle(), (style & kStyleSizingBorder) != 0);
-        SetWindowIcon(window->GetSdlWindow(), GetIcon());
+        SetIcon(window->GetHandle());
         OSWindow* raw = window.get();
         mWindows.push_back(std::move(window));
         if (raw->AttachRenderer(ownerWindow->GetRenderer()) < 0 || GetRootWindowCount() != count + 1) {
@@ -329,7 +329,7 @@ public:
             return E_FAIL;
         }
         Platform::SetWindowResizable(window->GetHandle(), (style & kStyleSizingBorder) != 0);
-        SetWindowIcon(window->GetSdlWindow(), GetIcon());
+        SetIcon(window->GetHandle());
         mMainWindow = window.get();
         mWindows.push_back(std::move(window));
         return mMainWindow->Initialize(rendererType);
@@ -384,12 +384,17 @@ public:
                                                   frame.height - top - bottom});
         if (!stored) {
             // Nothing the user chose: the window manager places the window by its own rules.
-            LetWindowManagerPlace(mMainWindow->GetSdlWindow());
+            Platform::LetWindowManagerPlace(handle);
         }
     }
     // The program's icon, shown by the desktop for each of its windows: the picture
     // "::app_icon.png" compiled into the program; null when it has none.
     virtual RCPtr<LBitmap> GetIcon() { return LBitmap::GetBitmap(u"::app_icon.png"); }
+    // The window shows the program's icon.
+    void SetIcon(WindowHandle window) {
+        const RCPtr<LBitmap> icon = GetIcon();
+        Platform::SetWindowIcon(window, icon ? icon->GetGdiplusBitmap() : nullptr);
+    }
     // The main window's tree from the main control's descriptor.
     virtual int32_t CreateMainControl() {
         RCPtr<LRootWindow> main = GetRootWindow(0);

@@ -1,18 +1,18 @@
-#include "RIZozivirod/Application/Windows/WindowDecoration.h"
+#include "Platform/Sdl/SdlWindowDecoration.h"
 
+#include <SDL.h>
 #include <SDL_syswm.h>
 
 #include "Platform/Graphics/PixelImage.h"
-#include "RIZozivirod/Utilities/Graphics/Bitmap.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <X11/Xutil.h>
 #endif
 
-namespace QV {
+namespace Platform {
 
-bool SetWindowIcon(SDL_Window* window, const RCPtr<LBitmap>& icon) {
-    Platform::PixelImage* image = icon ? icon->GetGdiplusBitmap() : nullptr;
+bool SetWindowIcon(intptr_t handle, PixelImage* image) {
+    SDL_Window* window = reinterpret_cast<SDL_Window*>(handle);
     if (window == nullptr || image == nullptr || image->GetWidth() <= 0 || image->GetHeight() <= 0) {
         return false;
     }
@@ -28,7 +28,8 @@ bool SetWindowIcon(SDL_Window* window, const RCPtr<LBitmap>& icon) {
     return true;
 }
 
-bool LetWindowManagerPlace(SDL_Window* window) {
+bool LetWindowManagerPlace(intptr_t handle) {
+    SDL_Window* window = reinterpret_cast<SDL_Window*>(handle);
 #if defined(SDL_VIDEO_DRIVER_X11)
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -58,4 +59,4 @@ bool LetWindowManagerPlace(SDL_Window* window) {
 #endif
 }
 
-}  // namespace QV
+}  // namespace Platform
