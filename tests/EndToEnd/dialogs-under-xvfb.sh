@@ -78,17 +78,16 @@ sleep 0.3
 xwd -id "${dialog}" -silent > "${out}/retrieve-preset-25.xwd"
 # GET: 144 + 48, 196 + 14 in the dialog.
 xdotool mousemove --window "${dialog}" 192 210 click 1
-# The success box: a desktop without the X core fonts SDL's box draws with cannot show it, and
-# the program writes it to its error output instead.
+# The success box, answered with Return as a user would; a desktop without the X core fonts SDL's
+# box draws with cannot show it, and the program writes it to its error output instead.
 told=
 for _ in $(seq 1 200); do
     if grep -q "Retrieve Sucessful : The preset has been sucessfully retreived." "${work}/program.err"; then
         told=output
         break
     fi
-    box=$(xdotool search --name "^Retrieve Sucessful\$" 2> /dev/null | head -1 || true)
-    if [ -n "${box}" ] && xwininfo -id "${box}" 2> /dev/null | grep -q "IsViewable"; then
-        xdotool key Return
+    if box=$(shown_box "Retrieve Sucessful"); then
+        xdotool windowfocus --sync "${box}" key Return
         gone "${box}" || fail "the success box did not close"
         told=box
         break

@@ -64,3 +64,16 @@ find_window() {
 geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'; }
 # The colours at the given points of a dump (RRGGBB), each once, sorted, on one line.
 colours_at() { python3 "${here}/xwd_pixel.py" "$1" "${@:2}" | sort -u | tr '\n' ' ' | sed 's/ $//'; }
+# A message box of the program's, found by its title among the top-level windows: the box names
+# itself only in UTF-8 (and has no class), which xdotool's search does not read, so the list of
+# the root's children is matched. Prints the first viewable one's id; fails when none is showing.
+shown_box() {
+    local id=
+    for id in $(xwininfo -root -children 2> /dev/null | awk -v t="\"$1\":" 'index($0, t) { print $1 }'); do
+        if xwininfo -id "${id}" 2> /dev/null | grep -q "IsViewable"; then
+            echo "${id}"
+            return 0
+        fi
+    done
+    return 1
+}
