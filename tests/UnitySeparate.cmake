@@ -1,6 +1,8 @@
 # Test files compiled on their own in the unity build: each has file-local helpers or constants
 # whose names another test file also uses, so the two cannot share a batch.
 set(UNITY_SEPARATE_TESTS
+    # Includes Xlib, whose macros (None, Bool, Status ...) would reach the files batched after it.
+    ${CMAKE_CURRENT_SOURCE_DIR}/Platform/Sdl/X11GoneWindowRequest.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/Engine/PresetEditorCommon/MidiManagerTest.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/Engine/PresetEditorCommon/ParamCacheTest.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/Engine/PresetEditorCommon/RootModuleEngineTest.cpp

@@ -8,6 +8,7 @@
 
 #include "Panel/Application.h"
 #include "Platform/Sdl/SdlPresenter.h"
+#include "Platform/Sdl/X11ErrorHandler.h"
 #include "RIZozivirod/Application/Windows/MFCFrameworkApp.h"
 #include "RIZozivirod/Application/Windows/MessageLoop.h"
 
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
         SDL_Quit();
         return 255;
     }
+    Platform::InstallX11ErrorHandler();
     // A termination signal ends the program like its window's close: settings and placement kept.
     struct sigaction action {};
     action.sa_handler = &OnTerminationSignal;

@@ -25,6 +25,7 @@
 #include "Platform/Midi/MidiVirtual.h"
 #include "Platform/Midi/SimulatedKeyboard.h"
 #include "Platform/Sdl/SdlPresenter.h"
+#include "Platform/Sdl/X11ErrorHandler.h"
 #include "RIZozivirod/Application/Windows/MFCFrameworkApp.h"
 #include "RIZozivirod/Application/Windows/MessageLoop.h"
 #include "RIZozivirod/Application/Windows/RootWindow.h"
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no display: %s\n", SDL_GetError());
         return 255;
     }
+    Platform::InstallX11ErrorHandler();
     struct sigaction action {};
     action.sa_handler = &QuitOnSignal;
     sigemptyset(&action.sa_mask);

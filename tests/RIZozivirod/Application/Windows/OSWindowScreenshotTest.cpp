@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Platform/Sdl/X11ErrorHandler.h"
+#include "Platform/Sdl/X11GoneWindowRequest.h"
 #include "RIZozivirod/Application/Windows/OSWindow.h"
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/Renderer/Renderer.h"
@@ -213,6 +215,31 @@ TEST_F(OSWindowScreenshotTest, ASkinnedTreeShowsInARealWindow) {
         EXPECT_TRUE(ink) << "the label's text";
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
+}
+
+// A request that names a window the program has just destroyed (a wake-up aimed at the window the
+// loop was waiting on, say) draws BadWindow from the server; Xlib's default handler would end the
+// process, the program's handler says so and goes on.
+TEST(X11ErrorHandlerTest, AnErrorNamingAWindowThatIsGoneDoesNotEndTheProgram) {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        GTEST_SKIP() << "No X display: run it under tests/run-under-xvfb.sh (starts Xvfb).";
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        GTEST_SKIP() << "SDL cannot open the X display " << display << ": " << SDL_GetError();
+    }
+    Platform::InstallX11ErrorHandler();
+    SDL_Window* window = SDL_CreateWindow("gone", 0, 0, 40, 30, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    testing::internal::CaptureStderr();
+    const bool sent = TestSupport::SendToAWindowThatIsGone(window);
+    const std::string said = testing::internal::GetCapturedStderr();
+
+    ASSERT_TRUE(sent) << SDL_GetError();
+
+    EXPECT_NE(said.find("no longer exists"), std::string::npos) << said;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
 }  // namespace
