@@ -9,7 +9,9 @@ LGDIRenderContextInfo::LGDIRenderContextInfo(const RectT<int32_t>& viewport, Win
     : LRenderContextInfo(viewport, window, offscreen) {
     const PointT<int32_t> size{GetViewport().width, GetViewport().height};
     mDrawingSurface = LGDIRendererOffscreenSurface::Create(size, window, dpi);
-    mSpareSurface = LGDIRendererOffscreenSurface::Create(size, window, dpi);
+    if (offscreen) {
+        mSpareSurface = LGDIRendererOffscreenSurface::Create(size, window, dpi);
+    }
 }
 
 void LGDIRenderContextInfo::ExchangeSurfaces() {

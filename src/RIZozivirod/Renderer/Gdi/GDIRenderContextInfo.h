@@ -10,8 +10,10 @@ namespace QV {
 
 // The Cairo renderer's target: everything is drawn into the drawing surface, which keeps its
 // picture from frame to frame, so a frame repaints only its update region and presents only
-// that; the spare surface takes the shifted picture in CopyRenderContext. Both have the
-// viewport's size (at least 1 x 1). A window's target presents to the presenter the window
+// that; the spare surface takes the shifted picture in CopyRenderContext. Only offscreen targets
+// are copied that way, so only they have a spare surface (a window's target has none: null, which
+// saves a second window-sized picture). The surfaces have the viewport's size (at least 1 x 1).
+// A window's target presents to the presenter the window
 // layer sets; without one (and for offscreen targets) nothing is presented.
 class LGDIRenderContextInfo : public LRenderContextInfo {
 public:
@@ -20,7 +22,9 @@ public:
     PointT<int32_t> GetMaxSurfaceSize() const override { return {4096, 4096}; }
 
     const RCPtr<LGDIRendererOffscreenSurface>& GetDrawingSurface() const { return mDrawingSurface; }
+    // Null for a target that is not offscreen.
     const RCPtr<LGDIRendererOffscreenSurface>& GetSpareSurface() const { return mSpareSurface; }
+    // Only for an offscreen target (which has a spare surface).
     void ExchangeSurfaces();
 
     // Not owned: the window layer keeps it alive as long as the target, or sets null first.

@@ -116,7 +116,9 @@ void LGDIRenderer::BeginFrame(LGDIRenderContextInfo& target) {
     // Surfaces of the viewport's size are kept from frame to frame (cleared, not made again).
     if (size.x != std::max(viewport.width, 1) || size.y != std::max(viewport.height, 1) || wholeViewport) {
         target.GetDrawingSurface()->Reset({viewport.width, viewport.height});
-        target.GetSpareSurface()->Reset({viewport.width, viewport.height});
+        if (target.GetSpareSurface()) {
+            target.GetSpareSurface()->Reset({viewport.width, viewport.height});
+        }
     }
 }
 

@@ -134,6 +134,22 @@ TEST_F(GDIRendererFrames, FramesOfOneSizeKeepTheirSurfaces) {
     EXPECT_EQ(target->GetSpareSurface()->GetSize(), (PointT<int32_t>{40, 20}));
 }
 
+// A window's target is never shifted by CopyRenderContext, so it holds one window-sized picture,
+// not two, through frames and new sizes.
+TEST_F(GDIRendererFrames, AWindowsTargetHasNoSpareSurface) {
+    auto target = MakeTarget(30, 20, false);
+    Frame(target, {{0, 0, 30, 20}}, [&] { renderer->FillRect({0, 0, 30, 20}, Color::FromARGB(kRed), true); });
+    renderer->RenderStart(target);
+    renderer->SetViewport({0, 0, 40, 20});
+    renderer->RenderFinish(target);
+    Frame(target, {{0, 0, 40, 20}}, [&] { renderer->FillRect({0, 0, 1, 1}, Color::FromARGB(kBlue), true); });
+    EXPECT_EQ(target->GetDrawingSurface()->GetSize(), (PointT<int32_t>{40, 20}));
+    EXPECT_FALSE(target->GetSpareSurface());
+    EXPECT_EQ(Pixel(target, 0, 0), kBlue);
+    EXPECT_EQ(Pixel(target, 39, 19), kClear);
+    EXPECT_EQ(renderer->CopyRenderContext(target, {1, 1}), E_INVALIDARG);
+}
+
 TEST_F(GDIRendererFrames, AFrameStartsAtTheTargetsOriginOnce) {
     auto target = MakeTarget(40, 40, true);
     // An origin left on the target's state by an earlier frame; partial repaints keep the
