@@ -1,5 +1,6 @@
 #include "UI/PresetNamePanel.h"
 
+#include <algorithm>
 #include <new>
 #include <string_view>
 
@@ -59,6 +60,14 @@ int32_t LPresetNameEditPanel::OnControlChanged(const QV::RCPtr<QV::LNotification
     const std::array<uint8_t, kNameLength> record = PackName(mTextBox->GetText());
     QV::Variant value;
     value.SetBlob(record.data(), static_cast<uint32_t>(record.size()));
+    // An engine that never answers must not make the list grow without end.
+    static constexpr size_t kUnechoedLimit = 64;
+    if (mUnechoed.empty() || mUnechoed.back() != record) {
+        if (mUnechoed.size() == kUnechoedLimit) {
+            mUnechoed.pop_front();
+        }
+        mUnechoed.push_back(record);
+    }
     main->NotifyParamChanged(QV::ParamDescriptor(GetFirstParamID()), value);
     return 1;
 }
@@ -71,6 +80,23 @@ int32_t LPresetNameEditPanel::SetParamValueLocal(const QV::ParamDescriptor& desc
     const QV::RCPtr<LPresetNameEditPanel> hold(this);
     uint32_t length = 0;
     const auto* bytes = static_cast<const uint8_t*>(value.GetData(length));
+    if (bytes != nullptr && length == kNameLength) {
+        std::array<uint8_t, kNameLength> record{};
+        std::copy_n(bytes, kNameLength, record.begin());
+        const auto sent = std::find(mUnechoed.begin(), mUnechoed.end(), record);
+        if (sent != mUnechoed.end()) {
+            mUnechoed.erase(mUnechoed.begin(), sent + 1);
+            if (!mUnechoed.empty()) {
+                // A later edit is still on its way: the box holds newer text than this.
+                return 0;
+            }
+        } else {
+            // The engine's own value (a preset loaded, a device's answer) replaces the edits.
+            mUnechoed.clear();
+        }
+    } else {
+        mUnechoed.clear();
+    }
     std::u16string text;
     for (uint32_t i = 0; bytes != nullptr && i < length; ++i) {
         if (bytes[i] != 0) {
@@ -80,7 +106,24 @@ int32_t LPresetNameEditPanel::SetParamValueLocal(const QV::ParamDescriptor& desc
     // The text box's change is the engine's own value: it must not go back as an edit.
     QV::CAutoNotificationDisabler<LPresetNameEditPanel> quiet(
         mHandler, QV::RCPtr<QV::LNotificationDistributor>(mTextBox), u"NID_TEXTBOX_TEXT_CHANGE");
-    mTextBox->SetTextInternal(QV::WString(text.c_str()), false);
+    const QV::WString shown(text.c_str());
+    const QV::WString current = mTextBox->GetText();
+    if (current == shown) {
+        return 0;
+    }
+    if (current.ToUpper() == shown) {
+        // The typed name in capitals: the same characters, so the caret and the selection the
+        // user is working with stay where they are.
+        const int32_t caret = mTextBox->GetCaretPosition();
+        const int32_t start = mTextBox->GetSelectionStart();
+        const int32_t selected = mTextBox->GetSelectionLength();
+        const int32_t anchor = mTextBox->GetAnchor();
+        mTextBox->SetTextInternal(shown, false);
+        mTextBox->SetSelection(start, selected, anchor);
+        mTextBox->SetCaretPosition(caret, true);
+        return 0;
+    }
+    mTextBox->SetTextInternal(shown, false);
     return 0;
 }
 

@@ -108,4 +108,54 @@ TEST_F(PresetNamePanelTest, ARecordShowsWithoutGoingBack) {
     EXPECT_EQ(mEngine.writes.size(), 2u);
 }
 
+// The engine's values come back queued: while the user types on, each value that arrives is of an
+// edit older than the box's text. Typing stays as typed, the caret follows the typing, and the
+// name ends in capitals once the last edit's value is back; at no time does anything go back.
+TEST_F(PresetNamePanelTest, LateValuesDoNotScrambleTyping) {
+    for (const size_t lag : {size_t{1}, size_t{2}, size_t{5}}) {
+        Apply(0, Name("OLD NAME"));
+        mText->SelectRange(0, -1);
+        mEngine.writes.clear();
+        const std::u16string typed = u"lead 2/b";
+        size_t delivered = 0;
+        for (const char16_t c : typed) {
+            mText->InsertCharacter(c);
+            while (mEngine.writes.size() > delivered + lag) {
+                Apply(0, BytesOf(mEngine.writes[delivered++].value));
+            }
+        }
+        EXPECT_EQ(Narrow(mText->GetText()), "lead 2/b") << lag;
+        while (delivered < mEngine.writes.size()) {
+            Apply(0, BytesOf(mEngine.writes[delivered++].value));
+        }
+        EXPECT_EQ(Narrow(mText->GetText()), "LEAD 2/B") << lag;
+        EXPECT_EQ(mText->GetCaretPosition(), 8) << lag;
+        EXPECT_EQ(mEngine.writes.size(), typed.size()) << lag;
+        EXPECT_EQ(BytesOf(mEngine.writes.back().value), Name("LEAD 2/B")) << lag;
+    }
+}
+
+// The value the box already shows, in its capitals or as typed, leaves caret and selection alone;
+// a value of the engine's own (a preset loaded) replaces the text even with edits on their way.
+TEST_F(PresetNamePanelTest, TheShownValueKeepsTheSelectionAndTheEnginesOwnReplaces) {
+    mText->SetTextInternal(u"pad", false);
+    mText->SelectRange(0, 1);
+    mText->SetCaretPosition(2, false);
+    for (int i = 0; i < 2; ++i) {
+        Apply(0, Name("PAD"));
+        EXPECT_EQ(Narrow(mText->GetText()), "PAD");
+        EXPECT_EQ(mText->GetSelectionStart(), 0);
+        EXPECT_EQ(mText->GetSelectionLength(), 2);
+        EXPECT_EQ(mText->GetCaretPosition(), 2);
+    }
+    mText->InsertCharacter(u'x');
+    mText->InsertCharacter(u'y');
+    ASSERT_EQ(Narrow(mText->GetText()), "xyD");
+    Apply(0, Name("PIANO"));
+    EXPECT_EQ(Narrow(mText->GetText()), "PIANO");
+    // The engine's later values show again.
+    Apply(0, Name("BASS"));
+    EXPECT_EQ(Narrow(mText->GetText()), "BASS");
+}
+
 }  // namespace
