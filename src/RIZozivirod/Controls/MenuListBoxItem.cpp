@@ -8,7 +8,22 @@ LMenuListBoxItem::LMenuListBoxItem(const RCPtr<LControl>& parent, const WString&
 LMenuListBoxItem::~LMenuListBoxItem() = default;
 
 bool LMenuListBoxItem::SetLookStateWithParts(int32_t look, int32_t spare) {
-    return LCheckedListBoxItem::SetLookStateWithParts(look, spare);
+    const bool result = LCheckedListBoxItem::SetLookStateWithParts(look, spare);
+    SelectHotKeyLook(look);
+    return result;
+}
+
+int32_t LMenuListBoxItem::SelectLook(int32_t index) {
+    const int32_t result = LCheckedListBoxItem::SelectLook(index);
+    SelectHotKeyLook(index);
+    return result;
+}
+
+void LMenuListBoxItem::SelectHotKeyLook(int32_t index) {
+    RCPtr<LLabel> label = GetHotKeyLabel();
+    if (label && index >= 0 && static_cast<uint32_t>(index) < label->GetLookCount()) {
+        label->SelectLook(index);
+    }
 }
 
 RCPtr<LLabel> LMenuListBoxItem::GetHotKeyLabel() const {

@@ -17,6 +17,9 @@ public:
     LMenuListBoxItem(const RCPtr<LControl>& parent, const WString& name);
 
     bool SetLookStateWithParts(int32_t look, int32_t spare) override;
+    // The row's look, and the same look for the key-chord label, so that the chord keeps its
+    // contrast on the highlighted row; a label with fewer looks keeps the one it has.
+    int32_t SelectLook(int32_t index) override;
 
     RCPtr<LLabel> GetHotKeyLabel() const;
     int32_t SetHotKeyText(const WString& text);
@@ -24,6 +27,9 @@ public:
 
 protected:
     ~LMenuListBoxItem() override;
+
+private:
+    void SelectHotKeyLook(int32_t index);
 };
 
 }  // namespace QV

@@ -83,7 +83,7 @@ protected:
                 <SubControl Class="Framework.Button" Name="checkBox" XPositionAbs="3" YPositionAbs="3" XSizeAbs="16" YSizeAbs="16">
                   <Skin Name="b" LookList="Row"/></SubControl>
                 <SubControl Class="Framework.Label" Name="hotKeyLabel" XPositionRel="1" XPositionAbs="-15" XPlacementAnchor="1"
-                            XSizeAbs="60" YSizeAbs="16" YPositionAbs="3"><Skin Name="l" LookList="Solid"/></SubControl>
+                            XSizeAbs="60" YSizeAbs="16" YPositionAbs="3"><Skin Name="l" LookList="Row"/></SubControl>
               </Skin></SubControl>
           </Skin></SubControl></Skin>)");
         mMain = CreateInWindow(u"Main");
@@ -156,6 +156,23 @@ TEST_F(PopupMenuTest, ARightClickOpensTheMenuAtThePointerWithItsRowsAndKeyTexts)
     EXPECT_FALSE(popup->GetParent());
     EXPECT_EQ(low->GetRectInWindow().x + low->GetFrame().width, 400);
     EXPECT_EQ(low->GetRectInWindow().y + low->GetFrame().height, 200);
+}
+
+// The key chord takes its row's look, so that a skin can keep it readable on the highlighted row.
+TEST_F(PopupMenuTest, TheKeyChordTakesTheLookOfItsRowAsTheHighlightMoves) {
+    RCPtr<LPopupMenu> popup = OpenAt(60, 40);
+    ASSERT_TRUE(popup);
+    RCPtr<LMenuListBoxItem> paste = popup->GetItemControl(2);
+    ASSERT_TRUE(paste);
+    const int32_t plain = paste->GetCurrentLookIndex();
+    EXPECT_EQ(paste->GetHotKeyLabel()->GetCurrentLookIndex(), plain);
+    Key(0x28);  // Down: "Cut"
+    Key(0x28);  // Down: over the separator to "Paste"
+    EXPECT_NE(paste->GetCurrentLookIndex(), plain);
+    EXPECT_EQ(paste->GetHotKeyLabel()->GetCurrentLookIndex(), paste->GetCurrentLookIndex());
+    Key(0x28);  // Down: "Save As"
+    EXPECT_EQ(paste->GetCurrentLookIndex(), plain);
+    EXPECT_EQ(paste->GetHotKeyLabel()->GetCurrentLookIndex(), plain);
 }
 
 TEST_F(PopupMenuTest, InAWindowOfItsOwnTheMenuReachesPastTheWindowAndStaysOnTheDesktop) {
