@@ -110,7 +110,7 @@ sleep 0.3
 # the tilt section) raised by one.
 xdotool mousemove --window "${window}" $((16 + 196 * 3 + 94)) 78 click 1
 sleep 0.3
-xdotool mousemove --window "${window}" 216 254 click 1
+xdotool mousemove --window "${window}" 227 254 click 1
 sleep 0.2
 xdotool key Up
 sleep 0.3

@@ -73,20 +73,20 @@ sleep 0.3
 xwd -id "${window}" -silent > "${out}/pads-5-colors.xwd"
 
 show_tab 2 touch-ribbon
-check_section "${out}/touch-ribbon.xwd" 34 130 "touch ribbon settings"
-check_section "${out}/touch-ribbon.xwd" 34 258 "bank 1"
-check_section "${out}/touch-ribbon.xwd" 786 258 "bank 3"
+check_section "${out}/touch-ribbon.xwd" 45 130 "touch ribbon settings"
+check_section "${out}/touch-ribbon.xwd" 45 258 "bank 1"
+check_section "${out}/touch-ribbon.xwd" 797 258 "bank 3"
 show_tab 4 pitch-volume-sustain
-check_section "${out}/pitch-volume-sustain.xwd" 34 130 "pitch wheel"
-check_section "${out}/pitch-volume-sustain.xwd" 34 258 "sustain"
-check_section "${out}/pitch-volume-sustain.xwd" 410 130 "volume slider"
+check_section "${out}/pitch-volume-sustain.xwd" 45 130 "pitch wheel"
+check_section "${out}/pitch-volume-sustain.xwd" 45 258 "sustain"
+check_section "${out}/pitch-volume-sustain.xwd" 421 130 "volume slider"
 show_tab 5 keybed
-check_section "${out}/keybed.xwd" 34 258 "keybed settings"
+check_section "${out}/keybed.xwd" 45 258 "keybed settings"
 show_tab 3 tilt
-check_section "${out}/tilt.xwd" 34 130 "tilt"
+check_section "${out}/tilt.xwd" 45 130 "tilt"
 
 # The controller number's text box: row 3 of the tilt section, 128 pixels into the row.
-xdotool mousemove --window "${window}" 216 254 click 1
+xdotool mousemove --window "${window}" 227 254 click 1
 sleep 0.2
 xdotool key --window "${window}" End shift+Home
 xdotool type --window "${window}" --delay 20 "42"
