@@ -27,66 +27,12 @@
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Controls/TreeView.h"
 #include "RIZozivirod/Renderer/Renderer.h"
+#include "UITestSupport/NullWindowOwner.h"
 #include "UITestSupport/TestApplicationServices.h"
+#include "UITestSupport/XwdImage.h"
 
 namespace QV {
 namespace {
-
-// The screen as an xwd dump of a 24-bit TrueColor root window, pixels as 0xAARRGGBB.
-struct GalleryShot {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-
-bool ReadGalleryShot(const std::string& path, GalleryShot& image) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() < 100) {
-        return false;
-    }
-    const auto field = [&](size_t index) {
-        const uint8_t* p = bytes.data() + index * 4;
-        return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
-    };
-    const uint32_t headerSize = field(0);
-    const uint32_t byteOrder = field(7);
-    const uint32_t bitsPerPixel = field(11);
-    const uint32_t bytesPerLine = field(12);
-    const uint32_t colors = field(19);
-    image.width = static_cast<int32_t>(field(4));
-    image.height = static_cast<int32_t>(field(5));
-    const size_t start = headerSize + static_cast<size_t>(colors) * 12;
-    const uint32_t stride = bitsPerPixel / 8;
-    if ((stride != 3 && stride != 4) || bytesPerLine < static_cast<uint32_t>(image.width) * stride ||
-        bytes.size() < start + static_cast<size_t>(bytesPerLine) * image.height) {
-        return false;
-    }
-    image.pixels.resize(static_cast<size_t>(image.width) * image.height);
-    for (int32_t y = 0; y < image.height; ++y) {
-        for (int32_t x = 0; x < image.width; ++x) {
-            const uint8_t* p = bytes.data() + start + static_cast<size_t>(y) * bytesPerLine + x * stride;
-            uint32_t value = 0;
-            for (uint32_t i = 0; i < stride; ++i) {
-                value |= uint32_t{p[byteOrder == 0 ? i : stride - 1 - i]} << (8 * i);
-            }
-            image.pixels[static_cast<size_t>(y) * image.width + x] = value | 0xFF000000u;
-        }
-    }
-    return true;
-}
-
-class GalleryOwner : public IOSWindowOwner {
-public:
-    void AddRootWindow(const RCPtr<LRootWindow>&) override {}
-    void RemoveRootWindow(const LRootWindow*) override {}
-    bool IsMainWindow(const LRootWindow*) override { return false; }
-    bool OnIdle(int32_t) override { return false; }
-    void ProcessForwardedCommandLine(const std::string&) override {}
-    void WriteProfileBinary(const WString&, const WString&, const std::vector<uint8_t>&) override {}
-    void OnWindowDestroyed(OSWindow*) override {}
-};
 
 constexpr int32_t kGalleryWidth = 980;
 constexpr int32_t kGalleryHeight = 600;
@@ -332,7 +278,7 @@ TEST(StandardControlsScreenshot, GalleryOfEveryFrameworkControlInTheProductLooks
         factory->SetCurrentSkinIndex(static_cast<int32_t>(factory->GetSkinCount()) - 1);
         RCPtr<LControlFactory> previous = LControlFactory::SetCurrent(factory);
 
-        GalleryOwner owner;
+        ::TestSupport::NullWindowOwner owner;
         auto window = std::make_unique<OSWindow>(&owner, u"Framework controls",
                                                  RectT<int32_t>{0, 0, kGalleryWidth, kGalleryHeight});
         ASSERT_TRUE(window->IsCreated()) << SDL_GetError();
@@ -435,14 +381,14 @@ TEST(StandardControlsScreenshot, GalleryOfEveryFrameworkControlInTheProductLooks
         const std::string xwd = dir + "/framework_gallery.xwd";
         ASSERT_EQ(
             std::system(("xwd -silent -display " + std::string(display) + " -root -out " + xwd).c_str()), 0);
-        GalleryShot screen;
-        ASSERT_TRUE(ReadGalleryShot(xwd, screen));
+        ::TestSupport::XwdImage screen;
+        ASSERT_TRUE(::TestSupport::ReadXwd(xwd, screen));
         int wx = 0;
         int wy = 0;
         SDL_GetWindowPosition(window->GetSdlWindow(), &wx, &wy);
         ASSERT_TRUE(wx >= 0 && wy >= 0 && wx + kGalleryWidth <= screen.width &&
                     wy + kGalleryHeight <= screen.height);
-        GalleryShot image;
+        ::TestSupport::XwdImage image;
         image.width = kGalleryWidth;
         image.height = kGalleryHeight;
         for (int32_t y = 0; y < kGalleryHeight; ++y) {

@@ -20,66 +20,12 @@
 #include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Renderer/Renderer.h"
 #include "UITestSupport/ControlTestFixture.h"
+#include "UITestSupport/NullWindowOwner.h"
 #include "UITestSupport/StandardSkin.h"
+#include "UITestSupport/XwdImage.h"
 
 namespace QV {
 namespace {
-
-// The pixels of an xwd dump of a 24-bit TrueColor window, as 0xAARRGGBB.
-struct XwdImage {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-
-bool ReadXwd(const std::string& path, XwdImage& image) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() < 100) {
-        return false;
-    }
-    const auto field = [&](size_t index) {
-        const uint8_t* p = bytes.data() + index * 4;
-        return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
-    };
-    const uint32_t headerSize = field(0);
-    const uint32_t byteOrder = field(7);
-    const uint32_t bitsPerPixel = field(11);
-    const uint32_t bytesPerLine = field(12);
-    const uint32_t colors = field(19);
-    image.width = static_cast<int32_t>(field(4));
-    image.height = static_cast<int32_t>(field(5));
-    const size_t start = headerSize + static_cast<size_t>(colors) * 12;
-    const uint32_t stride = bitsPerPixel / 8;
-    if ((stride != 3 && stride != 4) || bytesPerLine < static_cast<uint32_t>(image.width) * stride ||
-        bytes.size() < start + static_cast<size_t>(bytesPerLine) * image.height) {
-        return false;
-    }
-    image.pixels.resize(static_cast<size_t>(image.width) * image.height);
-    for (int32_t y = 0; y < image.height; ++y) {
-        for (int32_t x = 0; x < image.width; ++x) {
-            const uint8_t* p = bytes.data() + start + static_cast<size_t>(y) * bytesPerLine + x * stride;
-            uint32_t value = 0;
-            for (uint32_t i = 0; i < stride; ++i) {
-                value |= uint32_t{p[byteOrder == 0 ? i : stride - 1 - i]} << (8 * i);
-            }
-            image.pixels[static_cast<size_t>(y) * image.width + x] = value | 0xFF000000u;
-        }
-    }
-    return true;
-}
-
-class NoOwner : public IOSWindowOwner {
-public:
-    void AddRootWindow(const RCPtr<LRootWindow>&) override {}
-    void RemoveRootWindow(const LRootWindow*) override {}
-    bool IsMainWindow(const LRootWindow*) override { return false; }
-    bool OnIdle(int32_t) override { return false; }
-    void ProcessForwardedCommandLine(const std::string&) override {}
-    void WriteProfileBinary(const WString&, const WString&, const std::vector<uint8_t>&) override {}
-    void OnWindowDestroyed(OSWindow*) override {}
-};
 
 // The editor's palette: window, page, raised, hover, pressed, border, accent.
 const char* const kSkin = R"(
@@ -190,7 +136,7 @@ TEST(StandardControlsScreenshot, TabControlScrollingPanelAndButtonsInARealWindow
           </SubControl></Skin></Velkor_Skin_Definitions>)";
         ASSERT_EQ(factory->ParseXml(skin.c_str(), static_cast<int32_t>(skin.size())), S_OK);
 
-        NoOwner owner;
+        ::TestSupport::NullWindowOwner owner;
         auto window =
             std::make_unique<OSWindow>(&owner, u"Standard controls", RectT<int32_t>{0, 0, 400, 300});
         ASSERT_TRUE(window->IsCreated()) << SDL_GetError();
@@ -218,14 +164,14 @@ TEST(StandardControlsScreenshot, TabControlScrollingPanelAndButtonsInARealWindow
         const std::string xwd = dir + "/standard_controls.xwd";
         const std::string command = "xwd -silent -display " + std::string(display) + " -root -out " + xwd;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        XwdImage screen;
-        ASSERT_TRUE(ReadXwd(xwd, screen));
+        ::TestSupport::XwdImage screen;
+        ASSERT_TRUE(::TestSupport::ReadXwd(xwd, screen));
         // The window's part of the screen.
         int wx = 0;
         int wy = 0;
         SDL_GetWindowPosition(window->GetSdlWindow(), &wx, &wy);
         ASSERT_TRUE(wx >= 0 && wy >= 0 && wx + 400 <= screen.width && wy + 300 <= screen.height);
-        XwdImage image;
+        ::TestSupport::XwdImage image;
         image.width = 400;
         image.height = 300;
         for (int32_t y = 0; y < 300; ++y) {

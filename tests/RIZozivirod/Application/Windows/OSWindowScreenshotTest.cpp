@@ -14,6 +14,7 @@
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/Renderer/Renderer.h"
 #include "UITestSupport/ControlTestFixture.h"
+#include "UITestSupport/NullWindowOwner.h"
 #include "UITestSupport/TestFonts.h"
 
 namespace QV {
@@ -101,17 +102,6 @@ void WritePicture(const ScreenImage& screen, const RectT<int32_t>& area, const s
     cairo_surface_destroy(surface);
 }
 
-class NullOwner : public IOSWindowOwner {
-public:
-    void AddRootWindow(const RCPtr<LRootWindow>&) override {}
-    void RemoveRootWindow(const LRootWindow*) override {}
-    bool IsMainWindow(const LRootWindow*) override { return false; }
-    bool OnIdle(int32_t) override { return false; }
-    void ProcessForwardedCommandLine(const std::string&) override {}
-    void WriteProfileBinary(const WString&, const WString&, const std::vector<uint8_t>&) override {}
-    void OnWindowDestroyed(OSWindow*) override {}
-};
-
 // A grey panel with a blue strip along its top, a label with black text on white, and a part
 // filled by a red-to-green gradient colorizer.
 const char* const kSkin = R"(
@@ -167,7 +157,7 @@ TEST_F(OSWindowScreenshotTest, ASkinnedTreeShowsInARealWindow) {
     }
     TestSupport::UseTestFonts();
     LoadSkin(kSkin);
-    NullOwner owner;
+    ::TestSupport::NullWindowOwner owner;
     {
         OSWindow window(&owner, u"Skylet host window", {40, 30, 200, 80});
         ASSERT_TRUE(window.IsCreated()) << SDL_GetError();
