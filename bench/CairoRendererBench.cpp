@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "Platform/Fonts/FontFace.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Renderer/Gdi/GDIRenderer.h"
 #include "RIZozivirod/Utilities/Graphics/Bitmap.h"
 #include "RIZozivirod/Utilities/Graphics/Font.h"
@@ -28,7 +28,7 @@ constexpr int32_t kWidth = 1200;
 constexpr int32_t kHeight = 600;
 
 // A window's pixels: each presented rectangle copied in, as the window layer does.
-class CopyingPresenter : public IRenderPresenter {
+class CopyingPresenter : public Platform::IRenderPresenter {
 public:
     void Present(cairo_surface_t* frame, const std::vector<RectT<int32_t>>& rects) override {
         const unsigned char* data = cairo_image_surface_get_data(frame);

@@ -22,7 +22,8 @@ LAYERS = [
     # The settings library's exported interface is what the core loads it by.
     ('core', ['Platform', 'RIZozivirod', 'Platform/IniFileManager/IniFileManagerExports.h'], []),
     ('ui', ['RIZozivirod/Renderer', 'RIZozivirod/Utilities/Graphics', 'RIZozivirod/ControlBase',
-            'RIZozivirod/Controls', 'RIZozivirod/Application/Windows', 'RIZozivirod/System/Desktop',
+            'RIZozivirod/Controls', 'RIZozivirod/Application/Services', 'RIZozivirod/Application/Windows',
+            'RIZozivirod/System/Desktop',
             'Platform/Graphics', 'Platform/Fonts', 'Platform/Resources', 'Platform/Sdl', 'Platform/OpenGL',
             'Platform/Desktop'], ['core']),
     ('settings', ['Platform/IniFileManager'], ['core']),
@@ -37,6 +38,11 @@ FOLDER_RULES = [
     ('Platform', 'RIZozivirod/Renderer', 'the platform layers know no renderer of the framework'),
     ('Platform', 'RIZozivirod/ControlBase', 'the platform layers know no control'),
     ('Platform', 'RIZozivirod/Application', 'the platform layers know no application'),
+    ('RIZozivirod/Renderer', 'RIZozivirod/Application/Windows', 'the renderers know no window of the application'),
+    ('RIZozivirod/Utilities/Graphics', 'RIZozivirod/Application/Windows',
+     'fonts and pictures know no window of the application'),
+    ('RIZozivirod/Application/Services', 'RIZozivirod/Application/Windows',
+     'the application\'s services know no window of the application'),
 ]
 
 # Outside libraries: the pattern of their headers and the folders or files that may include them.
@@ -72,8 +78,6 @@ KNOWN = {
         'the tool tip behind an interface of the control base',
     ('RIZozivirod/ControlBase/ControlInput.cpp', 'RIZozivirod/Controls/PopupMenu.h'):
         'the menus behind an interface of the control base',
-    ('Platform/Sdl/SdlPresenter.h', 'RIZozivirod/Renderer/Gdi/RenderPresenter.h'):
-        'the presenter interface down to the platform layer',
     ('Platform/Desktop/SystemDesktopShell.cpp', 'SDL.h'): 'message boxes into Platform/Sdl',
     ('Panel/main.cpp', 'SDL.h'): 'the video start into Platform/Sdl',
 }

@@ -5,7 +5,7 @@
 #include "DeviceControl/GeneratedCode/Engine/Inc/DeviceParameters.h"
 #include "Platform/Desktop/DesktopShell.h"
 #include "Platform/IniFileManager.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
 #include "RIZozivirod/ControlBase/RootWindowInterface.h"
 #include "RIZozivirod/Controls/Dialog.h"

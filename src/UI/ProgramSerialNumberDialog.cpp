@@ -3,7 +3,7 @@
 #include <new>
 
 #include "Platform/Desktop/DesktopShell.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Utilities/Storage/Exception.h"
 #include "UI/PresetEditorCommon/PresetTransfer.h"

@@ -3,14 +3,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "RIZozivirod/Renderer/Gdi/RenderPresenter.h"
+#include "Platform/Graphics/RenderPresenter.h"
 
 namespace QV {
 
 // Stands in for a window: records every presented frame's rectangles, in the order they came,
 // and keeps a copy of the window's pixels (0xAARRGGBB as drawn, premultiplied) made only from
 // what was presented.
-class RecordingPresenter : public IRenderPresenter {
+class RecordingPresenter : public Platform::IRenderPresenter {
 public:
     RecordingPresenter(int32_t width, int32_t height)
         : width(width), height(height), pixels(static_cast<size_t>(width) * height, 0) {}

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Renderer/MeasurementRenderer.h"
 
 namespace QV {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "RIZozivirod/Renderer/Gdi/RenderPresenter.h"
+#include "Platform/Graphics/RenderPresenter.h"
 
 namespace Platform {
 
@@ -13,7 +13,7 @@ namespace Platform {
 // rectangles it is given are copied from the frame and pushed to the screen. Needs the
 // framebuffer acceleration hint "0" before the window is made (SetSoftwareSurfaceHint). The
 // window must outlive the presenter. User-interface thread only.
-class SdlPresenter : public QV::IRenderPresenter {
+class SdlPresenter : public IRenderPresenter {
 public:
     explicit SdlPresenter(SDL_Window* window) : mWindow(window) {}
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/ControlBase/ControlDescriptor.h"
 #include "RIZozivirod/ControlBase/ControlParams.h"
 #include "RIZozivirod/ControlBase/HotKeyTable.h"

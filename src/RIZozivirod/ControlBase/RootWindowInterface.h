@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/ControlBase/KeyCode.h"
 #include "RIZozivirod/Notification/NotificationDistributor.h"
 #include "RIZozivirod/Utilities/Storage/Geometry.h"

@@ -1,6 +1,6 @@
 #include "RIZozivirod/Controls/Dialog.h"
 
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/ControlBase/RootWindowInterface.h"
 
 namespace QV {

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "Platform/Desktop/DesktopShell.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationCenter.h"
 #include "RIZozivirod/ObjectBase/RefCountedPair.h"

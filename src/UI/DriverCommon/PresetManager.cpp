@@ -5,7 +5,7 @@
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/DeviceParameters.h"
 #include "Platform/Desktop/DesktopShell.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "RIZozivirod/ControlBase/StringTable.h"

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "Platform/Desktop/DesktopShell.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Controls/ComboBox.h"
 #include "UI/DriverCommon/EditorMidi.h"
 #include "UI/DriverCommon/PresetManager.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Application/Windows/RootWindow.h"
 #include "RIZozivirod/Utilities/Storage/StringT.h"
 

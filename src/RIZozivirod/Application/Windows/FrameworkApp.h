@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Platform/IniFileManager.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Application/Windows/RootWindow.h"
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "RIZozivirod/ControlBase/HotKeyTable.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Renderer/RenderContextInfo.h"
 #include "RIZozivirod/Utilities/Storage/Geometry.h"
 #include "RIZozivirod/Utilities/Storage/StringT.h"

@@ -8,7 +8,7 @@
 #include "Platform/DebugOutput.h"
 #include "Platform/Fonts/FontFace.h"
 #include "Platform/Fonts/FontFileIndexFolders.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Renderer/FontRenderer/FontFileNames.h"
 #include "RIZozivirod/Utilities/Graphics/Font.h"
 #include "RIZozivirod/Utilities/Storage/File.h"

@@ -10,7 +10,7 @@
 #include <exception>
 #include <limits>
 
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Renderer/FontRenderer/FontFileInfo.h"
 #include "RIZozivirod/Utilities/Graphics/Font.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include "Platform/Graphics/RenderPresenter.h"
 #include "RIZozivirod/Renderer/Gdi/GDIRendererOffscreenSurface.h"
-#include "RIZozivirod/Renderer/Gdi/RenderPresenter.h"
 #include "RIZozivirod/Renderer/RenderContextInfo.h"
 
 namespace QV {
@@ -28,13 +28,13 @@ public:
     void ExchangeSurfaces();
 
     // Not owned: the window layer keeps it alive as long as the target, or sets null first.
-    void SetPresenter(IRenderPresenter* presenter) { mPresenter = presenter; }
-    IRenderPresenter* GetPresenter() const { return mPresenter; }
+    void SetPresenter(Platform::IRenderPresenter* presenter) { mPresenter = presenter; }
+    Platform::IRenderPresenter* GetPresenter() const { return mPresenter; }
 
 private:
     RCPtr<LGDIRendererOffscreenSurface> mDrawingSurface;
     RCPtr<LGDIRendererOffscreenSurface> mSpareSurface;
-    IRenderPresenter* mPresenter = nullptr;
+    Platform::IRenderPresenter* mPresenter = nullptr;
 };
 
 }  // namespace QV

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Platform/Fonts/FontFace.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Utilities/Graphics/ColorRectList.h"
 #include "RIZozivirod/Utilities/Graphics/Font.h"
 #include "RIZozivirod/Utilities/Storage/Array.h"

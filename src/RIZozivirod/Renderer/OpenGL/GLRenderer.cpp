@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "Platform/Fonts/FontFace.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Renderer/FontRenderer/FreetypeFontRenderer.h"
 #include "RIZozivirod/Renderer/OpenGL/GLGlyphRenderer.h"
 #include "RIZozivirod/Renderer/OpenGL/GLPolygon.h"

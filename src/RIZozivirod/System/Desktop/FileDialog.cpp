@@ -1,7 +1,7 @@
 #include "RIZozivirod/System/Desktop/FileDialog.h"
 
 #include "Platform/Desktop/DesktopShell.h"
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Utilities/Storage/File.h"
 
 namespace QV {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Renderer/MeasurementRenderer.h"
 #include "RIZozivirod/Utilities/Storage/TextFunctions.h"
 

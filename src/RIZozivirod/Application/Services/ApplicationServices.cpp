@@ -1,4 +1,4 @@
-#include "RIZozivirod/Application/Windows/ApplicationServices.h"
+#include "RIZozivirod/Application/Services/ApplicationServices.h"
 
 #include <atomic>
 #include <chrono>
