@@ -4,103 +4,39 @@
 #include <string>
 #include <vector>
 
-#include "Panel/Application.h"
+#include "Panel/ProductTreeFixture.h"
 #include "RIZozivirod/Controls/ComboBox.h"
-#include "RIZozivirod/Controls/NumericUpDown.h"
-#include "RIZozivirod/Notification/MainNotificationCenter.h"
-#include "RIZozivirod/Notification/NotificationCenter.h"
 #include "RIZozivirod/ObjectBase/RefCountedPair.h"
 #include "RIZozivirod/ObjectBase/Wrapper.h"
 #include "UI/AbsoluteControllerEditPanel.h"
 #include "UI/DeviceView.h"
-#include "UI/DriverCommon/MainControl.h"
-#include "UI/EditorTestSupport.h"
-#include "UI/EditorTreeFixture.h"
 #include "UI/KeybedPanel.h"
 
 namespace {
 
 using EditorTestSupport::Blob;
 using QV::RCPtr;
-using QV::WString;
 using Bytes = std::vector<uint8_t>;
 
-std::string Narrow(const WString& text) {
-    return QV::NString(text.GetString()).GetString();
-}
-
 // The editor's real control tree, built from the product skin and strings with the editor's
-// classes, over an engine that records what it is asked.
-class EditPanelsTest : public ::testing::Test {
+// classes, over an engine that records what it is asked; paths name controls below the device
+// view's pages.
+class EditPanelsTest : public EditorTestSupport::ProductTreeFixture {
 protected:
-    void SetUp() override {
-        mFactory->SetResourceBasePath(u"::");
-        ASSERT_EQ(mFactory->LoadStringTables(u"::APP_STRINGS", u"::FRAMEWORK_STRINGS", 0x0409), QV::S_OK);
-        ASSERT_EQ(mFactory->LoadSkins(u"::APP_SKINS"), QV::S_OK);
-        mApp = LApplication::Create(mFactory, mFactory->GetFrameworkStringTable(), "editor");
-        mApp->SetSettingsStore(mSettings);
-        ASSERT_EQ(mApp->RunApplicationStartup(), QV::S_OK);
-        RCPtr<QV::LControl> main;
-        ASSERT_EQ(mApp->CreateControl(u"mainControl", main), QV::S_OK);
-        mMain = RCPtr<QV::LMainControl>(dynamic_cast<QV::LMainControl*>(main.Get()));
-        ASSERT_TRUE(mMain);
-        mEngine.writes.clear();
-    }
-    void TearDown() override {
-        mMain = nullptr;
-        QV::GetMainNotificationCenter()->ProcessQueue(false);
-        if (mApp) {
-            mApp->RunApplicationShutdown();
-        }
-    }
-
-    // The control at a path of child names below the device view's pages.
     RCPtr<QV::LControl> At(const std::string& path) const {
-        RCPtr<QV::LControl> control = mMain->FindChild(u"viewDevice");
-        control = control ? control->FindChild(u"tabControl") : nullptr;
-        control = control ? control->FindChild(u"pageHolder") : nullptr;
-        size_t start = 0;
-        while (control && start <= path.size()) {
-            const size_t end =
-                path.find('/', start) == std::string::npos ? path.size() : path.find('/', start);
-            control = control->FindChild(WString(path.substr(start, end - start).c_str()));
-            start = end + 1;
-        }
-        return control;
+        return Page(std::u16string(path.begin(), path.end()));
     }
-    // What a control shows: a combo box its item text ("" without a selection), a number box
-    // its value.
-    std::string Shown(const std::string& path) const {
-        const RCPtr<QV::LControl> control = At(path);
-        if (auto* combo = dynamic_cast<QV::LComboBox*>(control.Get())) {
-            return combo->GetSelectedIndex() < 0 ? std::string() : Narrow(combo->GetText());
-        }
-        if (auto* number = dynamic_cast<QV::LNumericUpDown*>(control.Get())) {
-            return std::to_string(static_cast<int>(number->GetValue()));
-        }
-        return "?" + path;
-    }
-    void Apply(int32_t id, const Bytes& bytes) {
-        mMain->ApplyParamValue(QV::ParamDescriptor(id), Blob(bytes));
-    }
+    using ProductTreeFixture::Shown;
+    std::string Shown(const std::string& path) const { return Shown(At(path)); }
     // The record of the last write to the engine, and its id.
     Bytes LastWrite(int32_t& id) const {
         if (mEngine.writes.empty()) {
             id = -1;
             return {};
         }
-        const QV::ParamValue& write = mEngine.writes.back();
-        id = write.descriptor.paramID;
-        uint32_t length = 0;
-        const auto* data = static_cast<const uint8_t*>(write.value.GetData(length));
-        return Bytes(data, data + length);
+        id = mEngine.writes.back().descriptor.paramID;
+        return BytesOf(mEngine.writes.back().value);
     }
-
-    RCPtr<QV::LControlFactory> mFactory = QV::LControlFactory::Create(u"Skylet");
-    RCPtr<EditorTestSupport::MemorySettings> mSettings{new EditorTestSupport::MemorySettings()};
-    EditorTestSupport::FakeEditorEngine mEngine;
-    RCPtr<LApplication> mApp;
-    RCPtr<QV::LMainControl> mMain;
 };
 
 // Every id these pages serve reaches the panel placed for it, and the headers the pages set.

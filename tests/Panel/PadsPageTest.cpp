@@ -5,64 +5,34 @@
 #include <utility>
 #include <vector>
 
-#include "Panel/Application.h"
+#include "Panel/ProductTreeFixture.h"
 #include "RIZozivirod/ControlBase/PointerParams.h"
 #include "RIZozivirod/Controls/ComboBox.h"
-#include "RIZozivirod/Controls/NumericUpDown.h"
 #include "RIZozivirod/Controls/TextBox.h"
-#include "RIZozivirod/Notification/MainNotificationCenter.h"
-#include "RIZozivirod/Notification/NotificationCenter.h"
-#include "UI/DriverCommon/MainControl.h"
-#include "UI/EditorTestSupport.h"
-#include "UI/EditorTreeFixture.h"
 #include "UI/PadsPanel.h"
-#include "UITestSupport/TestRootWindow.h"
 
 namespace {
 
 using EditorTestSupport::Blob;
 using QV::RCPtr;
-using QV::WString;
 using PadBytes = std::vector<uint8_t>;
 
-std::string PadsText(const WString& text) {
-    return QV::NString(text.GetString()).GetString();
-}
-
 // The editor's real control tree from the product skin and strings, attached to a window, over
-// an engine that records what it is asked.
-class PadsPageTest : public ::testing::Test {
+// an engine that records what it is asked; paths name controls below the pads page.
+class PadsPageTest : public EditorTestSupport::ProductTreeFixture {
 protected:
     void SetUp() override {
-        mFactory->SetResourceBasePath(u"::");
-        ASSERT_EQ(mFactory->LoadStringTables(u"::APP_STRINGS", u"::FRAMEWORK_STRINGS", 0x0409), QV::S_OK);
-        ASSERT_EQ(mFactory->LoadSkins(u"::APP_SKINS"), QV::S_OK);
-        mApp = LApplication::Create(mFactory, mFactory->GetFrameworkStringTable(), "editor");
-        mApp->SetSettingsStore(mSettings);
-        ASSERT_EQ(mApp->RunApplicationStartup(), QV::S_OK);
-        RCPtr<QV::LControl> main;
-        ASSERT_EQ(mApp->CreateControl(u"mainControl", main), QV::S_OK);
-        mMain = RCPtr<QV::LMainControl>(dynamic_cast<QV::LMainControl*>(main.Get()));
-        ASSERT_TRUE(mMain);
-        mPads = RCPtr<LPadsPanel>(dynamic_cast<LPadsPanel*>(At("").Get()));
+        ProductTreeFixture::SetUp();
+        mPads = RCPtr<LPadsPanel>(dynamic_cast<LPadsPanel*>(Page(u"pads").Get()));
         ASSERT_TRUE(mPads);
     }
     void TearDown() override {
         mPads = nullptr;
-        if (mWindow) {
-            mWindow->SetRootControl(nullptr);
-            mWindow->Detach();
-        }
-        mMain = nullptr;
-        QV::GetMainNotificationCenter()->ProcessQueue(false);
-        if (mApp) {
-            mApp->RunApplicationShutdown();
-        }
+        ProductTreeFixture::TearDown();
     }
 
     void Attach() {
-        mWindow = QV::TestRootWindow::Create({0, 0, 1200, 600});
-        mWindow->SetRootControl(RCPtr<QV::LControl>(mMain));
+        ProductTreeFixture::Attach();
         mEngine.writes.clear();
     }
     void Click(const char16_t* arrow) {
@@ -80,53 +50,26 @@ protected:
                 path.replace(at, from.size(), to);
             }
         }
-        RCPtr<QV::LControl> control = mMain->FindChild(u"viewDevice");
-        control = control ? control->FindChild(u"tabControl") : nullptr;
-        control = control ? control->FindChild(u"pageHolder") : nullptr;
-        control = control ? control->FindChild(u"pads") : nullptr;
-        size_t start = 0;
-        while (control && start < path.size()) {
-            const size_t end =
-                path.find('/', start) == std::string::npos ? path.size() : path.find('/', start);
-            control = control->FindChild(WString(path.substr(start, end - start).c_str()));
-            start = end + 1;
+        while (!path.empty() && path.back() == '/') {
+            path.pop_back();
         }
-        return control;
+        const RCPtr<QV::LControl> pads = Page(u"pads");
+        return path.empty() ? pads : Below(pads, std::u16string(path.begin(), path.end()));
     }
-    // A combo box's item text ("" without a selection), a number box's value, a label's text.
-    std::string Shown(const std::string& path) const {
-        const RCPtr<QV::LControl> control = At(path);
-        if (auto* combo = dynamic_cast<QV::LComboBox*>(control.Get())) {
-            return combo->GetSelectedIndex() < 0 ? std::string() : PadsText(combo->GetText());
-        }
-        if (auto* number = dynamic_cast<QV::LNumericUpDown*>(control.Get())) {
-            return std::to_string(static_cast<int>(number->GetValue()));
-        }
-        return control ? PadsText(control->GetText()) : "?" + path;
-    }
+    using ProductTreeFixture::Shown;
+    std::string Shown(const std::string& path) const { return Shown(At(path)); }
     void Choose(const std::string& path, int32_t index) {
         dynamic_cast<QV::LComboBox&>(*At(path)).SetSelectedIndex(index);
     }
     std::vector<std::pair<int32_t, PadBytes>> Writes() const {
         std::vector<std::pair<int32_t, PadBytes>> writes;
         for (const QV::ParamValue& write : mEngine.writes) {
-            uint32_t length = 0;
-            const auto* data = static_cast<const uint8_t*>(write.value.GetData(length));
-            writes.emplace_back(write.descriptor.paramID, PadBytes(data, data + length));
+            writes.emplace_back(write.descriptor.paramID, BytesOf(write.value));
         }
         return writes;
     }
-    void Apply(int32_t id, const PadBytes& bytes) {
-        mMain->ApplyParamValue(QV::ParamDescriptor(id), Blob(bytes));
-    }
 
-    RCPtr<QV::LControlFactory> mFactory = QV::LControlFactory::Create(u"Skylet");
-    RCPtr<EditorTestSupport::MemorySettings> mSettings{new EditorTestSupport::MemorySettings()};
-    EditorTestSupport::FakeEditorEngine mEngine;
-    RCPtr<LApplication> mApp;
-    RCPtr<QV::LMainControl> mMain;
     RCPtr<LPadsPanel> mPads;
-    RCPtr<QV::TestRootWindow> mWindow;
 };
 
 // After attach and after every page switch, each pad id reaches the page placed for it and the
@@ -190,7 +133,7 @@ TEST_F(PadsPageTest, APageSwitchCommitsTheTypingFirstAndEditsGoUnderTheNewIds) {
     Click(u"rightArrowButton");
     EXPECT_EQ(Writes(), (std::vector<std::pair<int32_t, PadBytes>>{{23, {0x00, 49, 99, 0x00, 0x00}}}));
     EXPECT_EQ(Shown("pad2/m/data2Value/numericUpDown"), "0");  // pad 6's stored velocity
-    EXPECT_EQ(PadsText(dynamic_cast<QV::LTextBox&>(*text).GetText()), "0");
+    EXPECT_EQ(Narrow(dynamic_cast<QV::LTextBox&>(*text).GetText()), "0");
 
     mEngine.writes.clear();
     Choose("pad3/c/padColor3/comboBox", 13);
