@@ -14,115 +14,80 @@ here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "${out}"
 # shellcheck source=xvfb-session.sh source-path=SCRIPTDIR
 source "${here}/xvfb-session.sh"
-export SKYLET_KEYBOARD_LOG="${work}/heard" SKYLET_REPLY_WAIT_MS=500
+# The keyboard answers at once; the generous wait for its reply only matters on a loaded machine.
+export SKYLET_KEYBOARD_LOG="${work}/heard" SKYLET_REPLY_WAIT_MS=10000
+main_class=SkyletEditorWithKeyboard
+start_program program
 
-# The first viewable window whose name is $1.
-find_named() {
-    local id=
-    for _ in $(seq 1 200); do
-        for id in $(xdotool search --name "^$1\$" 2> /dev/null || true); do
-            if xwininfo -id "${id}" 2> /dev/null | grep -q "IsViewable"; then
-                echo "${id}"
-                return 0
-            fi
-        done
-        sleep 0.05
-    done
-    return 1
+# The dialog dumped into the file until the colours at the points hold the one wanted.
+dialog_until() {
+    local dump=$1 wanted=$2 what=$3
+    shift 3
+    wait_until shows "${dialog}" "${dump}" "${wanted}" "$@" ||
+        fail "${what}: ${wanted} not among $(colours_at "${dump}" "$@")"
 }
-gone() {
-    for _ in $(seq 1 200); do
-        xwininfo -id "$1" 2> /dev/null | grep -q "IsViewable" || return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-"${program}" > "${work}/program.out" 2> "${work}/program.err" &
-first=$!
-window=
-for _ in $(seq 1 200); do
-    window=$(xdotool search --class SkyletEditorWithKeyboard 2> /dev/null | head -1 || true)
-    [ -n "${window}" ] && xwininfo -id "${window}" 2> /dev/null | grep -q "IsViewable" && break
-    window=
-    sleep 0.05
-done
-[ -n "${window}" ] || fail "no main window appeared"
-for _ in $(seq 1 200); do
-    xwd -id "${window}" -silent > "${work}/start.xwd"
-    [ "$(colours_at "${work}/start.xwd" 300 520)" = "25282D" ] && break
-    sleep 0.05
-done
-
 # Keys go through the X server (XTEST) to the window that has its focus, so that the
 # modifiers' state is the server's: the main window first, then the dialog it opens.
-xdotool windowfocus --sync "${window}"
 # File > Retrieve Preset (the menu bar's "File" at 36,29 of the window, the item the fourth row
-# of its menu, below a separator); the dialog's slot box has the focus.
+# of its menu, below a separator, once the menu covers the PADS tab); the dialog's slot box has
+# the focus.
 xdotool mousemove --window "${window}" 36 29 click 1
-sleep 0.5
+dump_until "${work}/file-menu.xwd" 2F333A "the File menu open" 150 60
 xwd -root -silent > "${out}/file-menu-open.xwd"
 xdotool mousemove --window "${window}" 91 106 click 1
 dialog=$(find_named "Get Preset From Hardware") || fail "File > Retrieve Preset opened no retrieve dialog"
-sleep 0.3
-# Down opens the list on "Preset 1", 24 more go to "Preset 25", Return chooses it; the pointer
-# stays off the list, whose rows follow it.
+# SDL gives a window the focus when it shows it (there is no window manager); CANCEL lights
+# under the pointer.
+keys_reach "${dialog}" 296 210 260 200 20 130
+# Down opens the list on "Preset 1" (over the dialog's empty middle), 24 more go to "Preset 25",
+# Return chooses it and closes the list, uncovering GET; the pointer stays off the list, whose
+# rows follow it.
 xdotool mousemove 0 0
 xdotool key Down
-sleep 0.3
-xwd -id "${dialog}" -silent > "${out}/retrieve-list-open.xwd"
+dialog_until "${out}/retrieve-list-open.xwd" 2F333A "the slot list open" 300 150
 xdotool key --delay 20 --repeat 24 Down
-sleep 0.2
 xdotool key Return
-sleep 0.3
-xwd -id "${dialog}" -silent > "${out}/retrieve-preset-25.xwd"
+dialog_until "${out}/retrieve-preset-25.xwd" 25282D "the slot list closed" 300 150
 # GET: 144 + 48, 196 + 14 in the dialog.
 xdotool mousemove --window "${dialog}" 192 210 click 1
 # The success box, answered with Return as a user would; a desktop without the X core fonts SDL's
 # box draws with cannot show it, and the program writes it to its error output instead.
 told=
-for _ in $(seq 1 200); do
+success_told() {
     if grep -q "Retrieve Sucessful : The preset has been sucessfully retreived." "${work}/program.err"; then
         told=output
-        break
+        return 0
     fi
-    if box=$(shown_box "Retrieve Sucessful"); then
-        xdotool windowfocus --sync "${box}" key Return
-        gone "${box}" || fail "the success box did not close"
-        told=box
-        break
-    fi
-    sleep 0.05
-done
+    local box=
+    ! shown_box "Retrieve Preset Error" > /dev/null || fail "GET reported an error"
+    box=$(shown_box "Retrieve Sucessful") || return 1
+    xdotool windowfocus --sync "${box}" key Return
+    gone "${box}" || fail "the success box did not close"
+    told=box
+}
+wait_until success_told || true
 [ -n "${told}" ] || fail "GET reported no success"
 # CANCEL ends the dialog.
 xdotool mousemove --window "${dialog}" 296 210 click 1
 gone "${dialog}" || fail "CANCEL did not close the dialog"
-# Without a window manager nobody gives the main window the keyboard focus back.
-# SDL takes a window's focus 200 ms after X gives it, at the next event it reads: the pointer
-# moves over the window after that time, so that no key comes before the focus.
-xdotool windowfocus --sync "${window}"
-sleep 0.3
-xdotool mousemove --window "${window}" 600 580
-sleep 0.3
+focus_main
 
 # The TILT tab (the fourth, 188 pixels wide, 196 apart from x 16), then its CC number (row 3 of
-# the tilt section) raised by one.
+# the tilt section, its field's focus edge from 190,243, the number's last digit at 206,248)
+# raised by one.
 xdotool mousemove --window "${window}" $((16 + 196 * 3 + 94)) 78 click 1
-sleep 0.3
+xdotool mousemove --window "${window}" 600 580
+dump_until "${work}/tilt.xwd" 3FA7D6 "the tab TILT selected" $((16 + 196 * 3 + 4)) 56
 xdotool mousemove --window "${window}" 227 254 click 1
-sleep 0.2
-xdotool key Up
-sleep 0.3
-xwd -id "${window}" -silent > "${out}/tilt-after-retrieve.xwd"
+dump_until "${work}/tilt.xwd" 3FA7D6 "the CC number's focus edge" 190 243
+step_number Up "${out}/tilt-after-retrieve.xwd" 206 248
 mkdir -p "${work}/saved"
 echo "${work}/saved/preset.kyp" > "${chooser}/answer"
 xdotool key ctrl+s
-for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
-[ -s "${work}/saved/preset.kyp" ] || fail "Ctrl+S saved nothing"
+wait_for_file "${work}/saved/preset.kyp" || fail "Ctrl+S saved nothing"
 
 kill "${first}" 2> /dev/null || true
-for _ in $(seq 1 200); do [ -s "${SKYLET_KEYBOARD_LOG}" ] && break; sleep 0.05; done
+wait_for_file "${SKYLET_KEYBOARD_LOG}" || true
 wait "${first}" 2> /dev/null || true
 first=
 # Leaks are left to the sanitizer runs of the test suites: the desktop libraries keep some at exit.

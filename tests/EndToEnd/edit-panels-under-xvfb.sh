@@ -15,14 +15,7 @@ mkdir -p "${out}"
 # shellcheck source=xvfb-session.sh source-path=SCRIPTDIR
 source "${here}/xvfb-session.sh"
 
-"${program}" > "${work}/first.out" 2> "${work}/first.err" &
-first=$!
-window=$(find_window) || fail "no main window appeared"
-for _ in $(seq 1 200); do
-    xwd -id "${window}" -silent > "${work}/start.xwd"
-    [ "$(colours_at "${work}/start.xwd" 600 300)" = "25282D" ] && break
-    sleep 0.05
-done
+start_program first
 
 # Tab k is 188 pixels wide, 196 apart, from x 16; the pages start at y 113. A section has a
 # one-pixel border (3C424A); its first row's combo box shows the raised face (2F333A) on the right.
@@ -30,12 +23,7 @@ show_tab() {
     local k=$1 name=$2
     xdotool mousemove --window "${window}" $((16 + 196 * k + 94)) 78 click 1
     xdotool mousemove --window "${window}" 1190 595
-    for _ in $(seq 1 100); do
-        sleep 0.05
-        xwd -id "${window}" -silent > "${out}/${name}.xwd"
-        [ "$(colours_at "${out}/${name}.xwd" $((16 + 196 * k + 4)) 56)" = "3FA7D6" ] && return 0
-    done
-    fail "the tab ${name} was not selected by a click"
+    dump_until "${out}/${name}.xwd" 3FA7D6 "the tab ${name} was not selected by a click" $((16 + 196 * k + 4)) 56
 }
 check_section() {
     local dump=$1 x=$2 y=$3 what=$4 got
@@ -56,20 +44,15 @@ for k in 0 1 2 3; do
     [ "${got}" = "2F333A" ] || fail "pad $((k + 1)): type combo box at $((x + 200)),245 is ${got}"
 done
 xdotool mousemove --window "${window}" 1147 300 click 1
-sleep 0.3
 xdotool mousemove --window "${window}" 119 343 click 1
-sleep 0.2
 xdotool key --window "${window}" End shift+Home
 xdotool type --window "${window}" --delay 20 "64"
 xdotool key --window "${window}" Return
-sleep 0.2
-xdotool mousemove --window "${window}" 1190 595
-sleep 0.2
+settle 1190 595
 xwd -id "${window}" -silent > "${out}/pads-5-8.xwd"
 # Pad 5's colours: the COLORS tab of the first section.
 xdotool mousemove --window "${window}" 249 187 click 1
-xdotool mousemove --window "${window}" 1190 595
-sleep 0.3
+settle 1190 595
 xwd -id "${window}" -silent > "${out}/pads-5-colors.xwd"
 
 show_tab 2 touch-ribbon
@@ -85,22 +68,19 @@ check_section "${out}/keybed.xwd" 45 258 "keybed settings"
 show_tab 3 tilt
 check_section "${out}/tilt.xwd" 45 130 "tilt"
 
-# The controller number's text box: row 3 of the tilt section, 128 pixels into the row.
+# The controller number's text box: row 3 of the tilt section, 128 pixels into the row (the
+# number's last digit at 206,248).
 xdotool mousemove --window "${window}" 227 254 click 1
-sleep 0.2
 xdotool key --window "${window}" End shift+Home
 xdotool type --window "${window}" --delay 20 "42"
 xdotool key --window "${window}" Return
-sleep 0.2
-xdotool key --window "${window}" Up
-sleep 0.3
-xwd -id "${window}" -silent > "${out}/tilt-edited.xwd"
+settle 1190 595
+step_number Up "${out}/tilt-edited.xwd" 206 248
 
 mkdir -p "${work}/saved"
 echo "${work}/saved/preset.kyp" > "${chooser}/answer"
 xdotool key --window "${window}" ctrl+s
-for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
-[ -s "${work}/saved/preset.kyp" ] || fail "Ctrl+S saved nothing"
+wait_for_file "${work}/saved/preset.kyp" || fail "Ctrl+S saved nothing"
 # The two bytes that differ from the default preset, in file order: the tilt's controller number
 # (42 + 1, octal 53), then pad 5's note (64, octal 100).
 changed=$(cmp -l "${work}/saved/preset.kyp" "${here}/../data/UI/default-preset.kyp" || true)
@@ -121,26 +101,21 @@ for k in 0 1 2 3; do
     [ "${got}" = "2F333A" ] || fail "fader $((k + 1)): channel combo box at $((x + 200)),189 is ${got}"
 done
 xdotool mousemove --window "${window}" 1154 218 click 1
-sleep 0.2
 xdotool mousemove --window "${window}" 216 222 click 1
-sleep 0.2
 xdotool key --window "${window}" End shift+Home
 xdotool type --window "${window}" --delay 20 "64"
 xdotool key --window "${window}" Return
-sleep 0.2
+settle 1190 595
 xwd -id "${window}" -silent > "${out}/faders-5-8.xwd"
 
 # The preset name over the tabs, typed in small letters: the keyboard gets capitals.
 xdotool mousemove --window "${window}" 1000 30 click 1
-sleep 0.2
 xdotool key --window "${window}" End shift+Home
 xdotool type --window "${window}" --delay 20 "lead 2/b"
-sleep 0.3
 
 echo "${work}/saved/second.kyp" > "${chooser}/answer"
 xdotool key --window "${window}" ctrl+s
-for _ in $(seq 1 100); do [ -s "${work}/saved/second.kyp" ] && break; sleep 0.05; done
-[ -s "${work}/saved/second.kyp" ] || fail "the second Ctrl+S saved nothing"
+wait_for_file "${work}/saved/second.kyp" || fail "the second Ctrl+S saved nothing"
 # The defaults' records are found by their bytes: fader 5's is 00 28 00 7F 00 (controller 40),
 # the name's "PRESET" and ten zero bytes.
 python3 - "${work}/saved/second.kyp" "${here}/../data/UI/default-preset.kyp" << 'CHECK' ||

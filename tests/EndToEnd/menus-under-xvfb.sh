@@ -14,60 +14,35 @@ mkdir -p "${out}"
 # shellcheck source=xvfb-session.sh source-path=SCRIPTDIR
 source "${here}/xvfb-session.sh"
 
-"${program}" > "${work}/first.out" 2> "${work}/first.err" &
-first=$!
-window=$(find_window) || fail "no main window appeared"
-for _ in $(seq 1 200); do
-    xwd -id "${window}" -silent > "${work}/start.xwd"
-    [ "$(colours_at "${work}/start.xwd" 300 520)" = "25282D" ] && break
-    sleep 0.05
-done
-
-# Dumps the window into OUTDIR/menus-NAME.xwd until the colours at the points hold the one
-# wanted, or fails.
-dump_until() {
-    local name=$1 wanted=$2 what=$3
-    shift 3
-    local got=
-    for _ in $(seq 1 60); do
-        xwd -id "${window}" -silent > "${out}/menus-${name}.xwd"
-        got=$(colours_at "${out}/menus-${name}.xwd" "$@")
-        [[ " ${got} " == *" ${wanted} "* ]] && return 0
-        sleep 0.05
-    done
-    fail "${what}: ${wanted} not among ${got}"
-}
+start_program first
 
 # "File" at the top left (the bar at 16,18, 24 high); its menu opens below it, over the PADS tab
 # (the accent there until the menu covers it with its raised rows).
-[ "$(colours_at "${work}/start.xwd" 150 60)" = "3FA7D6" ] || fail "the PADS tab before the menu"
+[ "$(colours_at "${work}/first-start.xwd" 150 60)" = "3FA7D6" ] || fail "the PADS tab before the menu"
 xdotool mousemove --window "${window}" 34 30 click 1
 xdotool mousemove --window "${window}" 150 300
-dump_until file-open 2F333A "the File menu open" 150 60
+dump_until "${out}/menus-file-open.xwd" 2F333A "the File menu open" 150 60
 # Its rows from y 43: New Preset, a separator, Send, Retrieve, a separator, Load, Save (149-171).
 xdotool mousemove --window "${window}" 100 160 click 1
-for _ in $(seq 1 100); do [ -s "${chooser}/log" ] && break; sleep 0.05; done
+wait_for_file "${chooser}/log" || fail "Save Preset asked for no file"
 [ "$(grep -c . "${chooser}/log" 2> /dev/null || true)" = "1" ] || fail "Save Preset asked for a file not once"
-dump_until file-closed 3FA7D6 "the menu gone after the command" 150 60
+dump_until "${out}/menus-file-closed.xwd" 3FA7D6 "the menu gone after the command" 150 60
 
 # The preset name box at the top right (its field from 928,18): its text copied, the field
 # emptied, the text pasted back from the field's context menu ("Paste", the third row below the
 # pointer), then a "2" typed after it; Ctrl+S saves a preset named "PRESET2".
 xdotool mousemove --window "${window}" 1050 29 click 1
-sleep 0.2
 xdotool key --window "${window}" End shift+Home ctrl+c BackSpace
-sleep 0.2
 xdotool mousemove --window "${window}" 1000 29 click 3
-dump_until context 2F333A "the context menu open" 1004 100
+dump_until "${out}/menus-context.xwd" 2F333A "the context menu open" 1004 100
 xdotool mousemove --window "${window}" 1040 85 click 1
-sleep 0.2
+# The menu had the keyboard; the window takes it back before the keys.
+focus_main
 xdotool key --window "${window}" End 2 Return
-sleep 0.2
 mkdir -p "${work}/saved"
 echo "${work}/saved/preset.kyp" > "${chooser}/answer"
 xdotool key --window "${window}" ctrl+s
-for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
-[ -s "${work}/saved/preset.kyp" ] || fail "Ctrl+S saved nothing"
+wait_for_file "${work}/saved/preset.kyp" || fail "Ctrl+S saved nothing"
 grep -q "PRESET2" "${work}/saved/preset.kyp" || fail "the saved preset is not named PRESET2 (the paste did not happen)"
 
 # Near the window's right edge the context menu reaches past the window onto the desktop, in a
@@ -75,15 +50,13 @@ grep -q "PRESET2" "${work}/saved/preset.kyp" || fail "the saved preset is not na
 eval "$(xdotool getwindowgeometry --shell "${window}")"
 beyond_x=$((X + WIDTH + 40))
 beyond_y=$((Y + 40))
+root_shows() {
+    xwd -root -silent > "${work}/root.xwd" &&
+        [ "$(colours_at "${work}/root.xwd" "${beyond_x}" "${beyond_y}")" = "$1" ]
+}
 root_until() {
-    local wanted=$1 what=$2 got=
-    for _ in $(seq 1 60); do
-        xwd -root -silent > "${work}/root.xwd"
-        got=$(colours_at "${work}/root.xwd" "${beyond_x}" "${beyond_y}")
-        [ "${got}" = "${wanted}" ] && return 0
-        sleep 0.05
-    done
-    fail "${what}: ${wanted} not ${got}"
+    wait_until root_shows "$1" ||
+        fail "$2: $1 not $(colours_at "${work}/root.xwd" "${beyond_x}" "${beyond_y}")"
 }
 root_until 000000 "the desktop right of the window before the menu"
 xdotool mousemove --window "${window}" $((WIDTH - 20)) 29 click 3

@@ -28,11 +28,7 @@ title=$(xdotool getwindowname "${window}")
 # pads, and the gap between the second and third pad), the selected tab "pads" (the accent) and the
 # tabs "faders" and "keybed" beside it (raised).
 # The first frame can come a while after the window is mapped on a loaded machine.
-for _ in $(seq 1 200); do
-    xwd -id "${window}" -silent > "${out}/main-window.xwd"
-    [ "$(colours_at "${out}/main-window.xwd" 600 300)" = "25282D" ] && break
-    sleep 0.05
-done
+dump_until "${out}/main-window.xwd" 25282D "the first frame" 600 300
 check_colour() {
     local dump=$1 what=$2 want=$3
     shift 3
@@ -49,21 +45,16 @@ check_colour "${out}/main-window.xwd" "other tabs" 2F333A 216 56 1000 56 1180 10
 # to the raised colour, once the pointer has left it (a hovered tab is lighter).
 xdotool mousemove --window "${window}" 306 78 click 1
 xdotool mousemove --window "${window}" 600 592
-selected=
-for _ in $(seq 1 60); do
-    sleep 0.05
-    xwd -id "${window}" -silent > "${out}/main-window-faders.xwd"
-    selected=$(colours_at "${out}/main-window-faders.xwd" 216 56)
-    [ "${selected}" = "3FA7D6" ] && break
-done
-[ "${selected}" = "3FA7D6" ] || fail "the tab faders is ${selected} after a click on it, not the accent 3FA7D6"
+wait_until shows "${window}" "${out}/main-window-faders.xwd" 3FA7D6 216 56 ||
+    fail "the tab faders is $(colours_at "${out}/main-window-faders.xwd" 216 56) after a click on it, not the accent 3FA7D6"
 check_colour "${out}/main-window-faders.xwd" "the tab pads after a click on faders" 2F333A 20 56 200 100
 check_colour "${out}/main-window-faders.xwd" "page after a click on faders" 25282D 300 300 900 450
 
-# A click and a key reach the window (the program stays up and answers).
+# A click and a key reach the window (the program stays up and answers), once it reads its keys.
+focus_main
 xdotool mousemove --window "${window}" 300 200 click 1
 xdotool key --window "${window}" Tab
-sleep 0.2
+settle 600 592
 kill -0 "${first}" 2> /dev/null || fail "the program ended after a click and a key"
 
 # Ctrl+S saves the preset where the chooser says: the defaults, byte for byte. Ctrl+O loads a
@@ -72,18 +63,19 @@ kill -0 "${first}" 2> /dev/null || fail "the program ended after a click and a k
 mkdir -p "${work}/saved" "${work}/loaded"
 echo "${work}/saved/preset.kyp" > "${chooser}/answer"
 xdotool key --window "${window}" ctrl+s
-for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
+wait_for_file "${work}/saved/preset.kyp" || true
 cmp -s "${work}/saved/preset.kyp" "${here}/../data/UI/default-preset.kyp" ||
     fail "Ctrl+S did not save the default preset's bytes"
 grep -q -- "--save" "${chooser}/log" || fail "Ctrl+S did not ask for a place to save"
 cp "${work}/saved/preset.kyp" "${work}/loaded/copy.kyp"
 echo "${work}/loaded/copy.kyp" > "${chooser}/answer"
 xdotool key --window "${window}" ctrl+o
-for _ in $(seq 1 100); do [ "$(wc -l < "${chooser}/log")" -ge 2 ] && [ ! -s "${chooser}/answer" ] && break; sleep 0.05; done
+chooser_answered() { [ "$(wc -l < "${chooser}/log")" -ge 2 ] && [ ! -s "${chooser}/answer" ]; }
+wait_until chooser_answered || true
 [ "$(wc -l < "${chooser}/log")" = "2" ] || fail "Ctrl+S and Ctrl+O did not ask the chooser once each"
 sed -n 2p "${chooser}/log" | grep -q -- "--save" && fail "Ctrl+O asked for a place to save"
 sed -n 2p "${chooser}/log" | grep -qF -- "--filename=${work}/saved/" || fail "Ctrl+O did not start in the saved file's folder"
-sleep 0.3
+settle 600 592
 kill -0 "${first}" 2> /dev/null || fail "the program ended after Ctrl+S and Ctrl+O"
 
 # A second copy hands its exact command line over and ends with 255.
@@ -92,7 +84,7 @@ set +e
 second_status=$?
 set -e
 [ "${second_status}" = "255" ] || fail "second copy ended with ${second_status}, not 255"
-for _ in $(seq 1 60); do grep -q "Command line handed over" "${work}/first.err" && break; sleep 0.05; done
+wait_until grep -q "Command line handed over" "${work}/first.err" || true
 grep -qF "Command line handed over: ${program} \"two words\" \"Grüße ünd €\"" "${work}/first.err" ||
     fail "the first copy did not receive the second's command line"
 # A command line over 128 KiB (two arguments of 100 KiB, each under the system's limit for one)
@@ -103,7 +95,8 @@ set +e
 third_status=$?
 set -e
 [ "${third_status}" = "255" ] || fail "a copy with a 200 KiB command line ended with ${third_status}, not 255"
-for _ in $(seq 1 60); do [ "$(grep -c "Command line handed over" "${work}/first.err")" -ge 2 ] && break; sleep 0.05; done
+handed_twice() { [ "$(grep -c "Command line handed over" "${work}/first.err")" -ge 2 ]; }
+wait_until handed_twice || true
 handed=$(grep "Command line handed over" "${work}/first.err" | tail -1)
 [ "${handed}" = "Command line handed over: ${program} ${long} ${long}" ] ||
     fail "the first copy did not receive the 200 KiB command line whole"
@@ -127,7 +120,7 @@ sed -i 's/^WP=.*/WP=2C000000000000000100000000000000000000000000000000000000C800
 "${program}" > "${work}/third.out" 2> "${work}/third.err" &
 first=$!
 window=$(find_window) || fail "no main window at the second start"
-sleep 0.3
+dump_until "${work}/second-start.xwd" 25282D "the first frame at the second start" 600 300
 read -r x y w h < <(geometry "${window}")
 "${send_close}" "${window}"
 wait "${first}" || true

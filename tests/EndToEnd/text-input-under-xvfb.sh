@@ -13,29 +13,8 @@ mkdir -p "${out}"
 # shellcheck source=xvfb-session.sh source-path=SCRIPTDIR
 source "${here}/xvfb-session.sh"
 
-"${program}" > "${work}/first.out" 2> "${work}/first.err" &
-first=$!
-window=$(find_window) || fail "no main window appeared"
-for _ in $(seq 1 200); do
-    xwd -id "${window}" -silent > "${work}/start.xwd"
-    [ "$(colours_at "${work}/start.xwd" 300 520)" = "25282D" ] && break
-    sleep 0.05
-done
+start_program first
 
-# Dumps the window into OUTDIR/text-input-NAME.xwd until the colours at the points hold the one
-# wanted (the first frame after an input can take a moment), or fails.
-dump_until() {
-    local name=$1 wanted=$2 what=$3
-    shift 3
-    local got=
-    for _ in $(seq 1 60); do
-        xwd -id "${window}" -silent > "${out}/text-input-${name}.xwd"
-        got=$(colours_at "${out}/text-input-${name}.xwd" "$@")
-        [[ " ${got} " == *" ${wanted} "* ]] && return 0
-        sleep 0.05
-    done
-    fail "${what}: ${wanted} not among ${got}"
-}
 # The points of a row from x0 to x1 (inclusive) at y.
 row() { local x; for ((x = $1; x <= $2; ++x)); do echo "${x} $3"; done; }
 
@@ -43,16 +22,16 @@ row() { local x; for ((x = $1; x <= $2; ++x)); do echo "${x} $3"; done; }
 # (20 x 12 each) to the right of it, the up arrow's picture in the 9 x 9 cell at 271,372.
 xdotool mousemove --window "${window}" 502 78 click 1
 xdotool mousemove --window "${window}" 1190 595
-dump_until tab 3FA7D6 "TOUCH RIBBON selected" 412 56
+dump_until "${out}/text-input-tab.xwd" 3FA7D6 "TOUCH RIBBON selected" 412 56
 xdotool mousemove --window "${window}" 241 382
-dump_until hover 4B525B "the field's border under the pointer" 211 371
+dump_until "${out}/text-input-hover.xwd" 4B525B "the field's border under the pointer" 211 371
 xdotool mousemove --window "${window}" 275 376
 # shellcheck disable=SC2046
-dump_until arrow-hover 5BB8E0 "the up arrow lit under the pointer" $(row 271 279 375) $(row 271 279 376)
+dump_until "${out}/text-input-arrow-hover.xwd" 5BB8E0 "the up arrow lit under the pointer" $(row 271 279 375) $(row 271 279 376)
 
 # A click gives the field the focus: a two-pixel accent edge round the sunk field.
 xdotool mousemove --window "${window}" 241 382 click 1
-dump_until focused 3FA7D6 "the focus edge" 190 371
+dump_until "${out}/text-input-focused.xwd" 3FA7D6 "the focus edge" 190 371
 for point in "190 371" "191 372" "265 394" "264 393"; do
     # shellcheck disable=SC2086
     [ "$(colours_at "${out}/text-input-focused.xwd" ${point})" = "3FA7D6" ] || fail "the focus edge at ${point}"
@@ -64,7 +43,7 @@ done
 xdotool key --window "${window}" End BackSpace BackSpace BackSpace
 xdotool type --window "${window}" --delay 20 "64"
 # shellcheck disable=SC2046
-dump_until caret FFFFFF "the caret after typing" $(row 194 261 382)
+dump_until "${out}/text-input-caret.xwd" FFFFFF "the caret after typing" $(row 194 261 382)
 
 # A drag of the pointer across the text from its end to its start selects it: the accent at half
 # strength under the text.
@@ -72,7 +51,7 @@ xdotool mousemove --window "${window}" 251 382 mousedown 1
 xdotool mousemove --window "${window}" 223 382
 xdotool mousemove --window "${window}" 192 382 mouseup 1
 # shellcheck disable=SC2046
-dump_until selected 2D627B "the selection after a drag" $(row 194 261 376)
+dump_until "${out}/text-input-selected.xwd" 2D627B "the selection after a drag" $(row 194 261 376)
 # The selected text still shows in the text colour over the selection.
 # shellcheck disable=SC2046
 colours=$(colours_at "${out}/text-input-selected.xwd" $(row 194 216 382))
@@ -82,12 +61,10 @@ colours=$(colours_at "${out}/text-input-selected.xwd" $(row 194 216 382))
 # differs from the defaults in that byte alone (octal 145: 101).
 xdotool type --window "${window}" --delay 20 "101"
 xdotool key --window "${window}" Return
-sleep 0.2
 mkdir -p "${work}/saved"
 echo "${work}/saved/preset.kyp" > "${chooser}/answer"
 xdotool key --window "${window}" ctrl+s
-for _ in $(seq 1 100); do [ -s "${work}/saved/preset.kyp" ] && break; sleep 0.05; done
-[ -s "${work}/saved/preset.kyp" ] || fail "Ctrl+S saved nothing"
+wait_for_file "${work}/saved/preset.kyp" || fail "Ctrl+S saved nothing"
 changed=$(cmp -l "${work}/saved/preset.kyp" "${here}/../data/UI/default-preset.kyp" || true)
 [ "$(echo "${changed}" | grep -c .)" = "1" ] || fail "the saved preset differs from the defaults in: ${changed}"
 [ "$(echo "${changed}" | awk '{print $2}')" = "145" ] || fail "the changed byte is not 101 (octal 145): ${changed}"
