@@ -79,10 +79,9 @@ struct HostScene {
         root = factory->CreateControl(factory->FindControlDescriptor(u"Main"), nullptr);
         window->GetRootWindow()->SetRootControl(root);
         knob = root->FindChild(u"Knob");
-        SDL_Event focus{};
-        focus.type = SDL_WINDOWEVENT;
-        focus.window.windowID = window->GetWindowId();
-        focus.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+        Platform::WindowEvent focus;
+        focus.type = Platform::WindowEvent::kFocusGained;
+        focus.windowId = window->GetWindowId();
         window->HandleEvent(focus);
         window->Paint();
     }
@@ -142,7 +141,7 @@ void BM_HostWindowInvalidatePaintPresent(benchmark::State& state) {
         scene.window->Paint();
     }
     state.counters["pixels_presented"] =
-        benchmark::Counter(static_cast<double>(scene.window->GetPresenter().GetLastCopiedPixels()));
+        benchmark::Counter(static_cast<double>(scene.window->GetDesktopWindow()->GetLastCopiedPixels()));
 }
 BENCHMARK(BM_HostWindowInvalidatePaintPresent)->Unit(benchmark::kMicrosecond);
 
@@ -178,7 +177,7 @@ void BM_HostWindowCornersOrWholeRepaint(benchmark::State& state) {
         cairo_surface_destroy(drawing);
     }
     state.counters["pixels_presented"] =
-        benchmark::Counter(static_cast<double>(scene.window->GetPresenter().GetLastCopiedPixels()));
+        benchmark::Counter(static_cast<double>(scene.window->GetDesktopWindow()->GetLastCopiedPixels()));
     state.counters["surfaces_made_per_frame"] =
         benchmark::Counter(static_cast<double>(surfacesMade) / static_cast<double>(state.iterations()));
 }

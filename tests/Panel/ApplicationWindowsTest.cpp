@@ -170,7 +170,7 @@ TEST_F(ApplicationWindowsTest, TheMainWindowTakesTheSkinsSizeAndItsTreeFillsIt) 
     ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
     ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
     app->ShowMainWindow();
-    SDL_Window* window = app->GetMainWindow()->GetSdlWindow();
+    SDL_Window* window = SdlWindowOf(*app->GetMainWindow());
     int width = 0;
     int height = 0;
     SDL_GetWindowSize(window, &width, &height);
@@ -289,7 +289,7 @@ TEST_F(ApplicationWindowsTest, TheLoopKeepsPaintingAndDeliveringWhileTheFileChoo
     loop.PostDelayed([&] { main->InvalidateRect(QV::RectT<int32_t>{10, 10, 20, 10}); }, 30);
     loop.PostDelayed(
         [&] {
-            if (choosing && !main->IsPaintDue() && main->GetPresenter().GetLastCopiedPixels() == 200) {
+            if (choosing && !main->IsPaintDue() && main->GetDesktopWindow()->GetLastCopiedPixels() == 200) {
                 seen.push_back("painted");
             }
             if (choosing && !main->IsEnabled()) {

@@ -2,6 +2,7 @@
 
 #include "RIZozivirod/Application/Windows/OSWindow.h"
 #include "RIZozivirod/ControlBase/Control.h"
+#include "UITestSupport/SdlOffscreen.h"
 
 namespace QV {
 
@@ -22,7 +23,7 @@ bool ScriptedEventSource::DispatchNext() {
     if (dispatch) {
         dispatch(event);
     } else {
-        OSWindow::DispatchEvent(event);
+        DispatchSdlEvent(event);
     }
     return true;
 }

@@ -231,17 +231,7 @@ std::u16string Utf16FromTextInput(const char* text) {
     return out;
 }
 
-int32_t WheelAccumulator::Add(int32_t axis, int32_t delta) {
-    int32_t& remainder = mRemainder[axis & 1];
-    // Saturate rather than wrap on absurd deltas.
-    const int64_t sum = static_cast<int64_t>(remainder) + delta;
-    const int32_t notches = static_cast<int32_t>(sum / kNotch);
-    remainder = static_cast<int32_t>(sum % kNotch);
-    return notches;
-}
-
-void WheelAccumulator::DeltasFromSdl(const SDL_MouseWheelEvent& wheel, int32_t& vertical,
-                                     int32_t& horizontal) {
+void WheelDeltasFromSdl(const SDL_MouseWheelEvent& wheel, int32_t& vertical, int32_t& horizontal) {
     const float sign = wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0f : 1.0f;
     const float preciseY = wheel.preciseY != 0.0f ? wheel.preciseY : static_cast<float>(wheel.y);
     const float preciseX = wheel.preciseX != 0.0f ? wheel.preciseX : static_cast<float>(wheel.x);

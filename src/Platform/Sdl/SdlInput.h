@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "Platform/Desktop/WheelAccumulator.h"
+
 // How SDL's keyboard and pointer events read as the framework's input: Windows virtual-key
 // numbers, modifier flags with side bits (the key code's flags: Ctrl 0x1, Shift 0x8, Alt 0x40,
 // Cmd 0x200, each with its left and right bits), typed text as UTF-16 units, and wheel turns in
@@ -36,34 +38,9 @@ char16_t ControlCharacterFromSdl(SDL_Keycode keycode, uint16_t keymod);
 // at the first zero); a malformed sequence ends the text.
 std::u16string Utf16FromTextInput(const char* text);
 
-// Directions of a wheel notch: 0 vertical toward the user, 1 vertical away, 2 horizontal left, 3
-// horizontal right.
-enum WheelDirection : int32_t {
-    kWheelDown = 0,
-    kWheelUp = 1,
-    kWheelLeft = 2,
-    kWheelRight = 3,
-};
-
-// Wheel deltas in units of 120 a notch, one remainder per axis, kept across events so that a
-// smooth wheel's small steps add up to notches.
-class WheelAccumulator {
-public:
-    static constexpr int32_t kNotch = 120;
-
-    // Adds delta (positive: away from the user, or right) to the axis (0 vertical, 1
-    // horizontal) and returns the whole notches it completes, negative for the negative
-    // direction; the rest stays for the next event.
-    int32_t Add(int32_t axis, int32_t delta);
-    int32_t GetRemainder(int32_t axis) const { return mRemainder[axis & 1]; }
-
-    // The deltas of an SDL wheel event, vertical and horizontal, in units of 120: the precise
-    // amounts when SDL has them, flipped wheels turned back.
-    static void DeltasFromSdl(const SDL_MouseWheelEvent& wheel, int32_t& vertical, int32_t& horizontal);
-
-private:
-    int32_t mRemainder[2] = {0, 0};
-};
+// The deltas of an SDL wheel event, vertical and horizontal, in units of 120 a notch
+// (WheelAccumulator): the precise amounts when SDL has them, flipped wheels turned back.
+void WheelDeltasFromSdl(const SDL_MouseWheelEvent& wheel, int32_t& vertical, int32_t& horizontal);
 
 // The framework's button bit (1 left, 2 middle, 4 right) of an SDL button; 0 for others.
 uint32_t ButtonBitFromSdl(uint8_t button);

@@ -141,15 +141,15 @@ TEST(SdlInputTest, WheelDeltasAddUpToNotchesPerAxis) {
     event.x = -2;
     int32_t vertical = 0;
     int32_t horizontal = 0;
-    WheelAccumulator::DeltasFromSdl(event, vertical, horizontal);
+    WheelDeltasFromSdl(event, vertical, horizontal);
     EXPECT_EQ(vertical, 120);
     EXPECT_EQ(horizontal, -240);
     event.preciseY = 0.5f;
     event.direction = SDL_MOUSEWHEEL_FLIPPED;
-    WheelAccumulator::DeltasFromSdl(event, vertical, horizontal);
+    WheelDeltasFromSdl(event, vertical, horizontal);
     EXPECT_EQ(vertical, -60);
     event.preciseY = 1e30f;
-    WheelAccumulator::DeltasFromSdl(event, vertical, horizontal);
+    WheelDeltasFromSdl(event, vertical, horizontal);
     EXPECT_EQ(vertical, -100000000);
 }
 

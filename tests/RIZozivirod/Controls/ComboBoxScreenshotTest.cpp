@@ -19,6 +19,7 @@
 #include "RIZozivirod/Controls/ComboBox.h"
 #include "RIZozivirod/Renderer/Renderer.h"
 #include "UITestSupport/NullWindowOwner.h"
+#include "UITestSupport/SdlOffscreen.h"
 #include "UITestSupport/TestApplicationServices.h"
 #include "UITestSupport/XwdImage.h"
 
@@ -47,7 +48,7 @@ void ComboShotPump(OSWindow& window, int32_t rounds) {
     for (int i = 0; i < rounds; ++i) {
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
-            window.DispatchEvent(event);
+            DispatchSdlEvent(event);
         }
         window.Paint();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -107,7 +108,7 @@ TEST(StandardControlsScreenshot, ComboBoxOpenedByAClickAndChosenByClicksAndKeys)
 
         int wx = 0;
         int wy = 0;
-        SDL_GetWindowPosition(window->GetSdlWindow(), &wx, &wy);
+        SDL_GetWindowPosition(SdlWindowOf(*window), &wx, &wy);
         const auto click = [&](int x, int y) {
             const std::string command = "xdotool mousemove --sync " + std::to_string(wx + x) + " " +
                                         std::to_string(wy + y) + " click 1";

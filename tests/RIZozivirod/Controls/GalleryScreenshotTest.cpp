@@ -28,6 +28,7 @@
 #include "RIZozivirod/Controls/TreeView.h"
 #include "RIZozivirod/Renderer/Renderer.h"
 #include "UITestSupport/NullWindowOwner.h"
+#include "UITestSupport/SdlOffscreen.h"
 #include "UITestSupport/TestApplicationServices.h"
 #include "UITestSupport/XwdImage.h"
 
@@ -238,7 +239,7 @@ void PumpGallery(OSWindow& window, int32_t rounds) {
     for (int i = 0; i < rounds; ++i) {
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
-            window.DispatchEvent(event);
+            DispatchSdlEvent(event);
         }
         window.Paint();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -385,7 +386,7 @@ TEST(StandardControlsScreenshot, GalleryOfEveryFrameworkControlInTheProductLooks
         ASSERT_TRUE(::TestSupport::ReadXwd(xwd, screen));
         int wx = 0;
         int wy = 0;
-        SDL_GetWindowPosition(window->GetSdlWindow(), &wx, &wy);
+        SDL_GetWindowPosition(SdlWindowOf(*window), &wx, &wy);
         ASSERT_TRUE(wx >= 0 && wy >= 0 && wx + kGalleryWidth <= screen.width &&
                     wy + kGalleryHeight <= screen.height);
         ::TestSupport::XwdImage image;

@@ -21,6 +21,7 @@
 #include "RIZozivirod/Renderer/Renderer.h"
 #include "UITestSupport/ControlTestFixture.h"
 #include "UITestSupport/NullWindowOwner.h"
+#include "UITestSupport/SdlOffscreen.h"
 #include "UITestSupport/StandardSkin.h"
 #include "UITestSupport/XwdImage.h"
 
@@ -154,7 +155,7 @@ TEST(StandardControlsScreenshot, TabControlScrollingPanelAndButtonsInARealWindow
         for (int i = 0; i < 20; ++i) {
             SDL_Event event;
             while (SDL_PollEvent(&event)) {
-                window->DispatchEvent(event);
+                DispatchSdlEvent(event);
             }
             window->Paint();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -169,7 +170,7 @@ TEST(StandardControlsScreenshot, TabControlScrollingPanelAndButtonsInARealWindow
         // The window's part of the screen.
         int wx = 0;
         int wy = 0;
-        SDL_GetWindowPosition(window->GetSdlWindow(), &wx, &wy);
+        SDL_GetWindowPosition(SdlWindowOf(*window), &wx, &wy);
         ASSERT_TRUE(wx >= 0 && wy >= 0 && wx + 400 <= screen.width && wy + 300 <= screen.height);
         ::TestSupport::XwdImage image;
         image.width = 400;

@@ -27,37 +27,6 @@ CursorHandle& CurrentCursor() {
     return cursor;
 }
 
-uint32_t WindowIdOf(const SDL_Event& event) {
-    switch (event.type) {
-        case SDL_WINDOWEVENT:
-            return event.window.windowID;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            return event.key.windowID;
-        case SDL_TEXTEDITING:
-            return event.edit.windowID;
-        case SDL_TEXTINPUT:
-            return event.text.windowID;
-        case SDL_MOUSEMOTION:
-            return event.motion.windowID;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            return event.button.windowID;
-        case SDL_MOUSEWHEEL:
-            return event.wheel.windowID;
-        case SDL_DROPFILE:
-        case SDL_DROPTEXT:
-        case SDL_DROPBEGIN:
-        case SDL_DROPCOMPLETE:
-            return event.drop.windowID;
-        default:
-            if (event.type >= SDL_USEREVENT && event.type < SDL_LASTEVENT) {
-                return event.user.windowID;
-            }
-            return 0;
-    }
-}
-
 void PutInt32(std::vector<uint8_t>& out, int32_t value) {
     const uint32_t bits = static_cast<uint32_t>(value);
     for (int32_t shift = 0; shift < 32; shift += 8) {
@@ -67,47 +36,20 @@ void PutInt32(std::vector<uint8_t>& out, int32_t value) {
 
 }  // namespace
 
-// SDL's queue as the loop's event source. Wake pushes one event of its own type; a second wake
-// before the loop has taken it adds nothing, and a push that fails is forgotten so that the next
-// wake tries again.
-class SdlLoopEventSource final : public IEventSource {
+// The desktop's queue as the loop's event source; while it exists, WakeUserInterface wakes it.
+class DesktopEventSource final : public IEventSource {
 public:
-    SdlLoopEventSource() {
-        WakeType();
-        // A wake event of an earlier source may have gone with its queue (video shut down and
-        // started again): this queue holds none, so the next wake must push.
-        sWakePending = false;
-        mPreviousWake = SetUserInterfaceWake(&SdlLoopEventSource::WakeLoop);
+    DesktopEventSource() : mEvents(Platform::CreateDesktopEvents()) {
+        mPreviousWake = SetUserInterfaceWake(&Platform::WakeDesktopEvents);
     }
-    ~SdlLoopEventSource() override { SetUserInterfaceWake(mPreviousWake); }
-
-    static uint32_t WakeType() {
-        static const uint32_t type = [] {
-            const uint32_t registered = SDL_RegisterEvents(1);
-            return registered == static_cast<uint32_t>(-1) ? 0u : registered;
-        }();
-        return type;
-    }
-    static void WakeLoop() {
-        if (WakeType() == 0 || sWakePending.exchange(true)) {
-            return;
-        }
-        SDL_Event event{};
-        event.type = WakeType();
-        if (SDL_PushEvent(&event) != 1) {
-            sWakePending = false;
-        }
-    }
+    ~DesktopEventSource() override { SetUserInterfaceWake(mPreviousWake); }
 
     bool DispatchNext() override {
-        SDL_Event event;
-        if (SDL_PollEvent(&event) != 1) {
+        Platform::WindowEvent event;
+        if (!mEvents->Poll(event)) {
             return false;
         }
-        if (event.type == WakeType()) {
-            // Taken before the work it announces is looked at: a later wake pushes again.
-            sWakePending = false;
-        } else if (event.type == SDL_QUIT) {
+        if (event.type == Platform::WindowEvent::kQuit) {
             if (MessageLoop* loop = MessageLoop::GetCurrent()) {
                 loop->RequestQuit();
             }
@@ -117,26 +59,21 @@ public:
         return true;
     }
     bool Wait(int32_t timeoutMs) override {
-        // Waiting without taking: the event is dispatched by the loop's next pass. A failed wait
-        // (the queue is gone) still returns to the loop, which finds nothing and waits again.
-        if (timeoutMs < 0) {
-            SDL_WaitEvent(nullptr);
-        } else {
-            SDL_WaitEventTimeout(nullptr, timeoutMs);
-        }
+        // A failed wait (the queue is gone) still returns to the loop, which finds nothing and
+        // waits again.
+        mEvents->Wait(timeoutMs);
         return true;
     }
-    void Wake() override { WakeLoop(); }
-    uint32_t GetTimeMs() override { return SDL_GetTicks(); }
-
-    static inline std::atomic<bool> sWakePending{false};
+    void Wake() override { Platform::WakeDesktopEvents(); }
+    uint32_t GetTimeMs() override { return mEvents->GetTimeMs(); }
 
 private:
+    std::unique_ptr<Platform::IDesktopEvents> mEvents;
     UserInterfaceWakeFunction mPreviousWake = nullptr;
 };
 
 std::unique_ptr<IEventSource> OSWindow::CreateEventSource() {
-    return std::make_unique<SdlLoopEventSource>();
+    return std::make_unique<DesktopEventSource>();
 }
 
 bool OSWindow::PaintOneDueWindow() {
@@ -154,8 +91,8 @@ OSWindow* OSWindow::FromWindowId(uint32_t windowId) {
     return found != Windows().end() ? found->second : nullptr;
 }
 
-bool OSWindow::DispatchEvent(const SDL_Event& event) {
-    OSWindow* window = FromWindowId(WindowIdOf(event));
+bool OSWindow::DispatchEvent(const Platform::WindowEvent& event) {
+    OSWindow* window = FromWindowId(event.windowId);
     if (window == nullptr) {
         return false;
     }
@@ -165,19 +102,12 @@ bool OSWindow::DispatchEvent(const SDL_Event& event) {
 
 OSWindow::OSWindow(IOSWindowOwner* owner, const WString& title, const RectT<int32_t>& clientRect,
                    OSWindow* parent, bool popup)
-    : mOwner(owner), mParent(parent), mPresenter(nullptr) {
-    Platform::SdlPresenter::SetSoftwareSurfaceHint();
-    const uint32_t kind = popup ? SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR |
-                                      SDL_WINDOW_ALWAYS_ON_TOP
-                                : SDL_WINDOW_RESIZABLE;
-    mWindow = SDL_CreateWindow(title.ToUTF8().GetString(), clientRect.x, clientRect.y,
-                               std::max(clientRect.width, 1), std::max(clientRect.height, 1),
-                               SDL_WINDOW_HIDDEN | kind);
+    : mOwner(owner), mParent(parent) {
+    mWindow = Platform::CreateDesktopWindow(title.ToUTF8().GetString(), clientRect, popup);
     if (mWindow == nullptr) {
         return;
     }
-    mPresenter = Platform::SdlPresenter(mWindow);
-    mWindowId = SDL_GetWindowID(mWindow);
+    mWindowId = mWindow->GetId();
     Windows()[mWindowId] = this;
     mClientSize = {0, 0, std::max(clientRect.width, 1), std::max(clientRect.height, 1)};
 }
@@ -208,7 +138,7 @@ int32_t OSWindow::AttachRenderer(const RCPtr<LRenderer>& renderer) {
         return E_FAIL;
     }
     if (auto* target = dynamic_cast<LGDIRenderContextInfo*>(mRenderContext.Get())) {
-        target->SetPresenter(&mPresenter);
+        target->SetPresenter(mWindow.get());
     }
     mRootWindow = LRootWindow::Create(renderer, this);
     if (mOwner != nullptr) {
@@ -236,7 +166,7 @@ void OSWindow::Destroy(bool tellOwner) {
         mOwner->WriteProfileBinary(kMainWindowClassName, u"WP", GetPlacement());
     }
     if (mHasCapture) {
-        SDL_CaptureMouse(SDL_FALSE);
+        Platform::CapturePointer(false);
         mHasCapture = false;
     }
     if (auto* target = dynamic_cast<LGDIRenderContextInfo*>(mRenderContext.Get())) {
@@ -255,8 +185,7 @@ void OSWindow::Destroy(bool tellOwner) {
     mRenderContext = nullptr;
     mRenderer = nullptr;
     Windows().erase(mWindowId);
-    SDL_DestroyWindow(mWindow);
-    mWindow = nullptr;
+    mWindow.reset();
     if (tellOwner && mOwner != nullptr) {
         mOwner->OnWindowDestroyed(this);
     }
@@ -271,18 +200,19 @@ std::vector<uint8_t> OSWindow::GetPlacement() const {
     int32_t left = 0;
     int32_t bottom = 0;
     int32_t right = 0;
-    uint32_t flags = 0;
+    int32_t showCommand = kShowNormal;
     if (mWindow != nullptr) {
-        SDL_GetWindowPosition(mWindow, &x, &y);
-        SDL_GetWindowSize(mWindow, &width, &height);
-        if (SDL_GetWindowBordersSize(mWindow, &top, &left, &bottom, &right) != 0) {
-            top = left = bottom = right = 0;
-        }
-        flags = SDL_GetWindowFlags(mWindow);
+        const PointT<int32_t> position = mWindow->GetPosition();
+        const PointT<int32_t> size = mWindow->GetSize();
+        x = position.x;
+        y = position.y;
+        width = size.x;
+        height = size.y;
+        mWindow->GetBorders(top, left, bottom, right);
+        showCommand = mWindow->IsMaximized()   ? kShowMaximized
+                      : mWindow->IsMinimized() ? kShowMinimized
+                                               : kShowNormal;
     }
-    const int32_t showCommand = (flags & SDL_WINDOW_MAXIMIZED) != 0   ? kShowMaximized
-                                : (flags & SDL_WINDOW_MINIMIZED) != 0 ? kShowMinimized
-                                                                      : kShowNormal;
     std::vector<uint8_t> placement;
     placement.reserve(44);
     PutInt32(placement, 44);  // length
@@ -302,14 +232,13 @@ std::vector<uint8_t> OSWindow::GetPlacement() const {
 
 // ---- events ----
 
-void OSWindow::HandleEvent(const SDL_Event& event) {
+void OSWindow::HandleEvent(const Platform::WindowEvent& event) {
+    using Event = Platform::WindowEvent;
     if (mWindow == nullptr) {
         return;
     }
     // A window under a modal one takes no input.
-    const bool input = event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEBUTTONDOWN ||
-                       event.type == SDL_MOUSEBUTTONUP || event.type == SDL_MOUSEWHEEL ||
-                       event.type == SDL_KEYDOWN || event.type == SDL_KEYUP || event.type == SDL_TEXTINPUT;
+    const bool input = event.type >= Event::kPointerMoved && event.type <= Event::kText;
     if (input && !mEnabled) {
         return;
     }
@@ -318,40 +247,37 @@ void OSWindow::HandleEvent(const SDL_Event& event) {
         return;
     }
     switch (event.type) {
-        case SDL_WINDOWEVENT:
-            OnWindowEvent(event.window);
+        case Event::kPointerMoved:
+            OnMotion(event);
             return;
-        case SDL_MOUSEMOTION:
-            OnMotion(event.motion);
+        case Event::kButtonDown:
+        case Event::kButtonUp:
+            OnButton(event, event.type == Event::kButtonDown);
             return;
-        case SDL_MOUSEBUTTONDOWN:
-            OnButton(event.button, true);
+        case Event::kWheel:
+            OnWheel(event);
             return;
-        case SDL_MOUSEBUTTONUP:
-            OnButton(event.button, false);
+        case Event::kKeyDown:
+        case Event::kKeyUp:
+            OnKey(event);
             return;
-        case SDL_MOUSEWHEEL:
-            OnWheel(event.wheel);
-            return;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            OnKey(event.key);
-            return;
-        case SDL_TEXTINPUT:
-            OnText(event.text);
+        case Event::kText:
+            OnText(event);
             return;
         default:
+            OnWindowEvent(event);
             return;
     }
 }
 
-void OSWindow::OnWindowEvent(const SDL_WindowEvent& event) {
-    switch (event.event) {
-        case SDL_WINDOWEVENT_SHOWN:
-        case SDL_WINDOWEVENT_EXPOSED:
+void OSWindow::OnWindowEvent(const Platform::WindowEvent& event) {
+    using Event = Platform::WindowEvent;
+    switch (event.type) {
+        case Event::kShown:
+        case Event::kExposed:
             InvalidateAll();
             return;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case Event::kFocusGained:
             if (mFocusInPopup) {
                 // Back from one of this window's popups, which had it on this window's behalf.
                 mFocusInPopup = false;
@@ -363,10 +289,10 @@ void OSWindow::OnWindowEvent(const SDL_WindowEvent& event) {
                 mRootWindow->OnSetFocus();
             }
             return;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
+        case Event::kFocusLost:
             // The desktop gives a shown popup window the keyboard; the popup hands its keys
             // back here, so this window keeps its focus.
-            if (IsOwnPopupWindow(SDL_GetKeyboardFocus())) {
+            if (IsOwnPopupWindow(Platform::GetKeyboardWindowId())) {
                 mFocusInPopup = true;
                 return;
             }
@@ -380,26 +306,26 @@ void OSWindow::OnWindowEvent(const SDL_WindowEvent& event) {
                 mRootWindow->OnKillFocus();
             }
             return;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            OnSizeChanged(event.data1, event.data2);
+        case Event::kSizeChanged:
+            OnSizeChanged(event.x, event.y);
             return;
-        case SDL_WINDOWEVENT_MAXIMIZED:
-        case SDL_WINDOWEVENT_RESTORED:
+        case Event::kMaximized:
+        case Event::kRestored:
             if (mRootWindow) {
                 mRootWindow->SetFullRepaint();
             }
             InvalidateAll();
             return;
-        case SDL_WINDOWEVENT_MOVED:
+        case Event::kMoved:
             OnMoved();
             return;
-        case SDL_WINDOWEVENT_LEAVE:
+        case Event::kPointerLeft:
             // The pointer left the client area: nothing is hovered any more.
             if (mRootWindow && mButtons == 0) {
                 mRootWindow->SetHoverControl(nullptr);
             }
             return;
-        case SDL_WINDOWEVENT_CLOSE:
+        case Event::kCloseRequest:
             OnSystemClose();
             return;
         default:
@@ -415,15 +341,13 @@ void OSWindow::OnSizeChanged(int32_t width, int32_t height) {
     // corrected at once, and the corrected size comes back as a size change of its own.
     PointT<int32_t> size{width, height};
     if (mRootWindow->ConstrainSize(size)) {
-        SDL_SetWindowSize(mWindow, size.x, size.y);
-        int32_t actualWidth = 0;
-        int32_t actualHeight = 0;
-        SDL_GetWindowSize(mWindow, &actualWidth, &actualHeight);
-        if (actualWidth == width && actualHeight == height) {
+        mWindow->SetSize(size.x, size.y);
+        const PointT<int32_t> actual = mWindow->GetSize();
+        if (actual.x == width && actual.y == height) {
             return;
         }
-        width = actualWidth;
-        height = actualHeight;
+        width = actual.x;
+        height = actual.y;
     }
     {
         CAutoLock lock(mPaintLock);
@@ -446,12 +370,12 @@ void OSWindow::OnMoved() {
         mOutsideWorkArea = false;
         InvalidateAll();
     }
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    SDL_GetWindowPosition(mWindow, &x, &y);
-    SDL_GetWindowSize(mWindow, &width, &height);
+    const PointT<int32_t> position = mWindow->GetPosition();
+    const PointT<int32_t> size = mWindow->GetSize();
+    const int32_t x = position.x;
+    const int32_t y = position.y;
+    const int32_t width = size.x;
+    const int32_t height = size.y;
     const RectT<int32_t> work = GetApplicationServices().GetWorkArea();
     if (x < work.x || y < work.y || x + width > work.x + work.width || y + height > work.y + work.height) {
         mOutsideWorkArea = true;
@@ -477,7 +401,7 @@ bool OSWindow::IsOverClient(const PointT<int32_t>& point) const {
 }
 
 void OSWindow::ReleaseOSCapture() {
-    SDL_CaptureMouse(SDL_FALSE);
+    Platform::CapturePointer(false);
     mHasCapture = false;
     mPressCount = 0;
     if (mRootWindow) {
@@ -485,13 +409,12 @@ void OSWindow::ReleaseOSCapture() {
     }
 }
 
-void OSWindow::OnButton(const SDL_MouseButtonEvent& event, bool down) {
-    const uint32_t bit = Platform::ButtonBitFromSdl(event.button);
+void OSWindow::OnButton(const Platform::WindowEvent& event, bool down) {
+    const uint32_t bit = event.button;
     if (bit == 0 || !mRootWindow) {
         return;
     }
-    const uint32_t modifiers =
-        Platform::PointerModifierFlagsFromSdl(static_cast<uint16_t>(SDL_GetModState()));
+    const uint32_t modifiers = event.pointerModifiers;
     const PointT<int32_t> point{event.x, event.y};
     mCursorPos = point;
     if (down) {
@@ -500,10 +423,10 @@ void OSWindow::OnButton(const SDL_MouseButtonEvent& event, bool down) {
         }
         mButtons |= bit;
         if (mPressCount++ == 0 && !mHasCapture) {
-            SDL_CaptureMouse(SDL_TRUE);
+            Platform::CapturePointer(true);
             mHasCapture = true;
         }
-        // SDL counts the clicks of a series: the second of each pair is a double click.
+        // The desktop counts the clicks of a series: the second of each pair is a double click.
         const int32_t action =
             event.clicks >= 2 && event.clicks % 2 == 0 ? LRootWindow::kDoubleClick : LRootWindow::kPress;
         mRootWindow->OnMouseButton(action, static_cast<int32_t>(bit), modifiers, point, 0);
@@ -517,7 +440,7 @@ void OSWindow::OnButton(const SDL_MouseButtonEvent& event, bool down) {
     }
 }
 
-void OSWindow::OnMotion(const SDL_MouseMotionEvent& event) {
+void OSWindow::OnMotion(const Platform::WindowEvent& event) {
     if (!mRootWindow) {
         return;
     }
@@ -526,18 +449,14 @@ void OSWindow::OnMotion(const SDL_MouseMotionEvent& event) {
         ReleaseOSCapture();
     }
     mCursorPos = point;
-    mRootWindow->OnMouseMove(
-        point, Platform::PointerModifierFlagsFromSdl(static_cast<uint16_t>(SDL_GetModState())), 0);
+    mRootWindow->OnMouseMove(point, event.pointerModifiers, 0);
 }
 
-void OSWindow::OnWheel(const SDL_MouseWheelEvent& event) {
+void OSWindow::OnWheel(const Platform::WindowEvent& event) {
     if (!mRootWindow) {
         return;
     }
-    int32_t deltas[2] = {0, 0};
-    Platform::WheelAccumulator::DeltasFromSdl(event, deltas[0], deltas[1]);
-    const uint32_t modifiers =
-        Platform::PointerModifierFlagsFromSdl(static_cast<uint16_t>(SDL_GetModState()));
+    const int32_t deltas[2] = {event.wheelVertical, event.wheelHorizontal};
     for (int32_t axis = 0; axis < 2; ++axis) {
         if (deltas[axis] == 0) {
             continue;
@@ -547,10 +466,10 @@ void OSWindow::OnWheel(const SDL_MouseWheelEvent& event) {
         if (notches == 0) {
             continue;
         }
-        mCursorPos = {event.mouseX, event.mouseY};
+        mCursorPos = {event.x, event.y};
         const int32_t direction = axis == 0 ? (notches > 0 ? Platform::kWheelUp : Platform::kWheelDown)
                                             : (notches > 0 ? Platform::kWheelRight : Platform::kWheelLeft);
-        mRootWindow->OnMouseWheel(mCursorPos, modifiers, direction);
+        mRootWindow->OnMouseWheel(mCursorPos, event.pointerModifiers, direction);
     }
 }
 
@@ -560,33 +479,23 @@ void OSWindow::SendKey(const KeyCode& key) {
     }
 }
 
-void OSWindow::OnKey(const SDL_KeyboardEvent& event) {
-    const bool down = event.type == SDL_KEYDOWN;
-    const uint16_t keymod = event.keysym.mod;
-    const uint32_t virtualKey = Platform::VirtualKeyFromSdl(event.keysym.sym, event.keysym.scancode);
-    if (virtualKey != 0) {
-        const uint8_t value = down ? (event.repeat != 0 ? 1 : 0) : 1;
-        SendKey(KeyCode(virtualKey, down, value, Platform::KeyModifierFlagsFromSdl(keymod)));
+void OSWindow::OnKey(const Platform::WindowEvent& event) {
+    const bool down = event.type == Platform::WindowEvent::kKeyDown;
+    if (event.virtualKey != 0) {
+        const uint8_t value = down ? (event.repeat ? 1 : 0) : 1;
+        SendKey(KeyCode(event.virtualKey, down, value, event.keyModifiers));
     }
-    // The characters SDL's text input leaves out follow their key, as typed characters do.
-    if (down) {
-        const char16_t character = Platform::ControlCharacterFromSdl(event.keysym.sym, keymod);
-        if (character != 0) {
-            SendKey(KeyCode(character, Platform::PointerModifierFlagsFromSdl(keymod)));
-        }
+    // The characters the desktop's text input leaves out follow their key, as typed characters do.
+    if (down && event.controlCharacter != 0) {
+        SendKey(KeyCode(event.controlCharacter, event.pointerModifiers));
     }
 }
 
-void OSWindow::OnText(const SDL_TextInputEvent& event) {
-    const uint16_t keymod = static_cast<uint16_t>(SDL_GetModState());
-    if (keymod & KMOD_GUI) {
-        return;
-    }
-    const uint32_t flags = Platform::PointerModifierFlagsFromSdl(keymod);
-    for (const char16_t unit : Platform::Utf16FromTextInput(event.text)) {
+void OSWindow::OnText(const Platform::WindowEvent& event) {
+    for (const char16_t unit : event.text) {
         // Control characters come from their keys only.
         if (unit >= 0x20 && unit != 0x7F) {
-            SendKey(KeyCode(unit, flags));
+            SendKey(KeyCode(unit, event.pointerModifiers));
         }
     }
 }
@@ -702,9 +611,9 @@ bool OSWindow::GetPopupArea(RectT<int32_t>& area) {
     return true;
 }
 
-bool OSWindow::IsOwnPopupWindow(const SDL_Window* window) const {
-    return window != nullptr && std::any_of(mPopups.begin(), mPopups.end(), [window](const auto& popup) {
-               return popup->mWindow == window && popup->mPopupControl;
+bool OSWindow::IsOwnPopupWindow(uint32_t windowId) const {
+    return windowId != 0 && std::any_of(mPopups.begin(), mPopups.end(), [windowId](const auto& popup) {
+               return popup->mWindowId == windowId && popup->mWindow != nullptr && popup->mPopupControl;
            });
 }
 
@@ -742,7 +651,7 @@ int32_t OSWindow::ShowPopupWindow(const RCPtr<LControl>& control, const RectT<in
             return E_FAIL;
         }
         if (auto* target = dynamic_cast<LGDIRenderContextInfo*>(made->mRenderContext.Get())) {
-            target->SetPresenter(&made->mPresenter);
+            target->SetPresenter(made->mWindow.get());
         }
         made->mRenderer = mRenderer;
         made->mPopupOwner = this;
@@ -752,7 +661,7 @@ int32_t OSWindow::ShowPopupWindow(const RCPtr<LControl>& control, const RectT<in
     }
     popup->mPopupControl = control;
     popup->PlacePopup(rect);
-    SDL_ShowWindow(popup->mWindow);
+    popup->mWindow->Show();
     popup->InvalidateAll();
     return S_OK;
 }
@@ -762,10 +671,10 @@ void OSWindow::HidePopupWindow(const LControl* control) {
     if (popup == nullptr) {
         return;
     }
-    const bool hadKeyboard = SDL_GetKeyboardFocus() == popup->mWindow;
-    SDL_HideWindow(popup->mWindow);
+    const bool hadKeyboard = Platform::GetKeyboardWindowId() == popup->mWindowId;
+    popup->mWindow->Hide();
     if (hadKeyboard) {
-        SDL_SetWindowInputFocus(mWindow);
+        mWindow->TakeKeyboard();
     }
     {
         CAutoLock lock(mPaintLock);
@@ -798,8 +707,8 @@ void OSWindow::PlacePopup(const RectT<int32_t>& rect) {
     }
     PointT<int32_t> origin{rect.x, rect.y};
     mPopupOwner->ClientToScreen(origin);
-    SDL_SetWindowPosition(mWindow, origin.x, origin.y);
-    SDL_SetWindowSize(mWindow, size.width, size.height);
+    mWindow->SetPosition(origin.x, origin.y);
+    mWindow->SetSize(size.width, size.height);
     {
         CAutoLock lock(mPaintLock);
         mClientSize = size;
@@ -845,18 +754,20 @@ void OSWindow::PaintPopup() {
     paintFrame.Finish();
 }
 
-void OSWindow::ForwardToPopupOwner(const SDL_Event& event) {
-    if (event.type == SDL_WINDOWEVENT) {
-        if (event.window.event == SDL_WINDOWEVENT_SHOWN || event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+void OSWindow::ForwardToPopupOwner(const Platform::WindowEvent& event) {
+    using Event = Platform::WindowEvent;
+    const bool input = event.type >= Event::kPointerMoved && event.type <= Event::kText;
+    if (!input) {
+        if (event.type == Event::kShown || event.type == Event::kExposed) {
             InvalidateAll();
         }
         // The keyboard left both the owner and its popups while the popup had it: the owner
         // lost its focus.
-        SDL_Window* now = SDL_GetKeyboardFocus();
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && mPopupControl && mPopupOwner->mFocusInPopup &&
-            now != mPopupOwner->mWindow && !mPopupOwner->IsOwnPopupWindow(now)) {
-            SDL_WindowEvent lost = event.window;
-            lost.windowID = mPopupOwner->mWindowId;
+        const uint32_t now = Platform::GetKeyboardWindowId();
+        if (event.type == Event::kFocusLost && mPopupControl && mPopupOwner->mFocusInPopup &&
+            now != mPopupOwner->mWindowId && !mPopupOwner->IsOwnPopupWindow(now)) {
+            Event lost = event;
+            lost.windowId = mPopupOwner->mWindowId;
             mPopupOwner->OnWindowEvent(lost);
         }
         return;
@@ -866,34 +777,12 @@ void OSWindow::ForwardToPopupOwner(const SDL_Event& event) {
     }
     // The popup is a part of the owner's tree: its input is the owner's, at the owner's client
     // coordinates (outside the client area where the popup reaches past it).
-    SDL_Event copy = event;
-    const uint32_t owner = mPopupOwner->mWindowId;
-    switch (event.type) {
-        case SDL_MOUSEMOTION:
-            copy.motion.windowID = owner;
-            copy.motion.x += mPopupRect.x;
-            copy.motion.y += mPopupRect.y;
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            copy.button.windowID = owner;
-            copy.button.x += mPopupRect.x;
-            copy.button.y += mPopupRect.y;
-            break;
-        case SDL_MOUSEWHEEL:
-            copy.wheel.windowID = owner;
-            copy.wheel.mouseX += mPopupRect.x;
-            copy.wheel.mouseY += mPopupRect.y;
-            break;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            copy.key.windowID = owner;
-            break;
-        case SDL_TEXTINPUT:
-            copy.text.windowID = owner;
-            break;
-        default:
-            return;
+    Event copy = event;
+    copy.windowId = mPopupOwner->mWindowId;
+    if (event.type == Event::kPointerMoved || event.type == Event::kButtonDown ||
+        event.type == Event::kButtonUp || event.type == Event::kWheel) {
+        copy.x += mPopupRect.x;
+        copy.y += mPopupRect.y;
     }
     mPopupOwner->HandleEvent(copy);
 }
@@ -912,7 +801,7 @@ int32_t OSWindow::SetTitle(const WString& title) {
     if (mWindow == nullptr) {
         return E_FAIL;
     }
-    SDL_SetWindowTitle(mWindow, title.ToUTF8().GetString());
+    mWindow->SetTitle(title.ToUTF8().GetString());
     return S_OK;
 }
 
@@ -920,11 +809,9 @@ int32_t OSWindow::GetClientRect(RectT<int32_t>& rect) {
     if (mWindow == nullptr) {
         return E_FAIL;
     }
-    int32_t width = 0;
-    int32_t height = 0;
-    SDL_GetWindowSize(mWindow, &width, &height);
-    if (width >= 0 && height >= 0) {
-        rect = {0, 0, width, height};
+    const PointT<int32_t> size = mWindow->GetSize();
+    if (size.x >= 0 && size.y >= 0) {
+        rect = {0, 0, size.x, size.y};
     }
     return S_OK;
 }
@@ -933,10 +820,8 @@ int32_t OSWindow::ScreenToClient(PointT<int32_t>& point) {
     if (mWindow == nullptr) {
         return E_FAIL;
     }
-    int32_t x = 0;
-    int32_t y = 0;
-    SDL_GetWindowPosition(mWindow, &x, &y);
-    point = {point.x - x, point.y - y};
+    const PointT<int32_t> origin = mWindow->GetPosition();
+    point = {point.x - origin.x, point.y - origin.y};
     return S_OK;
 }
 
@@ -944,10 +829,8 @@ int32_t OSWindow::ClientToScreen(PointT<int32_t>& point) {
     if (mWindow == nullptr) {
         return E_FAIL;
     }
-    int32_t x = 0;
-    int32_t y = 0;
-    SDL_GetWindowPosition(mWindow, &x, &y);
-    point = {point.x + x, point.y + y};
+    const PointT<int32_t> origin = mWindow->GetPosition();
+    point = {point.x + origin.x, point.y + origin.y};
     return S_OK;
 }
 
@@ -955,8 +838,8 @@ int32_t OSWindow::SetWindowRect(const RectT<int32_t>& rect) {
     if (mWindow == nullptr) {
         return E_FAIL;
     }
-    SDL_SetWindowPosition(mWindow, rect.x, rect.y);
-    SDL_SetWindowSize(mWindow, std::max(rect.width, 1), std::max(rect.height, 1));
+    mWindow->SetPosition(rect.x, rect.y);
+    mWindow->SetSize(std::max(rect.width, 1), std::max(rect.height, 1));
     return S_OK;
 }
 
@@ -964,20 +847,20 @@ bool OSWindow::Show(int32_t command) {
     if (mWindow == nullptr) {
         return false;
     }
-    const bool wasVisible = (SDL_GetWindowFlags(mWindow) & SDL_WINDOW_SHOWN) != 0;
+    const bool wasVisible = mWindow->IsShown();
     switch (command) {
         case kShowHide:
-            SDL_HideWindow(mWindow);
+            mWindow->Hide();
             break;
         case kShowMinimized:
-            SDL_MinimizeWindow(mWindow);
+            mWindow->Minimize();
             break;
         case kShowMaximized:
-            SDL_ShowWindow(mWindow);
-            SDL_MaximizeWindow(mWindow);
+            mWindow->Show();
+            mWindow->Maximize();
             break;
         default:
-            SDL_ShowWindow(mWindow);
+            mWindow->Show();
             break;
     }
     return wasVisible;
@@ -987,7 +870,7 @@ int32_t OSWindow::BringToTop() {
     if (mWindow == nullptr) {
         return E_FAIL;
     }
-    SDL_RaiseWindow(mWindow);
+    mWindow->Raise();
     return S_OK;
 }
 
@@ -995,7 +878,7 @@ int32_t OSWindow::SetTopMost(bool topMost) {
     if (mWindow == nullptr) {
         return E_FAIL;
     }
-    SDL_SetWindowAlwaysOnTop(mWindow, topMost ? SDL_TRUE : SDL_FALSE);
+    mWindow->SetAlwaysOnTop(topMost);
     return S_OK;
 }
 
@@ -1003,7 +886,7 @@ int32_t OSWindow::SetFocus() {
     if (mWindow == nullptr) {
         return E_FAIL;
     }
-    SDL_RaiseWindow(mWindow);
+    mWindow->Raise();
     return S_OK;
 }
 
@@ -1014,9 +897,7 @@ CursorHandle OSWindow::SetCursor(CursorHandle cursor) {
     }
     const CursorHandle previous = current;
     current = cursor;
-    if (cursor != 0) {
-        SDL_SetCursor(reinterpret_cast<SDL_Cursor*>(cursor));
-    }
+    Platform::SetPointerCursor(cursor);
     return previous;
 }
 
@@ -1046,12 +927,12 @@ int32_t OSWindow::RunModal() {
     }
     mEnabled = true;
     // A hidden window shows at its first idle moment: after what is queued now.
-    if ((SDL_GetWindowFlags(mWindow) & SDL_WINDOW_SHOWN) == 0) {
+    if (!mWindow->IsShown()) {
         // By id: the window may be gone by the time the task runs.
         loop.Post([id = mWindowId] {
             OSWindow* window = FromWindowId(id);
-            if (window != nullptr && window->mModal &&
-                (SDL_GetWindowFlags(window->mWindow) & SDL_WINDOW_SHOWN) == 0) {
+            if (window != nullptr && window->mModal && window->mWindow != nullptr &&
+                !window->mWindow->IsShown()) {
                 window->Show(kShowNormal);
                 window->UpdateNow();
             }

@@ -1,15 +1,13 @@
 #pragma once
 
-#include <SDL.h>
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "Platform/Sdl/SdlInput.h"
-#include "Platform/Sdl/SdlPresenter.h"
+#include "Platform/Desktop/DesktopWindow.h"
+#include "Platform/Desktop/WheelAccumulator.h"
 #include "RIZozivirod/Application/Windows/MessageLoop.h"
 #include "RIZozivirod/Application/Windows/RootWindow.h"
 #include "RIZozivirod/Application/Windows/WindowOSServices.h"
@@ -47,14 +45,14 @@ protected:
     ~IOSWindowOwner() = default;
 };
 
-// The operating-system window of a top-level window: an SDL window with a software surface. It
-// owns the window's renderer, render context and root window, turns SDL's events into
-// root-window calls (pointer, keys, text, focus, size, close), paints the root window's update
-// region and presents only its rectangles, runs modal runs in the application's loop, and saves
-// the main window's placement when it goes.
+// The operating-system window of a top-level window: a window of the desktop
+// (Platform::IDesktopWindow) that its frames are presented to. It owns the window's renderer,
+// render context and root window, turns the desktop's events into root-window calls (pointer, keys, text,
+// focus, size, close), paints the root window's update region and presents only its rectangles, runs modal
+// runs in the application's loop, and saves the main window's placement when it goes.
 //
-// Driving it: the loop's event source (CreateEventSource) takes SDL's events and hands each to
-// DispatchEvent, which finds the window by its id. Invalidations (from any thread) mark the
+// Driving it: the loop's event source (CreateEventSource) takes the desktop's events and hands
+// each to DispatchEvent, which finds the window by its id. Invalidations (from any thread) mark the
 // window's paint as due and wake the loop, which paints (PaintOneDueWindow) when no event waits.
 // User-interface thread only, except InvalidateRect and InvalidateAll.
 class OSWindow : public IWindowOSServices {
@@ -85,18 +83,18 @@ public:
     // Destroys the window (saving the main window's placement first); the owner is told.
     void DestroyWindow() { Destroy(true); }
 
-    // Hands an SDL event to the window it belongs to; false when it belongs to none.
-    static bool DispatchEvent(const SDL_Event& event);
+    // Hands an event to the window it belongs to; false when it belongs to none.
+    static bool DispatchEvent(const Platform::WindowEvent& event);
     static OSWindow* FromWindowId(uint32_t windowId);
-    // The loop's source of SDL's events: each goes to its window; the desktop's request to end
-    // (SDL_QUIT) becomes the current loop's RequestQuit. While it exists, WakeUserInterface
+    // The loop's source of the desktop's events: each goes to its window; the desktop's request
+    // to end (kQuit) becomes the current loop's RequestQuit. While it exists, WakeUserInterface
     // wakes the loop from any thread. Video must be initialised.
     static std::unique_ptr<IEventSource> CreateEventSource();
     // Paints one window whose paint is due; false when none was.
     static bool PaintOneDueWindow();
     bool IsPaintDue() const { return mPaintPending.load(); }
 
-    void HandleEvent(const SDL_Event& event);
+    void HandleEvent(const Platform::WindowEvent& event);
     // The paint hand-off: the root window's region and the window's own invalid area drawn and
     // presented, rectangle by rectangle.
     void Paint();
@@ -108,12 +106,12 @@ public:
     // The 44-byte placement record of the window (the main window's "WP" value).
     std::vector<uint8_t> GetPlacement() const;
 
-    SDL_Window* GetSdlWindow() const { return mWindow; }
+    // The desktop's window; null when none was made or it is destroyed.
+    Platform::IDesktopWindow* GetDesktopWindow() const { return mWindow.get(); }
     uint32_t GetWindowId() const { return mWindowId; }
     const RCPtr<LRootWindow>& GetRootWindow() const { return mRootWindow; }
     const RCPtr<LRenderer>& GetRenderer() const { return mRenderer; }
     const RCPtr<LRenderContextInfo>& GetRenderContext() const { return mRenderContext; }
-    Platform::SdlPresenter& GetPresenter() { return mPresenter; }
     bool HasOSCapture() const { return mHasCapture; }
     const Platform::WheelAccumulator& GetWheel() const { return mWheel; }
 
@@ -138,7 +136,7 @@ public:
     CursorHandle SetCursor(CursorHandle cursor) override;
     PointT<int32_t> GetCursorPos() override { return mCursorPos; }
     uint32_t GetMouseButtons() override { return mButtons; }
-    WindowHandle GetHandle() override { return reinterpret_cast<WindowHandle>(mWindow); }
+    WindowHandle GetHandle() override { return mWindow != nullptr ? mWindow->GetHandle() : 0; }
     int32_t EnableTextInput(bool, bool) override { return 0; }
     // Popup windows: each shows one control of this window's tree and hands its pointer and
     // keys back to this window, at this window's client coordinates. Hidden ones are kept for
@@ -150,17 +148,17 @@ public:
     // The popup window showing control; null when none does.
     OSWindow* FindPopupWindow(const LControl* control) const;
     const RCPtr<LControl>& GetPopupControl() const { return mPopupControl; }
-    // Whether window is one of this window's shown popup windows.
-    bool IsOwnPopupWindow(const SDL_Window* window) const;
+    // Whether the window of that id is one of this window's shown popup windows.
+    bool IsOwnPopupWindow(uint32_t windowId) const;
 
 private:
     void Destroy(bool tellOwner);
-    void OnWindowEvent(const SDL_WindowEvent& event);
-    void OnButton(const SDL_MouseButtonEvent& event, bool down);
-    void OnMotion(const SDL_MouseMotionEvent& event);
-    void OnWheel(const SDL_MouseWheelEvent& event);
-    void OnKey(const SDL_KeyboardEvent& event);
-    void OnText(const SDL_TextInputEvent& event);
+    void OnWindowEvent(const Platform::WindowEvent& event);
+    void OnButton(const Platform::WindowEvent& event, bool down);
+    void OnMotion(const Platform::WindowEvent& event);
+    void OnWheel(const Platform::WindowEvent& event);
+    void OnKey(const Platform::WindowEvent& event);
+    void OnText(const Platform::WindowEvent& event);
     void OnSizeChanged(int32_t width, int32_t height);
     void OnMoved();
     void OnSystemClose();
@@ -172,16 +170,15 @@ private:
     // A popup window: moved and sized to rect of the owner's client coordinates.
     void PlacePopup(const RectT<int32_t>& rect);
     void PaintPopup();
-    void ForwardToPopupOwner(const SDL_Event& event);
+    void ForwardToPopupOwner(const Platform::WindowEvent& event);
 
     IOSWindowOwner* mOwner;
     OSWindow* mParent;
-    SDL_Window* mWindow = nullptr;
+    std::unique_ptr<Platform::IDesktopWindow> mWindow;
     uint32_t mWindowId = 0;
     RCPtr<LRootWindow> mRootWindow;
     RCPtr<LRenderer> mRenderer;
     RCPtr<LRenderContextInfo> mRenderContext;
-    Platform::SdlPresenter mPresenter;
     PointT<int32_t> mCursorPos;
     uint32_t mButtons = 0;
     int32_t mPressCount = 0;

@@ -15,6 +15,7 @@
 #include "RIZozivirod/Renderer/Renderer.h"
 #include "UITestSupport/ControlTestFixture.h"
 #include "UITestSupport/NullWindowOwner.h"
+#include "UITestSupport/SdlOffscreen.h"
 #include "UITestSupport/TestFonts.h"
 
 namespace QV {
@@ -174,7 +175,7 @@ TEST_F(OSWindowScreenshotTest, ASkinnedTreeShowsInARealWindow) {
             SDL_Event event;
             if (SDL_WaitEventTimeout(&event, 100) != 0) {
                 exposed = event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED;
-                OSWindow::DispatchEvent(event);
+                DispatchSdlEvent(event);
             }
         }
         window.UpdateNow();

@@ -220,7 +220,7 @@ protected:
     void Pump() {
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) {
-            OSWindow::DispatchEvent(event);
+            DispatchSdlEvent(event);
         }
         while (OSWindow::PaintOneDueWindow()) {
         }
@@ -258,7 +258,7 @@ TEST_F(OSWindowTest, AClickBecomesAPressAndAReleaseOnTheControlUnderThePointer) 
 TEST_F(OSWindowTest, APopupWindowShowsItsControlOnTopAndHandsItsPointerBackToTheOwner) {
     int32_t ownerX = 0;
     int32_t ownerY = 0;
-    SDL_GetWindowPosition(mWindow->GetSdlWindow(), &ownerX, &ownerY);
+    SDL_GetWindowPosition(SdlWindowOf(*mWindow), &ownerX, &ownerY);
     RectT<int32_t> area;
     ASSERT_TRUE(mWindow->GetPopupArea(area));
     const RectT<int32_t> work = GetApplicationServices().GetWorkArea();
@@ -267,7 +267,7 @@ TEST_F(OSWindowTest, APopupWindowShowsItsControlOnTopAndHandsItsPointerBackToThe
     ASSERT_EQ(mWindow->ShowPopupWindow(RCPtr<LControl>(mTarget.Get()), {20, 10, 50, 30}), S_OK);
     OSWindow* popup = mWindow->FindPopupWindow(mTarget.Get());
     ASSERT_NE(popup, nullptr);
-    const uint32_t flags = SDL_GetWindowFlags(popup->GetSdlWindow());
+    const uint32_t flags = SDL_GetWindowFlags(SdlWindowOf(*popup));
     const uint32_t kind =
         SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP;
     EXPECT_EQ(flags & kind, kind);
@@ -276,8 +276,8 @@ TEST_F(OSWindowTest, APopupWindowShowsItsControlOnTopAndHandsItsPointerBackToThe
     int32_t y = 0;
     int32_t width = 0;
     int32_t height = 0;
-    SDL_GetWindowPosition(popup->GetSdlWindow(), &x, &y);
-    SDL_GetWindowSize(popup->GetSdlWindow(), &width, &height);
+    SDL_GetWindowPosition(SdlWindowOf(*popup), &x, &y);
+    SDL_GetWindowSize(SdlWindowOf(*popup), &width, &height);
     EXPECT_EQ((RectT<int32_t>{x, y, width, height}), (RectT<int32_t>{ownerX + 20, ownerY + 10, 50, 30}));
     Pump();
 
@@ -301,7 +301,7 @@ TEST_F(OSWindowTest, APopupWindowShowsItsControlOnTopAndHandsItsPointerBackToThe
     // Hidden, its window stays for the next popup and passes nothing on.
     mWindow->HidePopupWindow(mTarget.Get());
     EXPECT_EQ(mWindow->FindPopupWindow(mTarget.Get()), nullptr);
-    EXPECT_NE(SDL_GetWindowFlags(popup->GetSdlWindow()) & SDL_WINDOW_HIDDEN, 0u);
+    EXPECT_NE(SDL_GetWindowFlags(SdlWindowOf(*popup)) & SDL_WINDOW_HIDDEN, 0u);
     Push(down);
     Pump();
     EXPECT_EQ(mTarget->events.size(), 2u);
@@ -361,8 +361,8 @@ TEST_F(OSWindowTest, KeysAndTypedTextReachTheFocusControl) {
 
 TEST_F(OSWindowTest, ThePresenterCopiesOnlyTheUpdateRectangles) {
     mWindow->Paint();
-    EXPECT_EQ(mWindow->GetPresenter().GetLastCopiedPixels(), 200 * 100);
-    SDL_Surface* surface = SDL_GetWindowSurface(mWindow->GetSdlWindow());
+    EXPECT_EQ(mWindow->GetDesktopWindow()->GetLastCopiedPixels(), 200 * 100);
+    SDL_Surface* surface = SDL_GetWindowSurface(SdlWindowOf(*mWindow));
     ASSERT_NE(surface, nullptr);
     const auto pixel = [&](int32_t x, int32_t y) {
         uint32_t value = 0;
@@ -378,7 +378,7 @@ TEST_F(OSWindowTest, ThePresenterCopiesOnlyTheUpdateRectangles) {
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 255));
     mTarget->InvalidateRect({0, 0, 50, 30}, true);
     Pump();
-    EXPECT_EQ(mWindow->GetPresenter().GetLastCopiedPixels(), 50 * 30);
+    EXPECT_EQ(mWindow->GetDesktopWindow()->GetLastCopiedPixels(), 50 * 30);
     EXPECT_EQ(pixel(30, 20), 0xFFFF0000);
     EXPECT_EQ(pixel(5, 5), 0xFF0000FF) << "outside the update region the window keeps its pixels";
 
@@ -387,7 +387,7 @@ TEST_F(OSWindowTest, ThePresenterCopiesOnlyTheUpdateRectangles) {
     mRoot->Invalidate({0, 0, 8, 8});
     mRoot->Invalidate({192, 92, 8, 8});
     Pump();
-    EXPECT_EQ(mWindow->GetPresenter().GetLastCopiedPixels(), 2 * 8 * 8);
+    EXPECT_EQ(mWindow->GetDesktopWindow()->GetLastCopiedPixels(), 2 * 8 * 8);
     EXPECT_EQ(pixel(2, 2), 0xFF808080);
     EXPECT_EQ(pixel(196, 96), 0xFF808080);
     EXPECT_EQ(pixel(100, 50), 0xFF0000FF);
@@ -433,14 +433,14 @@ TEST_F(OSWindowTest, ARootWindowLetsGoOfItsHostWindowWhenItIsDestroyed) {
 }
 
 TEST_F(OSWindowTest, TheSizeIsCorrectedToTheTreesMinimum) {
-    SDL_SetWindowSize(mWindow->GetSdlWindow(), 60, 40);
-    mWindow->HandleEvent(WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 60, 40));
+    SDL_SetWindowSize(SdlWindowOf(*mWindow), 60, 40);
+    HandleSdlEvent(*mWindow, WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 60, 40));
     int32_t width = 0;
     int32_t height = 0;
-    SDL_GetWindowSize(mWindow->GetSdlWindow(), &width, &height);
+    SDL_GetWindowSize(SdlWindowOf(*mWindow), &width, &height);
     EXPECT_EQ(width, 120);
     EXPECT_EQ(height, 80);
-    mWindow->HandleEvent(WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 120, 80));
+    HandleSdlEvent(*mWindow, WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 120, 80));
     EXPECT_EQ(mMain->GetFrame(), (RectT<double>{0, 0, 120, 80}));
 }
 
@@ -464,7 +464,7 @@ TEST_F(OSWindowTest, TheMainWindowsCloseButtonRequestsTheExitAndADialogsClosesIt
 
     OSWindow dialog(&mOwner, u"Dialog", {0, 0, 100, 60}, mWindow.get());
     ASSERT_EQ(dialog.Initialize(kRendererGDI), S_OK);
-    dialog.HandleEvent([&] {
+    HandleSdlEvent(dialog, [&] {
         SDL_Event event = WindowEvent(SDL_WINDOWEVENT_CLOSE);
         event.window.windowID = dialog.GetWindowId();
         return event;
@@ -482,7 +482,7 @@ TEST_F(OSWindowTest, AModalRunDisablesItsOwnerAndShowsAtItsFirstIdleMoment) {
     bool shown = false;
     mOwner.onIdle = [&](int32_t count) {
         ownerDisabled = !mWindow->IsEnabled();
-        shown = (SDL_GetWindowFlags(dialog.GetSdlWindow()) & SDL_WINDOW_SHOWN) != 0;
+        shown = (SDL_GetWindowFlags(SdlWindowOf(dialog)) & SDL_WINDOW_SHOWN) != 0;
         if (count == 1) {
             dialog.GetRootWindow()->RequestClose(6);
             dialog.GetRootWindow()->ProcessQueue(false);
@@ -507,7 +507,7 @@ TEST_F(OSWindowTest, AHandedOverCommandLineIsReadToItsLengthOrFirstZero) {
 }
 
 TEST_F(OSWindowTest, TheMainWindowsPlacementIsWrittenWhenItIsDestroyed) {
-    SDL_SetWindowPosition(mWindow->GetSdlWindow(), 30, 40);
+    SDL_SetWindowPosition(SdlWindowOf(*mWindow), 30, 40);
     mWindow->DestroyWindow();
     EXPECT_EQ(mOwner.profileSection, WString(OSWindow::kMainWindowClassName));
     EXPECT_EQ(mOwner.profileEntry, WString(u"WP"));
