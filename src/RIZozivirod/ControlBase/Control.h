@@ -326,6 +326,8 @@ public:
     bool HasCapture() const { return mCapture; }
     bool IsHover() const { return mHover; }
     bool CanTakeFocus();
+    // CanTakeFocus() || HasFocusableDescendant(), walking the descendants once.
+    bool CanTakeFocusOrHasFocusableDescendant();
     bool IsNotFocusable(bool recursive = false) const;
     void SetFocusScopeRoot(bool root) { mFocusScopeRoot = root; }
     // A container hands the focus on to its descendants and never holds it itself: it has no look

@@ -184,7 +184,7 @@ bool LControl::SetVisible(bool visible) {
         }
     } else {
         mLayout->visible = true;
-        if ((CanTakeFocus() || HasFocusableDescendant()) && mParent != nullptr && mParent->mHasFocus) {
+        if (mParent != nullptr && mParent->mHasFocus && CanTakeFocusOrHasFocusableDescendant()) {
             SetFocus(true);
         }
         InvalidateArea();
@@ -205,7 +205,7 @@ void LControl::SetEnabled(bool enabled) {
     if (!enabled && (mHasFocus || mContainsFocus) && mParent != nullptr) {
         mParent->SetFocus(true);
     }
-    if ((CanTakeFocus() || HasFocusableDescendant()) && mParent != nullptr && mParent->mHasFocus) {
+    if (mParent != nullptr && mParent->mHasFocus && CanTakeFocusOrHasFocusableDescendant()) {
         SetFocus(true);
     }
     UpdateConditions();

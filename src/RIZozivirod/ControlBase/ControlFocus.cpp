@@ -35,6 +35,19 @@ bool LControl::CanTakeFocus() {
     return mParent == nullptr || mFocusScopeRoot || !mParent->IsNotFocusable(true);
 }
 
+bool LControl::CanTakeFocusOrHasFocusableDescendant() {
+    if (!IsVisible(true) || !IsEnabled(false) || (mParent != nullptr && !mParent->IsEnabled(true))) {
+        return false;
+    }
+    if (HasFocusableDescendant()) {
+        return true;
+    }
+    if (mNotFocusable || mFocusContainer) {
+        return false;
+    }
+    return mParent == nullptr || mFocusScopeRoot || !mParent->IsNotFocusable(true);
+}
+
 bool LControl::HasFocusableDescendant() {
     if (!IsVisible(true) || !IsEnabled(false) || (mParent != nullptr && !mParent->IsEnabled(true)) ||
         mNotFocusable) {
@@ -42,7 +55,7 @@ bool LControl::HasFocusableDescendant() {
     }
     for (uint32_t i = mChildren.GetCount(); i-- > 0;) {
         RCPtr<LControl> child = mChildren.GetAt(i, kOrderCreation);
-        if (child->CanTakeFocus() || child->HasFocusableDescendant()) {
+        if (child->CanTakeFocusOrHasFocusableDescendant()) {
             return true;
         }
     }
@@ -65,7 +78,7 @@ void LControl::SetNotFocusable(bool notFocusable) {
     if (mParent != nullptr) {
         mParent->mChildren.MarkStale();
     }
-    if ((CanTakeFocus() || HasFocusableDescendant()) && mParent != nullptr && mParent->mHasFocus) {
+    if (mParent != nullptr && mParent->mHasFocus && CanTakeFocusOrHasFocusableDescendant()) {
         SetFocus(true);
     } else if (notFocusable && mHasFocus && mParent != nullptr) {
         mParent->SetFocus(true);
@@ -89,7 +102,7 @@ RCPtr<LControl> LControl::GetFirstFocusable() {
     const RCPtr<LControl> first = mChildren.GetAt(0, kOrderTab);
     RCPtr<LControl> candidate = first;
     while (candidate) {
-        if (candidate->CanTakeFocus() || candidate->HasFocusableDescendant()) {
+        if (candidate->CanTakeFocusOrHasFocusableDescendant()) {
             return candidate;
         }
         candidate = GetNextTabStop(candidate, false);
@@ -107,7 +120,7 @@ RCPtr<LControl> LControl::GetLastFocusable() {
     const RCPtr<LControl> last = mChildren.GetAt(mChildren.GetCount() - 1, kOrderTab);
     RCPtr<LControl> candidate = last;
     while (candidate) {
-        if (candidate->CanTakeFocus() || candidate->HasFocusableDescendant()) {
+        if (candidate->CanTakeFocusOrHasFocusableDescendant()) {
             return candidate;
         }
         candidate = GetNextTabStop(candidate, true);
@@ -187,7 +200,7 @@ int32_t LControl::SetFocus(bool forward) {
             if (!focusChild) {
                 return E_FAIL;
             }
-            if (focusChild->CanTakeFocus() || focusChild->HasFocusableDescendant()) {
+            if (focusChild->CanTakeFocusOrHasFocusableDescendant()) {
                 return focusChild->SetFocus(forward);
             }
         }

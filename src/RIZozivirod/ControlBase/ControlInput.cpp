@@ -498,7 +498,7 @@ void LControl::HandleNavigationKey(const RCPtr<LKeyParam>& param) {
                 return;
             }
         }
-        if (candidate->CanTakeFocus() || candidate->HasFocusableDescendant()) {
+        if (candidate->CanTakeFocusOrHasFocusableDescendant()) {
             candidate->SetFocus(!backward);
             return;
         }

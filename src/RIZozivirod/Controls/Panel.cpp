@@ -78,7 +78,7 @@ void LPanel::HandleNavigationKey(const RCPtr<LKeyParam>& param) {
         }
         RCPtr<LControl> candidate = GetNextTabStop(origin, backward);
         while (candidate && candidate.Get() != origin.Get()) {
-            if (candidate->CanTakeFocus() || candidate->HasFocusableDescendant()) {
+            if (candidate->CanTakeFocusOrHasFocusableDescendant()) {
                 candidate->SetFocus(!backward);
                 return;
             }
