@@ -41,6 +41,8 @@ int32_t LCheckedComboBox::Initialize() {
         checkBox->SetUseParentToolTip(true);
     }
     mCheckedList->SetDropDownMode(true);
+    // Its rows hold the check boxes the box mirrors: all of them are made from the start.
+    mCheckedList->SetRowsMadeWhenShown(false);
     if (!mCheckedList->GetIcons().empty()) {
         SetCheckBoxPassive(true);
     }

@@ -78,6 +78,7 @@ int32_t LComboBox::Initialize() {
                                   u"NID_HAS_FOCUS_CONDITION_CHANGE", 0);
     }
     mList->SetDropDownMode(true);
+    mList->SetRowsMadeWhenShown(true);
     mList->SetVisible(false);
     if (RCPtr<LStringTable> table = GetStringTable()) {
         mList->LoadItemsFromStringTable(table);

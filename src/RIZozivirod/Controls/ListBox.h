@@ -57,6 +57,7 @@ public:
 
     // LControl and LScrollView.
     void CheckClientSizeChange() override;
+    bool SetVisible(bool visible) override;
     void UpdateVisibleRegion(const PointT<double>& oldOffset, const PointT<double>& newOffset) override;
     bool InvalidateChildRect(LControl* child) override;
     void OnConditionsChanged(const RCPtr<LConditionsParam>& param) override;
@@ -105,6 +106,10 @@ public:
     // Drop-down mode.
     int32_t SetDropDownMode(bool dropDown);
     bool IsDropDownMode() const { return DropDownMode; }
+    // While the list is hidden it keeps one row (its font and chrome measure the items) and makes
+    // the others when it is shown: a combo box's closed list costs one row, not a screenful. It
+    // scrolls as if it had them all. Turned off, the rows are made at once.
+    void SetRowsMadeWhenShown(bool whenShown);
     bool IsMultipleSelection() const { return MultipleSelection; }
     int32_t ItemAtPoint(const PointT<int32_t>& point);
     int32_t SnapHeightToRows();
@@ -187,6 +192,7 @@ protected:
     bool mFilling = false;
     bool mApplying = false;
     bool mItemHeightKnown = false;
+    bool mRowsMadeWhenShown = false;
     bool BatchUpdate = false;
 };
 

@@ -264,7 +264,11 @@ int32_t LListBox::FillItemControls() {
     if (RCPtr<LListBoxItem> last = GetItemControl(GetItemControlCount() - 1)) {
         lastBottom = last->GetFrame().y + last->GetFrame().height;
     }
+    const bool oneRowWhileHidden = mRowsMadeWhenShown && !IsVisible(false);
     while (lastBottom < bottom) {
+        if (oneRowWhileHidden && GetItemControlCount() >= 1) {
+            break;
+        }
         if (CreateItemControl() < 0) {
             break;
         }
@@ -378,6 +382,28 @@ int32_t LListBox::RebindFrom(int32_t index) {
     return result;
 }
 
+void LListBox::SetRowsMadeWhenShown(bool whenShown) {
+    if (mRowsMadeWhenShown == whenShown) {
+        return;
+    }
+    mRowsMadeWhenShown = whenShown;
+    if (!whenShown) {
+        RCPtr<LControl> hold(this);
+        FillItemControls();
+        RebindFrom(FirstShownRow);
+    }
+}
+
+bool LListBox::SetVisible(bool visible) {
+    const bool result = LScrollView::SetVisible(visible);
+    if (visible && mRowsMadeWhenShown) {
+        RCPtr<LControl> hold(this);
+        FillItemControls();
+        RebindFrom(FirstShownRow);
+    }
+    return result;
+}
+
 void LListBox::CheckClientSizeChange() {
     LScrollView::CheckClientSizeChange();
     FillItemControls();
@@ -458,10 +484,24 @@ int32_t LListBox::EnsureItemVisible(int32_t index) {
     GetViewRect(view);
     const double top = GetScrollOffset().y;
     int32_t c = -1;
-    for (int32_t k = 0; k < GetItemControlCount(); ++k) {
-        RCPtr<LListBoxItem> item = GetItemControl(k);
-        if (item && item->GetFrame().y + item->GetFrame().height - top <= view.height) {
-            c = k;
+    if (mRowsMadeWhenShown && !IsVisible(false)) {
+        // The rows not made yet would stack below the first one, each as high, as many as cover
+        // the client area.
+        RCPtr<LListBoxItem> first = GetItemControl(0);
+        const double height = first ? first->GetFrame().height : 0.0;
+        const double bottom = first ? first->GetFrame().y - top : 0.0;
+        const double client = GetClientRect(-1).height;
+        for (int32_t k = 0; height > 0 && bottom + k * height < client; ++k) {
+            if (bottom + (k + 1) * height <= view.height) {
+                c = k;
+            }
+        }
+    } else {
+        for (int32_t k = 0; k < GetItemControlCount(); ++k) {
+            RCPtr<LListBoxItem> item = GetItemControl(k);
+            if (item && item->GetFrame().y + item->GetFrame().height - top <= view.height) {
+                c = k;
+            }
         }
     }
     c = std::max(c, 0);

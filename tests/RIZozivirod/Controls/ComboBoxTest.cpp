@@ -138,6 +138,40 @@ TEST_F(ComboBoxTest, TheListOpensOnTheSideWithRoomAndAsHighAsItsRowsOrTheRoom) {
     }
 }
 
+// A closed list keeps one row (it measures the items); opened, it scrolls and shows exactly what a
+// list that had every row from the start shows: the same rows, texts and chosen row.
+TEST_F(ComboBoxTest, AClosedListKeepsOneRowAndOpensAsIfItHadThemAll) {
+    Make(40);
+    RCPtr<LComboBox> eager(dynamic_cast<LComboBox*>(Find(mMain, u"Editable").Get()));
+    ASSERT_TRUE(eager);
+    eager->GetList()->SetRowsMadeWhenShown(false);
+    EXPECT_EQ(List()->GetItemControlCount(), 1);
+    EXPECT_GT(eager->GetList()->GetItemControlCount(), 1);
+    for (const int32_t chosen : {25, 39, 3, 0, 20}) {
+        SCOPED_TRACE(testing::Message() << "chosen " << chosen);
+        for (const RCPtr<LComboBox>& box : {mCombo, eager}) {
+            box->SetSelectedIndex(chosen);
+            ASSERT_EQ(box->ShowDropDown(true), S_OK);
+        }
+        const RCPtr<LListBox> made = eager->GetList();
+        EXPECT_EQ(List()->GetFrame().height, made->GetFrame().height);
+        EXPECT_EQ(List()->GetFirstShownRow(), made->GetFirstShownRow());
+        EXPECT_EQ(List()->GetCurrentIndex(), chosen);
+        const int32_t rows = static_cast<int32_t>(List()->GetFrame().height / 18);
+        ASSERT_GE(List()->GetItemControlCount(), rows);
+        for (int32_t slot = 0; slot < rows; ++slot) {
+            RCPtr<LListBoxItem> row = List()->GetItemControl(slot);
+            RCPtr<LListBoxItem> reference = made->GetItemControl(slot);
+            ASSERT_TRUE(row && reference);
+            EXPECT_EQ(row->GetText(), reference->GetText()) << "row " << slot;
+            EXPECT_EQ(row->GetNormalizedValue(), reference->GetNormalizedValue()) << "row " << slot;
+            EXPECT_EQ(row->GetFrame().y, reference->GetFrame().y) << "row " << slot;
+        }
+        mCombo->ShowDropDown(false);
+        eager->ShowDropDown(false);
+    }
+}
+
 TEST_F(ComboBoxTest, SelectionChangesAreReportedOnceAndOnlyWhenTheIndexChanges) {
     Make(5);
     EXPECT_EQ(mCombo->GetSelectedIndex(), 0);  // INITIAL_SELECTED_INDEX defaults to the first
