@@ -1,10 +1,6 @@
 #include "RIZozivirod/Application/Windows/MessageLoop.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 namespace QV {
 
@@ -12,56 +8,18 @@ namespace {
 thread_local MessageLoop* tCurrentLoop = nullptr;
 // Set by a signal handler; the loop turns it into its quit request.
 std::atomic<bool> sQuitSignalled{false};
-// The write end of the signal pipe of the loop that hears signals (the first one made).
-std::atomic<int> sSignalWriteEnd{-1};
-static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<bool>::is_always_lock_free);
 }  // namespace
 
-MessageLoop::MessageLoop(IEventSource& source) : mSource(source), mPrevious(tCurrentLoop) {
+// The first loop made hears the signals: its watcher wakes it.
+MessageLoop::MessageLoop(IEventSource& source)
+    : mSource(source), mPrevious(tCurrentLoop), mSignalWatcher([this] { mSource.Wake(); }) {
     tCurrentLoop = this;
-    if (::pipe2(mSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        mSignalPipe[0] = mSignalPipe[1] = -1;
-        return;
-    }
-    // The reading end blocks in the watcher; the writing end never blocks a signal handler.
-    ::fcntl(mSignalPipe[0], F_SETFL, 0);
-    int none = -1;
-    sSignalWriteEnd.compare_exchange_strong(none, mSignalPipe[1]);
-    mSignalWatcher = std::thread([this] { WatchSignals(); });
 }
 
 MessageLoop::~MessageLoop() {
     if (tCurrentLoop == this) {
         tCurrentLoop = mPrevious;
-    }
-    int mine = mSignalPipe[1];
-    sSignalWriteEnd.compare_exchange_strong(mine, -1);
-    if (mSignalWatcher.joinable()) {
-        mStopWatching = true;
-        const char stop = 's';
-        while (::write(mSignalPipe[1], &stop, 1) < 0 && errno == EINTR) {
-        }
-        mSignalWatcher.join();
-    }
-    for (int& end : mSignalPipe) {
-        if (end >= 0) {
-            ::close(end);
-            end = -1;
-        }
-    }
-}
-
-void MessageLoop::WatchSignals() {
-    char byte = 0;
-    for (;;) {
-        const ssize_t count = ::read(mSignalPipe[0], &byte, 1);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0 || mStopWatching) {
-            return;
-        }
-        mSource.Wake();
     }
 }
 
@@ -70,14 +28,8 @@ MessageLoop* MessageLoop::GetCurrent() {
 }
 
 void MessageLoop::RequestQuitFromSignal() {
-    const int savedErrno = errno;
     sQuitSignalled.store(true);
-    const int end = sSignalWriteEnd.load();
-    if (end >= 0) {
-        const char quit = 'q';
-        [[maybe_unused]] const ssize_t written = ::write(end, &quit, 1);
-    }
-    errno = savedErrno;
+    Platform::SignalWatcher::NotifyFromSignal();
 }
 
 void MessageLoop::RequestQuit() {

@@ -5,8 +5,9 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <thread>
 #include <vector>
+
+#include "Platform/Threads/SignalWatcher.h"
 
 namespace QV {
 
@@ -105,7 +106,6 @@ private:
     bool RunDueTimers();
     // Milliseconds until the next timer or tick; -1 for none.
     int32_t TimeUntilNextWake(bool ticking, uint32_t nextTick);
-    void WatchSignals();
 
     IEventSource& mSource;
     IdleHandler mIdle;
@@ -122,10 +122,8 @@ private:
     std::mutex mPostLock;
     std::deque<Task> mPosted;
 
-    // Signals reach the loop through a pipe that a small thread watches: it wakes the loop.
-    int mSignalPipe[2] = {-1, -1};
-    std::atomic<bool> mStopWatching{false};
-    std::thread mSignalWatcher;
+    // Signals reach the loop through the watcher's thread, which wakes it. Last: it goes first.
+    Platform::SignalWatcher mSignalWatcher;
 };
 
 }  // namespace QV
