@@ -1,18 +1,13 @@
 #include "RIZozivirod/Utilities/Storage/File.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "Platform/AtomicFileWrite.h"
+#include "Platform/FileAccess.h"
 #include "RIZozivirod/Utilities/Storage/Exception.h"
 #include "RIZozivirod/Utilities/Storage/TextFunctions.h"
 
@@ -25,8 +20,8 @@ NString ToSystemPath(const WString& path) {
     return path.ToUTF8();
 }
 
-bool StatPath(const WString& path, struct stat& status) {
-    return ::stat(ToSystemPath(path).GetString(), &status) == 0;
+Platform::PathKind KindOf(const WString& path) {
+    return Platform::GetPathKind(ToSystemPath(path).GetString());
 }
 
 bool IsSeparator(WChar c) {
@@ -85,24 +80,9 @@ int32_t File::Open(const WString& pathOrFolder, const WString& name, uint32_t fl
     }
     mFlags = flags;
 
-    int mode = O_CLOEXEC | ((flags & kWrite) != 0 ? O_RDWR : O_RDONLY);
-    if ((flags & kCreate) != 0) {
-        mode |= O_CREAT;
-        if ((flags & kExclusive) != 0) {
-            mode |= O_EXCL;
-        }
-    }
-    int descriptor;
-    do {
-        descriptor = ::open(ToSystemPath(mPath).GetString(), mode, S_IRUSR | S_IWUSR);
-    } while (descriptor < 0 && errno == EINTR);
+    const int descriptor = Platform::OpenFile(ToSystemPath(mPath).GetString(), (flags & kWrite) != 0,
+                                              (flags & kCreate) != 0, (flags & kExclusive) != 0);
     if (descriptor < 0) {
-        return E_FAIL;
-    }
-    // A directory is not a file that can be read or written, even where open accepts it.
-    struct stat status;
-    if (::fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
-        ::close(descriptor);
         return E_FAIL;
     }
 
@@ -118,9 +98,9 @@ int32_t File::Close() {
     if (!mDescriptor || mDescriptor->GetRefCount() != 1) {
         return S_OK;
     }
-    ::close(Descriptor());
+    Platform::CloseFile(Descriptor());
     if ((mFlags & kDeleteOnClose) != 0) {
-        ::unlink(ToSystemPath(mPath).GetString());
+        Platform::RemoveFile(ToSystemPath(mPath).GetString());
     }
     mDescriptor = nullptr;
     return S_OK;
@@ -131,13 +111,10 @@ int32_t File::Read(void* buffer, uint32_t length, int32_t offset) {
         QV_THROW(std::runtime_error, "read");
     }
     const int descriptor = Descriptor();
-    if (offset != -1 && ::lseek(descriptor, offset, SEEK_SET) != offset) {
+    if (offset != -1 && Platform::SeekFile(descriptor, offset, 0) != offset) {
         QV_THROW(std::runtime_error, "lseek");
     }
-    ssize_t count;
-    do {
-        count = ::read(descriptor, buffer, length);
-    } while (count < 0 && errno == EINTR);
+    const int64_t count = Platform::ReadFile(descriptor, buffer, length);
     if (count < 0) {
         QV_THROW(std::runtime_error, "read");
     }
@@ -153,13 +130,10 @@ int32_t File::Write(const void* buffer, uint32_t length, int32_t offset) {
         QV_THROW(std::runtime_error, "write");
     }
     const int descriptor = Descriptor();
-    if (offset != -1 && ::lseek(descriptor, offset, SEEK_SET) != offset) {
+    if (offset != -1 && Platform::SeekFile(descriptor, offset, 0) != offset) {
         QV_THROW(std::runtime_error, "lseek");
     }
-    ssize_t count;
-    do {
-        count = ::write(descriptor, buffer, length);
-    } while (count < 0 && errno == EINTR);
+    const int64_t count = Platform::WriteFile(descriptor, buffer, length);
     if (count < 0) {
         QV_THROW(std::runtime_error, "write");
     }
@@ -170,21 +144,7 @@ int32_t File::Seek(int32_t offset, int32_t origin) {
     if (!mDescriptor) {
         return -1;
     }
-    int whence;
-    switch (origin) {
-        case 0:
-            whence = SEEK_SET;
-            break;
-        case 1:
-            whence = SEEK_CUR;
-            break;
-        case 2:
-            whence = SEEK_END;
-            break;
-        default:
-            return -1;
-    }
-    const off_t position = ::lseek(Descriptor(), offset, whence);
+    const int64_t position = Platform::SeekFile(Descriptor(), offset, origin);
     // A position past 32 bits cannot be reported.
     if (position < 0 || position > INT32_MAX) {
         return -1;
@@ -193,17 +153,16 @@ int32_t File::Seek(int32_t offset, int32_t origin) {
 }
 
 int32_t File::GetLength() {
-    struct stat status;
     // A length past 32 bits would be reported wrongly, so it fails like an unreadable status.
-    if (!mDescriptor || ::fstat(Descriptor(), &status) != 0 || status.st_size > INT32_MAX) {
+    const int64_t length = mDescriptor ? Platform::GetFileLength(Descriptor()) : -1;
+    if (length < 0 || length > INT32_MAX) {
         QV_THROW(std::runtime_error, "fstat");
     }
-    return static_cast<int32_t>(status.st_size);
+    return static_cast<int32_t>(length);
 }
 
 bool File::FileExists(const WString& path) {
-    struct stat status;
-    return StatPath(path, status) && !S_ISDIR(status.st_mode);
+    return KindOf(path) == Platform::PathKind::kFile;
 }
 
 bool File::DirectoryExists(const WString& path) {
@@ -212,14 +171,13 @@ bool File::DirectoryExists(const WString& path) {
     if (length > 1 && path.GetString()[length - 1] == kSeparator) {
         tested = path.Left(length - 1);
     }
-    struct stat status;
-    return StatPath(tested, status) && S_ISDIR(status.st_mode);
+    return KindOf(tested) == Platform::PathKind::kFolder;
 }
 
 int32_t File::EnsureDirectory(const WString& path) {
-    struct stat status;
-    if (StatPath(path, status)) {
-        return S_ISDIR(status.st_mode) ? S_FALSE : E_FAIL;
+    const Platform::PathKind kind = KindOf(path);
+    if (kind != Platform::PathKind::kMissing) {
+        return kind == Platform::PathKind::kFolder ? S_FALSE : E_FAIL;
     }
     return CreateDirectories(path, false) ? S_OK : E_FAIL;
 }
@@ -232,18 +190,18 @@ bool File::CreateDirectories(const WString& path, bool pathNamesFile) {
     for (int32_t i = 1; i < length; ++i) {
         if (IsSeparator(text[i])) {
             // Failures, such as a level that exists already, are found by the final test.
-            ::mkdir(ToSystemPath(path.Left(i)).GetString(), 0777);
+            Platform::MakeFolder(ToSystemPath(path.Left(i)).GetString());
             last = i;
         }
     }
     if (!pathNamesFile) {
-        ::mkdir(ToSystemPath(path).GetString(), 0777);
-        return ::access(ToSystemPath(path).GetString(), F_OK) == 0;
+        Platform::MakeFolder(ToSystemPath(path).GetString());
+        return Platform::PathExists(ToSystemPath(path).GetString());
     }
     if (last < 0) {
         return true;
     }
-    return ::access(ToSystemPath(path.Left(last)).GetString(), F_OK) == 0;
+    return Platform::PathExists(ToSystemPath(path.Left(last)).GetString());
 }
 
 WString File::GetLongPath(const WString& path) {
@@ -255,37 +213,32 @@ int32_t File::ListDirectory(const WString& folder, const WString& pattern, WStri
     if (!DirectoryExists(folder)) {
         return E_NOTIMPL;
     }
-    std::unique_ptr<DIR, int (*)(DIR*)> directory(::opendir(ToSystemPath(folder).GetString()), &::closedir);
-    if (!directory) {
-        return 0;
-    }
-    const WString prefix = folder + WString(kSeparator);
-    std::vector<WString> names;
-    int32_t result = 0;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(directory.get());
-        if (entry == nullptr) {
-            if (errno != 0) {
-                result = E_FAIL;
-            }
-            break;
-        }
-        // A name that is not UTF-8 has no wide form that would find the file again.
+    // A name that is not UTF-8 has no wide form that would find the file again.
+    const auto wide = [](const char* bytes, WString& name) {
         RCPtr<LIBuffer> converted;
-        WString name;
-        if (WString::AssignUTF8(converted, entry->d_name, -1) != S_OK) {
-            continue;
+        if (WString::AssignUTF8(converted, bytes, -1) != S_OK) {
+            return false;
         }
         name.Assign(static_cast<const WChar*>(converted->GetData()));
-        if (!MatchesPattern(name.GetString(), pattern.GetString())) {
-            continue;
-        }
-        // Links count as what they point to; an entry whose status cannot be read is listed.
-        struct stat status;
-        if (::fstatat(::dirfd(directory.get()), entry->d_name, &status, 0) == 0 && S_ISDIR(status.st_mode)) {
-            continue;
-        }
+        return true;
+    };
+    std::vector<std::string> found;
+    const Platform::FolderListing listing = Platform::ListFolderFiles(
+        ToSystemPath(folder).GetString(),
+        [&](const char* bytes) {
+            WString name;
+            return wide(bytes, name) && MatchesPattern(name.GetString(), pattern.GetString());
+        },
+        found);
+    if (listing == Platform::FolderListing::kNotOpened) {
+        return 0;
+    }
+    const int32_t result = listing == Platform::FolderListing::kIncomplete ? E_FAIL : 0;
+    const WString prefix = folder + WString(kSeparator);
+    std::vector<WString> names;
+    for (const std::string& bytes : found) {
+        WString name;
+        wide(bytes.c_str(), name);
         names.push_back(prefix + name);
     }
     std::sort(names.begin(), names.end());
