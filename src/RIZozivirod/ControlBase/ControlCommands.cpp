@@ -4,9 +4,7 @@
 #include "RIZozivirod/Application/Windows/RootWindow.h"
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/ControlBase/ControlFactory.h"
-#include "RIZozivirod/Controls/MenuDescriptor.h"
-#include "RIZozivirod/Controls/PopupMenu.h"
-#include "RIZozivirod/Controls/ToolTip.h"
+#include "RIZozivirod/ControlBase/ControlPopups.h"
 #include "RIZozivirod/Utilities/Storage/Exception.h"
 
 // Strings, local hot keys, command states, edit targets, context menus and tool tips of controls.
@@ -29,18 +27,13 @@ RCPtr<LControl> CreateSkinPart(const WChar* name, const RCPtr<LControl>& parent)
     return factory->CreateControl(descriptor, parent);
 }
 
-void CollectMenuCommands(const LMenuDescriptor& menu, std::vector<WString>& commands) {
-    for (uint32_t i = 0; i < menu.GetItemCount(); ++i) {
-        RCPtr<LMenuItemDescriptor> item = menu.GetItem(i);
-        if (!item) {
-            continue;
-        }
-        if (item->GetItemCount() != 0) {
-            CollectMenuCommands(*item, commands);
-        } else if (!item->command.IsEmpty()) {
-            commands.push_back(item->command);
-        }
+// The commands of a menu; none without the controls' popups.
+std::vector<WString> MenuCommands(const LRefCountedObject* menu) {
+    std::vector<WString> commands;
+    if (IControlPopups* popups = GetControlPopups(); popups != nullptr && menu != nullptr) {
+        popups->CollectMenuCommands(menu, commands);
     }
+    return commands;
 }
 
 // A context-menu command goes where its shortcut would have sent it: to the window's shortcuts
@@ -61,7 +54,19 @@ int32_t ForwardMenuCommand(LControl& control, const WString& command) {
     return 0;
 }
 
+IControlPopups* gControlPopups = nullptr;
+
 }  // namespace
+
+IControlPopups* GetControlPopups() {
+    return gControlPopups;
+}
+
+IControlPopups* SetControlPopups(IControlPopups* popups) {
+    IControlPopups* const previous = gControlPopups;
+    gControlPopups = popups;
+    return previous;
+}
 
 RCPtr<LStringTable> LControl::GetStringTable() {
     return mStringTable;
@@ -116,20 +121,14 @@ const RCPtr<LRefCountedObject>& LControl::GetContextMenu() {
 
 int32_t LControl::SetContextMenu(const RCPtr<LRefCountedObject>& menu) {
     // The menu's commands arrive here from the popup, with this control as their receiver.
-    std::vector<WString> commands;
-    if (const auto* old = dynamic_cast<const LMenuDescriptor*>(mContextMenu.Get())) {
-        CollectMenuCommands(*old, commands);
-    }
+    std::vector<WString> commands = MenuCommands(mContextMenu.Get());
     if (mHandler) {
         for (const WString& command : commands) {
             mHandler->RemoveHandler(nullptr, command.GetString());
         }
     }
     mContextMenu = menu;
-    commands.clear();
-    if (const auto* descriptor = dynamic_cast<const LMenuDescriptor*>(menu.Get())) {
-        CollectMenuCommands(*descriptor, commands);
-    }
+    commands = MenuCommands(menu.Get());
     if (mHandler) {
         for (const WString& command : commands) {
             mHandler->AddDirectHandler(
@@ -149,9 +148,8 @@ int32_t LControl::ShowContextMenu(const RCPtr<LRefCountedObject>& menu) {
         open->Close();
     }
     RCPtr<LControl> made = CreateSkinPart(u"contextMenu", self);
-    RCPtr<LPopupMenu> popup(dynamic_cast<LPopupMenu*>(made.Get()));
-    RCPtr<LMenuDescriptor> descriptor(dynamic_cast<LMenuDescriptor*>(menu.Get()));
-    if (!popup || !descriptor) {
+    IControlPopups* popups = GetControlPopups();
+    if (!made || popups == nullptr || !popups->SetUpContextMenu(*made, menu)) {
         // Only a popup menu can show the items; anything else the skin made there would stay
         // behind as a stray child, so it goes again at once.
         if (made) {
@@ -159,10 +157,8 @@ int32_t LControl::ShowContextMenu(const RCPtr<LRefCountedObject>& menu) {
         }
         return S_OK;
     }
-    popup->SetVisible(false);
-    popup->SetMenuDescriptor(descriptor);
-    PrepareContextMenu(RCPtr<LRefCountedObject>(popup.Get()));
-    popup->ShowAtCursor();
+    PrepareContextMenu(RCPtr<LRefCountedObject>(made.Get()));
+    popups->ShowContextMenu(*made);
     return S_OK;
 }
 
@@ -187,17 +183,15 @@ int32_t LControl::ShowToolTip(bool show) {
             return S_OK;
         }
         RCPtr<LControl> created = CreateSkinPart(u"toolTip", self);
-        if (LToolTip* tip = dynamic_cast<LToolTip*>(created.Get())) {
-            tip->SetText(text);
-            tip->Show();
-        } else if (created) {
+        IControlPopups* popups = GetControlPopups();
+        if (created && (popups == nullptr || !popups->ShowToolTip(*created, text))) {
             created->Close();
         }
         return S_OK;
     }
     RCPtr<LControl> child = FindChild(WString(u"toolTip"));
-    if (LToolTip* tip = dynamic_cast<LToolTip*>(child.Get())) {
-        tip->Hide();
+    if (IControlPopups* popups = GetControlPopups(); popups != nullptr && child) {
+        popups->HideToolTip(*child);
     }
     return S_OK;
 }

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "RIZozivirod/ControlBase/Control.h"
+#include "RIZozivirod/ControlBase/ControlPopups.h"
 #include "RIZozivirod/ControlBase/KeyParam.h"
 #include "RIZozivirod/ControlBase/PointerParams.h"
-#include "RIZozivirod/Controls/PopupMenu.h"
 
 // The control side of the pointer and key road: presses, moves past the drag threshold, releases
 // and clicks with their notifications, the wheel handed on until a control takes it, and keys
@@ -145,7 +145,9 @@ int32_t LControl::OnMouseDown(const RCPtr<LMouseButtonParam>& param) {
             return 1;
         }
         // An open menu closes on a press anywhere else, also where nothing takes the focus.
-        LPopupMenu::ClosePopupsOutside(*this);
+        if (IControlPopups* popups = GetControlPopups()) {
+            popups->ClosePopupsOutside(*this);
+        }
         TakeFocusForPress();
     }
     switch (param->button) {

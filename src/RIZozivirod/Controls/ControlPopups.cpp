@@ -1,0 +1,72 @@
+#include "RIZozivirod/ControlBase/ControlPopups.h"
+
+#include "RIZozivirod/Controls/MenuDescriptor.h"
+#include "RIZozivirod/Controls/PopupMenu.h"
+#include "RIZozivirod/Controls/ToolTip.h"
+
+// The context menus and tool tips of every control, with the popup menu and the tool tip of the
+// standard controls; installed when the library loads.
+
+namespace QV {
+
+namespace {
+
+void CollectCommands(const LMenuDescriptor& menu, std::vector<WString>& commands) {
+    for (uint32_t i = 0; i < menu.GetItemCount(); ++i) {
+        RCPtr<LMenuItemDescriptor> item = menu.GetItem(i);
+        if (!item) {
+            continue;
+        }
+        if (item->GetItemCount() != 0) {
+            CollectCommands(*item, commands);
+        } else if (!item->command.IsEmpty()) {
+            commands.push_back(item->command);
+        }
+    }
+}
+
+class StandardControlPopups final : public IControlPopups {
+public:
+    void CollectMenuCommands(const LRefCountedObject* menu, std::vector<WString>& commands) override {
+        if (const auto* descriptor = dynamic_cast<const LMenuDescriptor*>(menu)) {
+            CollectCommands(*descriptor, commands);
+        }
+    }
+    bool SetUpContextMenu(LControl& popup, const RCPtr<LRefCountedObject>& menu) override {
+        auto* popupMenu = dynamic_cast<LPopupMenu*>(&popup);
+        RCPtr<LMenuDescriptor> descriptor(dynamic_cast<LMenuDescriptor*>(menu.Get()));
+        if (popupMenu == nullptr || !descriptor) {
+            return false;
+        }
+        popupMenu->SetVisible(false);
+        popupMenu->SetMenuDescriptor(descriptor);
+        return true;
+    }
+    void ShowContextMenu(LControl& popup) override {
+        if (auto* popupMenu = dynamic_cast<LPopupMenu*>(&popup)) {
+            popupMenu->ShowAtCursor();
+        }
+    }
+    bool ShowToolTip(LControl& tip, const WString& text) override {
+        auto* toolTip = dynamic_cast<LToolTip*>(&tip);
+        if (toolTip == nullptr) {
+            return false;
+        }
+        toolTip->SetText(text);
+        toolTip->Show();
+        return true;
+    }
+    void HideToolTip(LControl& tip) override {
+        if (auto* toolTip = dynamic_cast<LToolTip*>(&tip)) {
+            toolTip->Hide();
+        }
+    }
+    void ClosePopupsOutside(LControl& pressed) override { LPopupMenu::ClosePopupsOutside(pressed); }
+};
+
+StandardControlPopups sStandardPopups;
+[[maybe_unused]] const bool sPopupsInstalled = (SetControlPopups(&sStandardPopups), true);
+
+}  // namespace
+
+}  // namespace QV
