@@ -63,22 +63,7 @@ LIBRARIES = [
 # include of the same kind elsewhere is refused; one listed here that is gone is said, so that the
 # list only shrinks.
 KNOWN = {
-    ('RIZozivirod/Application/Windows/MessageLoop.cpp', 'fcntl.h'): 'the signal pipe into Platform',
-    ('RIZozivirod/Application/Windows/MessageLoop.cpp', 'unistd.h'): 'the signal pipe into Platform',
-    ('RIZozivirod/Utilities/Storage/File.cpp', 'fcntl.h'): 'file access into Platform',
-    ('RIZozivirod/Utilities/Storage/File.cpp', 'unistd.h'): 'file access into Platform',
-    ('RIZozivirod/Utilities/Storage/File.cpp', 'sys/stat.h'): 'file access into Platform',
-    ('RIZozivirod/Utilities/Storage/File.cpp', 'dirent.h'): 'file access into Platform',
-    ('RIZozivirod/ControlBase/ControlCommands.cpp', 'RIZozivirod/Controls/MenuDescriptor.h'):
-        'the menus behind an interface of the control base',
-    ('RIZozivirod/ControlBase/ControlCommands.cpp', 'RIZozivirod/Controls/PopupMenu.h'):
-        'the menus behind an interface of the control base',
-    ('RIZozivirod/ControlBase/ControlCommands.cpp', 'RIZozivirod/Controls/ToolTip.h'):
-        'the tool tip behind an interface of the control base',
-    ('RIZozivirod/ControlBase/ControlInput.cpp', 'RIZozivirod/Controls/PopupMenu.h'):
-        'the menus behind an interface of the control base',
     ('Platform/Desktop/SystemDesktopShell.cpp', 'SDL.h'): 'message boxes into Platform/Sdl',
-    ('Panel/main.cpp', 'SDL.h'): 'the video start into Platform/Sdl',
 }
 
 INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]*([<"])([^>"]+)[>"]', re.M)
