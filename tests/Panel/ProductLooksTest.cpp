@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "RIZozivirod/Controls/Button.h"
 #include "RIZozivirod/Controls/NumericUpDown.h"
@@ -30,6 +33,9 @@ const char* const kLooksSkin = R"(<Skin Name="Looks">
         <SubControl Class="Framework.Button" Name="thumbStart" TabStop="-1" YPositionAbs="4" XSizeAbs="10" YSizeAbs="16"><Skin Name="b" LookList="Slider.Thumb"/></SubControl>
         <SubControl Class="Framework.Button" Name="thumbEnd" TabStop="-1" XPositionAbs="190" YPositionAbs="4" XSizeAbs="10" YSizeAbs="16"><Skin Name="b" LookList="Slider.Thumb"/></SubControl>
       </Skin></SubControl>
+    <SubControl Class="Framework.Panel" Name="combo" YPositionAbs="120" XSizeAbs="229" YSizeAbs="24"><Skin Name="c" LookList="PresetEditor.ComboBox"/></SubControl>
+    <SubControl Class="Framework.Panel" Name="row" YPositionAbs="160" XSizeAbs="200" YSizeAbs="22"><Skin Name="r" LookList="MenuItem"/></SubControl>
+    <SubControl Class="Framework.Panel" Name="check" XPositionAbs="8" YPositionAbs="165" XSizeAbs="12" YSizeAbs="12"><Skin Name="k" LookList="MenuCheck"/></SubControl>
   </SubControl></Skin>)";
 
 class ProductLooksTest : public ControlTestFixture {
@@ -64,6 +70,21 @@ constexpr uint32_t kBorderHover = 0xFF4B525B;
 constexpr uint32_t kAccent = 0xFF3FA7D6;
 constexpr uint32_t kSelection = 0xFF2D627B;
 constexpr uint32_t kDisabledText = 0xFF5C626B;
+
+// The contrast ratio of two opaque colours (0xAARRGGBB), from their relative luminance.
+double ContrastRatio(uint32_t a, uint32_t b) {
+    const auto luminance = [](uint32_t colour) {
+        const auto channel = [](uint32_t value) {
+            const double c = value / 255.0;
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel((colour >> 16) & 0xFF) + 0.7152 * channel((colour >> 8) & 0xFF) +
+               0.0722 * channel(colour & 0xFF);
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 // A text box: a sunk field in a one-pixel border, lighter under the pointer, a two-pixel accent
 // edge while focused, the selection in the accent at half strength, a flat panel-coloured field
@@ -134,6 +155,42 @@ TEST_F(ProductLooksTest, TheSliderShowsItsTrackThumbFocusAndDisabling) {
     slider->SetEnabled(false);
     EXPECT_EQ(Shown(slider, 100, 12), kRaised);
     EXPECT_EQ(Shown(thumb, 5, 8), kDisabledText);
+}
+
+// A combo box shows the focus, and its open list, with the same two-pixel accent outline as the
+// other controls, its face inside it.
+TEST_F(ProductLooksTest, TheComboBoxShowsFocusAndItsOpenListWithATwoPixelOutline) {
+    const RCPtr<LControl> combo = Find(mMain, u"combo");
+    for (const int32_t look : {1, 3, 4, 5}) {  // focused, hovered and focused, open, open and hovered
+        for (const PointT<int32_t> edge : {PointT<int32_t>{0, 0}, {1, 1}, {100, 22}, {227, 12}}) {
+            EXPECT_EQ(combo->GetLookColorAt(edge, look), kAccent) << "look " << look << " at " << edge.x;
+        }
+        EXPECT_NE(combo->GetLookColorAt({2, 2}, look), kAccent) << "look " << look;
+    }
+    EXPECT_EQ(combo->GetLookColorAt({0, 0}, 0), kBorder);
+    EXPECT_EQ(combo->GetLookColorAt({1, 1}, 0), kRaised);
+}
+
+// A check mark shows on a highlighted (accent) menu or list row as well as on a plain or hovered
+// one: the mark's edge or its middle keeps at least 3:1 against each row.
+TEST_F(ProductLooksTest, ACheckMarkShowsOnPlainAndHighlightedRows) {
+    const RCPtr<LControl> row = Find(mMain, u"row");
+    const RCPtr<LControl> check = Find(mMain, u"check");
+    std::vector<uint32_t> mark;
+    for (const uint32_t colour : {check->GetLookColorAt({1, 6}, 7), check->GetLookColorAt({6, 6}, 7)}) {
+        if ((colour >> 24) == 0xFF) {
+            mark.push_back(colour);
+        }
+    }
+    ASSERT_FALSE(mark.empty());
+    for (const int32_t look : {0, 1, 7, 8}) {  // plain, hovered, highlighted, highlighted and hovered
+        const uint32_t face = row->GetLookColorAt({100, 11}, look);
+        double best = 0;
+        for (const uint32_t colour : mark) {
+            best = std::max(best, ContrastRatio(colour, face));
+        }
+        EXPECT_GE(best, 3.0) << "row look " << look << " (" << std::hex << face << ")";
+    }
 }
 
 }  // namespace
