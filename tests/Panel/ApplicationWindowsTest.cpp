@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "Panel/Application.h"
+#include "Platform/Desktop/SystemDesktopShell.h"
 #include "RIZozivirod/Application/Windows/BusyState.h"
 #include "RIZozivirod/Controls/Dialog.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
@@ -274,15 +276,50 @@ private:
     std::string mSavedPath;
 };
 
-// While the chooser runs the program's loop goes on: a timer's repaint is painted and presented,
-// a worker's notification is delivered, and the windows take no input until it has answered.
-TEST_F(ApplicationWindowsTest, TheLoopKeepsPaintingAndDeliveringWhileTheFileChooserRuns) {
+// The desktop's message boxes for one test: a program of the test's own that runs script stands in
+// for the message box's program of the desktop's own shell.
+class MessageBoxStandIn {
+public:
+    explicit MessageBoxStandIn(const std::string& script) {
+        std::string pattern = std::filesystem::temp_directory_path().string() + "/skylet-box-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        mFolder = pattern;
+        const std::string program = mFolder + "/box";
+        std::ofstream(program) << "#!/bin/sh\n" << script << "\n";
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        mShell = std::make_unique<Platform::SystemDesktopShell>(program);
+        mPrevious = Platform::SetDesktopShell(mShell.get());
+    }
+    ~MessageBoxStandIn() {
+        Platform::SetDesktopShell(mPrevious);
+        std::error_code ignored;
+        std::filesystem::remove_all(mFolder, ignored);
+    }
+
+private:
+    std::string mFolder;
+    std::unique_ptr<Platform::SystemDesktopShell> mShell;
+    Platform::IDesktopShell* mPrevious = nullptr;
+};
+
+// What a test waits for beside the loop: the file chooser or a message box, each a program.
+enum class Waited { kChooser, kMessageBox };
+
+class ApplicationWaitTest : public ApplicationWindowsTest, public ::testing::WithParamInterface<Waited> {};
+
+// While the chooser or a message box runs the program's loop goes on: a timer's repaint is painted
+// and presented, a worker's notification is delivered, and the windows take no input until it has
+// answered.
+TEST_P(ApplicationWaitTest, TheLoopKeepsPaintingAndDeliveringWhileTheChooserOrAMessageBoxRuns) {
     ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
     ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
     QV::OSWindow* main = app->GetMainWindow();
     while (QV::OSWindow::PaintOneDueWindow()) {
     }
     ChooserOnPath chooser("/bin/sleep 0.4; echo /presets/chosen.skp");
+    MessageBoxStandIn box("/bin/sleep 0.4; exit 2");
     bool choosing = false;
     std::vector<std::string> seen;
     QV::MessageLoop& loop = app->GetMessageLoop();
@@ -308,28 +345,42 @@ TEST_F(ApplicationWindowsTest, TheLoopKeepsPaintingAndDeliveringWhileTheFileChoo
 
     QV::LFileDialog dialog(u"/presets");
     choosing = true;
-    const int32_t result = dialog.ShowOpenDialog(u"Presets (*.skp)|*.skp", u"skp", u"Open", false);
+    const int32_t result =
+        GetParam() == Waited::kChooser
+            ? dialog.ShowOpenDialog(u"Presets (*.skp)|*.skp", u"skp", u"Open", false)
+            : app->ShowMessageBox(u"Replace the preset?", u"Skylet", Platform::MB_OKCANCEL);
     choosing = false;
     worker.join();
     probe->UnregisterAll();
-    EXPECT_EQ(result, QV::S_OK);
-    EXPECT_EQ(dialog.GetFilePath(), u"/presets/chosen.skp");
+    if (GetParam() == Waited::kChooser) {
+        EXPECT_EQ(result, QV::S_OK);
+        EXPECT_EQ(dialog.GetFilePath(), u"/presets/chosen.skp");
+    } else {
+        EXPECT_EQ(result, Platform::IDCANCEL);
+    }
     std::sort(seen.begin(), seen.end());
     EXPECT_EQ(seen, (std::vector<std::string>{"delivered", "disabled", "painted"}));
     EXPECT_TRUE(main->IsEnabled());
 }
+INSTANTIATE_TEST_SUITE_P(ChooserAndMessageBox, ApplicationWaitTest,
+                         ::testing::Values(Waited::kChooser, Waited::kMessageBox));
 
 void OnTerminationSignalInTest(int) {
     QV::MessageLoop::RequestQuitFromSignal();
 }
 
-class ApplicationSignalTest : public ApplicationWindowsTest, public ::testing::WithParamInterface<bool> {};
+// A modal run of the loop: a dialog of the program's own, the file chooser or a message box.
+enum class Modal { kDialog, kChooser, kMessageBox };
 
-// A termination signal while a modal dialog or the file chooser runs: the dialog ends with its
-// cancel result, the chooser is ended and counts as cancelled, every level of the loop ends, and
-// the program closes as the main window's close does (its placement saved) once they have gone.
-TEST_P(ApplicationSignalTest, ATerminationSignalDuringADialogOrTheChooserCancelsItAndEndsTheProgram) {
+class ApplicationSignalTest : public ApplicationWindowsTest, public ::testing::WithParamInterface<Modal> {};
+
+// A termination signal while a modal dialog, the file chooser or a message box runs: the dialog
+// ends with its cancel result, the chooser and the box are ended and count as cancelled, every
+// level of the loop ends, and the program closes as the main window's close does (its placement
+// saved) once they have gone.
+TEST_P(ApplicationSignalTest, ATerminationSignalDuringAModalRunCancelsItAndEndsTheProgram) {
     ChooserOnPath chooser("/bin/sleep 30; echo /never.skp");
+    MessageBoxStandIn box("exec /bin/sleep 30");
     const std::filesystem::path profile =
         std::filesystem::path(::testing::TempDir()) / "ApplicationWindowsTestSignalProfile.ini";
     ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
@@ -340,7 +391,7 @@ TEST_P(ApplicationSignalTest, ATerminationSignalDuringADialogOrTheChooserCancels
     sigemptyset(&action.sa_mask);
     ASSERT_EQ(sigaction(SIGTERM, &action, &previousTerm), 0);
 
-    const bool useChooser = GetParam();
+    const Modal modal = GetParam();
     std::vector<std::string> order;
     int32_t result = 0;
     RCPtr<NotificationProbe> probe(new NotificationProbe());
@@ -352,9 +403,11 @@ TEST_P(ApplicationSignalTest, ATerminationSignalDuringADialogOrTheChooserCancels
                 std::raise(SIGTERM);
             },
             20);
-        if (useChooser) {
+        if (modal == Modal::kChooser) {
             QV::LFileDialog dialog(u"/presets");
             result = dialog.ShowOpenDialog(u"Presets (*.skp)|*.skp", u"skp", u"Open", false);
+        } else if (modal == Modal::kMessageBox) {
+            result = app->ShowMessageBox(u"Replace the preset?", u"Skylet", Platform::MB_OKCANCEL);
         } else {
             RCPtr<QV::LControl> control;
             app->CreateControl(u"dialogTest", control);
@@ -372,10 +425,10 @@ TEST_P(ApplicationSignalTest, ATerminationSignalDuringADialogOrTheChooserCancels
     sigaction(SIGTERM, &previousTerm, nullptr);
     probe->UnregisterAll();
 
-    EXPECT_EQ(result, useChooser ? QV::E_FAIL : 2);
+    EXPECT_EQ(result, modal == Modal::kChooser ? QV::E_FAIL : 2);
     EXPECT_EQ(order, (std::vector<std::string>{"signal", "cancelled"}));
-    // The chooser was ended, not waited for.
-    EXPECT_LT(took, std::chrono::seconds(10));
+    // The chooser or the box was ended at once, not waited for.
+    EXPECT_LT(took, std::chrono::seconds(1));
     EXPECT_TRUE(app->IsExiting());
     EXPECT_EQ(app->GetMainWindow(), nullptr);
     EXPECT_EQ(app->GetRootWindowCount(), 0);
@@ -384,7 +437,8 @@ TEST_P(ApplicationSignalTest, ATerminationSignalDuringADialogOrTheChooserCancels
     EXPECT_NE(text.find("WP=2C000000"), std::string::npos) << text;
     std::filesystem::remove(profile);
 }
-INSTANTIATE_TEST_SUITE_P(DialogAndChooser, ApplicationSignalTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(DialogChooserAndMessageBox, ApplicationSignalTest,
+                         ::testing::Values(Modal::kDialog, Modal::kChooser, Modal::kMessageBox));
 
 }  // namespace
 

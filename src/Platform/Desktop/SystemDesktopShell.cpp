@@ -1,13 +1,16 @@
 #include "Platform/Desktop/SystemDesktopShell.h"
 
-#include <SDL.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <ostream>
+#include <utility>
 #include <vector>
 
 #include "Platform/DebugOutput.h"
 #include "Platform/Desktop/ChildProcess.h"
+#include "Platform/DynamicLibrary.h"
+#include "Platform/Sdl/SdlWindowDecoration.h"
 
 namespace Platform {
 
@@ -122,49 +125,70 @@ ButtonSet ButtonsOf(uint32_t style) {
 
 }  // namespace
 
+SystemDesktopShell::SystemDesktopShell(std::string messageBoxProgram)
+    : mMessageBoxProgram(std::move(messageBoxProgram)) {
+    if (mMessageBoxProgram.empty()) {
+        const std::string self = QV::NString(DynamicLibrary::GetProgramPath().GetString()).GetString();
+        const size_t slash = self.rfind('/');
+        // Where the running program is not known, it is looked for on PATH.
+        mMessageBoxProgram = slash != std::string::npos ? self.substr(0, slash + 1) + kMessageBoxProgramName
+                                                        : std::string(kMessageBoxProgramName);
+    }
+}
+
 int32_t SystemDesktopShell::ShowMessageBox(intptr_t owner, const std::string& text,
                                            const std::string& caption, uint32_t style) {
     const ButtonSet set = ButtonsOf(style);
-    // Escape and closing the box answer Cancel where there is one, OK where it is the only
-    // button.
-    int32_t escapeId = 0;
-    SDL_MessageBoxButtonData buttons[3] = {};
+    // Escape answers Cancel where there is one, OK where it is the only button. Closing the box
+    // answers the same, else the first button; so does a box ended because the program is ending.
+    int32_t escapeId = set.count == 1 ? set.ids[0] : 0;
     for (int i = 0; i < set.count; ++i) {
-        buttons[i].buttonid = set.ids[i];
-        buttons[i].text = set.texts[i];
-        if (i == 0) {
-            buttons[i].flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        }
-        if (set.ids[i] == IDCANCEL || set.count == 1) {
-            buttons[i].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-            escapeId = set.ids[i];
+        if (set.ids[i] == IDCANCEL) {
+            escapeId = IDCANCEL;
         }
     }
-    uint32_t flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    const int32_t closedId = escapeId != 0 ? escapeId : set.ids[0];
+    const char* icon = "";
     switch (style & 0xF0) {
         case MB_ICONERROR:
-            flags |= SDL_MESSAGEBOX_ERROR;
+            icon = "error";
             break;
         case MB_ICONWARNING:
-            flags |= SDL_MESSAGEBOX_WARNING;
+            icon = "warning";
             break;
         case MB_ICONQUESTION:
         case MB_ICONINFORMATION:
-            flags |= SDL_MESSAGEBOX_INFORMATION;
+            icon = "information";
             break;
         default:
             break;
     }
-    const SDL_MessageBoxData data = {
-        flags,  reinterpret_cast<SDL_Window*>(owner), caption.c_str(), text.c_str(), set.count, buttons,
-        nullptr};
-    int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+    std::vector<std::string> arguments = {kMessageBoxProgramName,
+                                          icon,
+                                          std::to_string(GetX11WindowId(owner)),
+                                          caption,
+                                          text,
+                                          std::to_string(closedId),
+                                          std::to_string(escapeId)};
+    for (int i = 0; i < set.count; ++i) {
+        arguments.push_back(std::to_string(set.ids[i]) + "=" + set.texts[i]);
+    }
+    const std::string program = FindProgram(mMessageBoxProgram);
+    const ProcessResult run =
+        program.empty() ? ProcessResult{} : RunProcess(program, arguments, -1, GetProcessWaiter());
+    if (run.stopped) {
+        return closedId;
+    }
+    const bool known = std::find(set.ids, set.ids + set.count, run.exitCode) != set.ids + set.count;
+    if (!run.started || !run.exited || !known) {
+        const std::string why = !run.started         ? mMessageBoxProgram + " could not be run"
+                                : run.output.empty() ? "exit status " + std::to_string(run.exitCode)
+                                                     : run.output;
         DebugOutput::Get().GetNarrowStream()
-            << "Message box not shown (" << SDL_GetError() << ") : " << caption << " : " << text << std::endl;
+            << "Message box not shown (" << why << ") : " << caption << " : " << text << std::endl;
         return 0;
     }
-    return pressed < 0 ? (escapeId != 0 ? escapeId : set.ids[0]) : pressed;
+    return run.exitCode;
 }
 
 FileChooserAnswer SystemDesktopShell::ChooseFiles(const FileChooserRequest& request) {

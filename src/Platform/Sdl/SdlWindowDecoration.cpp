@@ -59,4 +59,19 @@ bool LetWindowManagerPlace(intptr_t handle) {
 #endif
 }
 
+uint64_t GetX11WindowId(intptr_t handle) {
+    SDL_Window* window = reinterpret_cast<SDL_Window*>(handle);
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE &&
+        info.subsystem == SDL_SYSWM_X11) {
+        return static_cast<uint64_t>(info.info.x11.window);
+    }
+#else
+    (void)window;
+#endif
+    return 0;
+}
+
 }  // namespace Platform

@@ -17,4 +17,8 @@ bool SetWindowIcon(intptr_t window, PixelImage* icon);
 // when the window is first shown; nothing on other video drivers. False when nothing changed.
 bool LetWindowManagerPlace(intptr_t window);
 
+// The window's X window, for another program to keep a window of its own above it (a message
+// box); 0 on other video drivers or for no window.
+uint64_t GetX11WindowId(intptr_t window);
+
 }  // namespace Platform

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Platform/Desktop/ChildProcess.h"
+#include "Platform/DynamicLibrary.h"
 
 namespace Platform {
 namespace {
@@ -270,6 +271,112 @@ TEST_F(FakeProgramsTest, AChooserEndedBecauseTheProgramEndsIsACancelAndNoFailure
     EXPECT_FALSE(answer.chosen);
     EXPECT_TRUE(answer.paths.empty());
     EXPECT_EQ(said.find("failed"), std::string::npos) << said;
+}
+
+// The message box's program gets the box as arguments (icon, owner, caption, text, the answers of
+// a close and of Escape, then the buttons) and answers with the pressed button's id.
+TEST_F(FakeProgramsTest, AMessageBoxIsShownByItsProgramAndAnswersWithThePressedButton) {
+    struct Case {
+        uint32_t style;
+        int exitCode;
+        std::vector<std::string> arguments;  // from the icon on
+    };
+    const std::vector<Case> cases = {
+        {MB_OK, IDOK, {"", "0", "Caption", "Text", "1", "1", "1=OK"}},
+        {MB_OKCANCEL | MB_ICONWARNING,
+         IDCANCEL,
+         {"warning", "0", "Caption", "Text", "2", "2", "1=OK", "2=Cancel"}},
+        {MB_YESNOCANCEL | MB_ICONQUESTION,
+         IDNO,
+         {"information", "0", "Caption", "Text", "2", "2", "6=Yes", "7=No", "2=Cancel"}},
+        // No Cancel among several buttons: Escape does nothing and closing answers the first.
+        {MB_YESNO | MB_ICONINFORMATION,
+         IDYES,
+         {"information", "0", "Caption", "Text", "6", "0", "6=Yes", "7=No"}},
+        {MB_ABORTRETRYIGNORE | MB_ICONERROR,
+         IDIGNORE,
+         {"error", "0", "Caption", "Text", "3", "0", "3=Abort", "4=Retry", "5=Ignore"}},
+        {MB_RETRYCANCEL, IDRETRY, {"", "0", "Caption", "Text", "2", "2", "4=Retry", "2=Cancel"}},
+    };
+    SystemDesktopShell shell(mFolder + "/box");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        WriteProgram("box", "", c.exitCode);
+        EXPECT_EQ(shell.ShowMessageBox(0, "Text", "Caption", c.style), c.exitCode);
+        std::vector<std::string> expected = {"box"};  // the stand-in records its own name
+        expected.insert(expected.end(), c.arguments.begin(), c.arguments.end());
+        EXPECT_EQ(Arguments("box"), expected);
+    }
+}
+
+// A box that could not be shown answers 0 and the debug output says why; one ended because the
+// program is ending answers as closing it would, and is no failure.
+TEST_F(FakeProgramsTest, AMessageBoxNotShownAnswersZeroAndOneEndedByTheProgramsEndIsClosed) {
+    struct Case {
+        std::string output;
+        int exitCode;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {"No available video device", 0, "Message box not shown (No available video device) : C : T\n"},
+        {"", 9, "Message box not shown (exit status 9) : C : T\n"},  // no button of the box
+    };
+    SystemDesktopShell shell(mFolder + "/box");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.exitCode);
+        WriteProgram("box", c.output, c.exitCode);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(shell.ShowMessageBox(0, "T", "C", MB_OKCANCEL), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.said);
+    }
+    SystemDesktopShell missing(mFolder + "/missing");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(missing.ShowMessageBox(0, "T", "C", MB_OK), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Message box not shown (" + mFolder + "/missing could not be run) : C : T\n");
+
+    const std::string slow = mFolder + "/box";
+    std::ofstream(slow) << "#!/bin/sh\nexec /bin/sleep 30\n";
+    ::chmod(slow.c_str(), 0755);
+    CountingWaiter leaving(20);
+    IProcessWaiter* previous = SetProcessWaiter(&leaving);
+    testing::internal::CaptureStderr();
+    const int32_t yesNoCancel = shell.ShowMessageBox(0, "T", "C", MB_YESNOCANCEL);
+    const int32_t ok = shell.ShowMessageBox(0, "T", "C", MB_OK);
+    const std::string said = testing::internal::GetCapturedStderr();
+    SetProcessWaiter(previous);
+    EXPECT_EQ(yesNoCancel, IDCANCEL);
+    EXPECT_EQ(ok, IDOK);
+    EXPECT_EQ(said, "");
+}
+
+// The real program, found beside the running one: arguments it cannot take and a desktop without
+// a display show nothing, and it says why.
+TEST_F(FakeProgramsTest, TheMessageBoxProgramSaysWhyItShowedNothing) {
+    const std::string self = QV::NString(DynamicLibrary::GetProgramPath().GetString()).GetString();
+    const std::string program =
+        self.substr(0, self.rfind('/') + 1) + SystemDesktopShell::kMessageBoxProgramName;
+    const ProcessResult usage = RunProcess(program, {"skylet-message-box", "error", "0", "C", "T", "1", "1"});
+    EXPECT_TRUE(usage.exited);
+    EXPECT_EQ(usage.exitCode, 0);
+    EXPECT_EQ(usage.output.rfind("usage: ", 0), 0u) << usage.output;
+    const ProcessResult unnumbered =
+        RunProcess(program, {"skylet-message-box", "error", "0", "C", "T", "1", "1", "OK"});
+    EXPECT_EQ(unnumbered.exitCode, 0);
+    EXPECT_EQ(unnumbered.output, "a button is not ID=LABEL: OK");
+
+    const char* display = std::getenv("DISPLAY");
+    const std::optional<std::string> savedDisplay =
+        display != nullptr ? std::optional<std::string>(display) : std::nullopt;
+    ::unsetenv("DISPLAY");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(mShell.ShowMessageBox(0, "T", "C", MB_OK), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    if (savedDisplay) {
+        ::setenv("DISPLAY", savedDisplay->c_str(), 1);
+    }
+    EXPECT_EQ(said.rfind("Message box not shown (", 0), 0u) << said;
+    EXPECT_EQ(said.find("could not be run"), std::string::npos) << said;
 }
 
 }  // namespace
