@@ -3,6 +3,9 @@
 # it is left untouched for SECONDS seconds. Prints how often its threads woke a second (voluntary
 # and involuntary context switches of all its threads) and the share of one core it used (user and
 # system time). Nothing should wake an idle program: no timer runs while no control has idle work.
+# Then (with xdotool) a text box takes the focus and its caret blinks: the idle rhythm of about 30
+# passes a second is back for SECONDS seconds; and once the focus has left the box, the program
+# sleeps again for SECONDS seconds. Each of the three is printed the same way.
 #   idle-under-xvfb.sh PROGRAM WATCHER [SECONDS]
 # WATCHER is WaitForPaintedWindow, built beside the program.
 set -euo pipefail
@@ -38,18 +41,35 @@ sleep 1
 switches() { cat /proc/"${pid}"/task/*/status | awk '/ctxt_switches/{s += $2} END{print s}'; }
 ticks() { awk '{print $14 + $15}' /proc/"${pid}"/stat; }
 hz=$(getconf CLK_TCK)
-switches_before=$(switches)
-ticks_before=$(ticks)
-start=$(date +%s%N)
-sleep "${seconds}"
-end=$(date +%s%N)
-switches_after=$(switches)
-ticks_after=$(ticks)
+# Measures the program over SECONDS and prints it as "WHAT over ...".
+measure() {
+    local what=$1 switches_before ticks_before start end
+    switches_before=$(switches)
+    ticks_before=$(ticks)
+    start=$(date +%s%N)
+    sleep "${seconds}"
+    end=$(date +%s%N)
+    awk -v s=$(($(switches) - switches_before)) -v t=$(($(ticks) - ticks_before)) -v hz="${hz}" \
+        -v ns=$((end - start)) -v what="${what}" 'BEGIN {
+            elapsed = ns / 1e9
+            printf "%s over %.1f s: %.2f wake-ups a second, %.3f%% of a core\n", what, elapsed, s / elapsed, 100 * t / hz / elapsed
+        }'
+}
+measure "Idle program"
+
+if command -v xdotool > /dev/null; then
+    window=$(xdotool search --class SkyletPresetEditor | head -1)
+    # TOUCH RIBBON, then bank 1's CC # box: the box takes the focus and its caret blinks.
+    xdotool mousemove --window "${window}" 502 78 click 1
+    sleep 0.5
+    xdotool mousemove --window "${window}" 241 382 click 1
+    sleep 0.5
+    measure "Caret blinking"
+    # The PADS tab: the box is hidden with its page and the focus leaves it.
+    xdotool mousemove --window "${window}" 60 78 click 1
+    sleep 1
+    measure "Focus left the box"
+fi
 kill -TERM "${pid}"
 wait "${pid}" 2> /dev/null || true
 pid=
-awk -v s=$((switches_after - switches_before)) -v t=$((ticks_after - ticks_before)) -v hz="${hz}" \
-    -v ns=$((end - start)) 'BEGIN {
-        elapsed = ns / 1e9
-        printf "Idle program over %.1f s: %.2f wake-ups a second, %.3f%% of a core\n", elapsed, s / elapsed, 100 * t / hz / elapsed
-    }'
