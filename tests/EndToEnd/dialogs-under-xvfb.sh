@@ -63,6 +63,8 @@ success_told() {
     box=$(shown_box "Retrieve Sucessful") || return 1
     xdotool windowfocus --sync "${box}" key Return
     gone "${box}" || fail "the success box did not close"
+    # The windows take input again once the program has seen the box's own program end.
+    wait_until box_program_ended || fail "the success box's program did not end"
     told=box
 }
 wait_until success_told || true

@@ -187,6 +187,9 @@ start_program() {
 }
 # Waits until the file exists and is not empty.
 wait_for_file() { wait_until test -s "$1"; }
+# The program runs no program of its own any more, as once a message box's own program has ended
+# and the program has seen it end (its windows take input again then).
+box_program_ended() { ! pgrep -P "${first}" > /dev/null; }
 # A message box of the program's, found by its title among the top-level windows: the box names
 # itself only in UTF-8 (and has no class), which xdotool's search does not read, so the list of
 # the root's children is matched. Prints the first viewable one's id; fails when none is showing.
