@@ -427,8 +427,8 @@ TEST_P(ApplicationSignalTest, ATerminationSignalDuringAModalRunCancelsItAndEndsT
 
     EXPECT_EQ(result, modal == Modal::kChooser ? QV::E_FAIL : 2);
     EXPECT_EQ(order, (std::vector<std::string>{"signal", "cancelled"}));
-    // The chooser or the box was ended at once, not waited for.
-    EXPECT_LT(took, std::chrono::seconds(1));
+    // The chooser or the box was ended, not waited for.
+    EXPECT_LT(took, std::chrono::seconds(10));
     EXPECT_TRUE(app->IsExiting());
     EXPECT_EQ(app->GetMainWindow(), nullptr);
     EXPECT_EQ(app->GetRootWindowCount(), 0);
