@@ -208,8 +208,15 @@ private:
 
 }  // namespace
 
-std::shared_ptr<MidiSystem> CreateRtMidiSystem(const std::string& sequencerDevice) {
-    return std::make_shared<RtMidiSystem>(sequencerDevice);
-}
-
 }  // namespace Platform
+
+// The library's entry point (kRtMidiEntryPoint): the system over that sequencer device, owned by
+// the caller.
+extern "C" __attribute__((visibility("default"))) Platform::MidiSystem* QVCreateRtMidiSystem(
+    const char* sequencerDevice) {
+    try {
+        return new Platform::RtMidiSystem(sequencerDevice);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
