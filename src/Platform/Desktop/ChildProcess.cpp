@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,13 +62,24 @@ namespace {
 
 IProcessWaiter* sProcessWaiter = nullptr;
 
+// Milliseconds from now until then, at least 0.
+int MillisecondsUntil(std::chrono::steady_clock::time_point then) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(then - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<int64_t>(0, left.count()));
+}
+
 // Reads the child's output until it ends (a program it starts may keep the pipe open), or until
-// timeoutMs have passed. Once stop is set the child is asked to end, and killed after the grace
-// time; it is then always waited for.
-void CollectProcess(pid_t pid, int reading, int32_t timeoutMs, const std::atomic<bool>* stop,
+// timeoutMs have passed. Once stop is set (and stopping written to) the child is asked to end,
+// and killed after the grace time; it is then always waited for. The thread sleeps until the
+// child writes or ends, stop is set or a time runs out; where the system gives no descriptor for
+// the child's end it looks every kEndCheckMs.
+void CollectProcess(pid_t pid, int reading, int32_t timeoutMs, const std::atomic<bool>* stop, int stopping,
                     ProcessResult& result) {
     using Clock = std::chrono::steady_clock;
+    constexpr int kEndCheckMs = 20;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const int ending = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     Clock::time_point killAt{};
     bool asked = false;
     bool killed = false;
@@ -89,23 +102,37 @@ void CollectProcess(pid_t pid, int reading, int32_t timeoutMs, const std::atomic
             result.exited = true;
             result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
+        // What to sleep on, and for how long at most.
+        pollfd waits[3];
+        nfds_t count = 0;
         if (reading >= 0) {
-            pollfd wait{reading, POLLIN, 0};
-            const int ready = ::poll(&wait, 1, done ? 0 : 20);
-            if (ready > 0) {
-                const ssize_t count = ::read(reading, buffer, sizeof buffer);
-                if (count > 0) {
-                    const size_t room = kMaxProcessOutput - result.output.size();
-                    result.output.append(buffer, std::min(room, static_cast<size_t>(count)));
-                    continue;
-                }
-                if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
-                    ::close(reading);
-                    reading = -1;
-                }
+            waits[count++] = {reading, POLLIN, 0};
+        }
+        if (ending >= 0) {
+            waits[count++] = {ending, POLLIN, 0};
+        }
+        if (stopping >= 0 && !asked) {
+            waits[count++] = {stopping, POLLIN, 0};
+        }
+        int sleepMs = ending >= 0 ? -1 : kEndCheckMs;
+        if (asked && !killed) {
+            sleepMs = sleepMs < 0 ? MillisecondsUntil(killAt) : std::min(sleepMs, MillisecondsUntil(killAt));
+        } else if (!asked && timeoutMs >= 0) {
+            sleepMs =
+                sleepMs < 0 ? MillisecondsUntil(deadline) : std::min(sleepMs, MillisecondsUntil(deadline));
+        }
+        const int ready = ::poll(waits, count, done ? 0 : sleepMs);
+        if (ready > 0 && reading >= 0 && waits[0].revents != 0) {
+            const ssize_t got = ::read(reading, buffer, sizeof buffer);
+            if (got > 0) {
+                const size_t room = kMaxProcessOutput - result.output.size();
+                result.output.append(buffer, std::min(room, static_cast<size_t>(got)));
+                continue;
             }
-        } else if (!done) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+                ::close(reading);
+                reading = -1;
+            }
         }
         if (done) {
             break;
@@ -121,6 +148,9 @@ void CollectProcess(pid_t pid, int reading, int32_t timeoutMs, const std::atomic
     }
     if (reading >= 0) {
         ::close(reading);
+    }
+    if (ending >= 0) {
+        ::close(ending);
     }
 }
 
@@ -176,20 +206,29 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     }
     result.started = true;
     if (waiter == nullptr) {
-        CollectProcess(pid, pipeEnds[0], timeoutMs, nullptr, result);
+        CollectProcess(pid, pipeEnds[0], timeoutMs, nullptr, -1, result);
         return result;
     }
     std::atomic<bool> stop{false};
     std::atomic<bool> ended{false};
+    // Wakes the collecting thread when the wait is given up.
+    const int stopping = ::eventfd(0, EFD_CLOEXEC);
     std::thread collector([&] {
-        CollectProcess(pid, pipeEnds[0], timeoutMs, &stop, result);
+        CollectProcess(pid, pipeEnds[0], timeoutMs, &stop, stopping, result);
         ended = true;
         waiter->Wake();
     });
     if (!waiter->WaitBeside([&] { return ended.load(); })) {
         stop = true;
+        if (stopping >= 0) {
+            const uint64_t one = 1;
+            [[maybe_unused]] const ssize_t written = ::write(stopping, &one, sizeof one);
+        }
     }
     collector.join();
+    if (stopping >= 0) {
+        ::close(stopping);
+    }
     return result;
 }
 
