@@ -38,6 +38,7 @@ FOLDER_RULES = [
     ('Platform', 'RIZozivirod/Renderer', 'the platform layers know no renderer of the framework'),
     ('Platform', 'RIZozivirod/ControlBase', 'the platform layers know no control'),
     ('Platform', 'RIZozivirod/Application', 'the platform layers know no application'),
+    ('RIZozivirod', 'Platform/Sdl', 'the framework reaches the desktop through Platform/Desktop'),
     ('RIZozivirod/Renderer', 'RIZozivirod/Application/Windows', 'the renderers know no window of the application'),
     ('RIZozivirod/Utilities/Graphics', 'RIZozivirod/Application/Windows',
      'fonts and pictures know no window of the application'),

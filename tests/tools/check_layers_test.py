@@ -20,6 +20,7 @@ CASES = [
     ('RIZozivirod/ControlBase/Thing.cpp', '"RIZozivirod/Controls/Slider.h"', 'knows none of the controls'),
     ('Platform/Sdl/Thing.h', '"RIZozivirod/Renderer/Gdi/GDIRenderer.h"', 'no renderer'),
     ('RIZozivirod/Renderer/Thing.cpp', '"RIZozivirod/Application/Windows/RootWindow.h"', 'no window'),
+    ('RIZozivirod/Application/Windows/Thing.h', '"Platform/Sdl/SdlInput.h"', 'through Platform/Desktop'),
     ('RIZozivirod/Application/Windows/Thing.h', '<SDL.h>', 'SDL is included only in'),
     ('RIZozivirod/ControlBase/ControlFactory.cpp', '<expat.h>', 'expat is included only in'),
     ('RIZozivirod/System/Thing.cpp', '<unistd.h>', 'POSIX is included only in'),

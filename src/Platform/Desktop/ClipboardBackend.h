@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace Platform {
@@ -24,6 +25,9 @@ public:
     // Replaces the content with the marker alone; false when the clipboard cannot be written.
     virtual bool SetMarker() = 0;
 };
+
+// The desktop's clipboard (Platform/Sdl).
+std::shared_ptr<IClipboardBackend> CreateDesktopClipboard();
 
 // A clipboard in memory, for tests: another program's copy is CopyFromOtherProgram; a test can
 // make it refuse reads and writes.

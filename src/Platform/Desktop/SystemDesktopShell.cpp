@@ -10,7 +10,7 @@
 #include "Platform/DebugOutput.h"
 #include "Platform/Desktop/ChildProcess.h"
 #include "Platform/DynamicLibrary.h"
-#include "Platform/Sdl/SdlWindowDecoration.h"
+#include "Platform/Desktop/Desktop.h"
 
 namespace Platform {
 

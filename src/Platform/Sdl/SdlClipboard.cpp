@@ -60,4 +60,8 @@ bool SdlClipboard::SetMarker() {
     return true;
 }
 
+std::shared_ptr<IClipboardBackend> CreateDesktopClipboard() {
+    return std::make_shared<SdlClipboard>();
+}
+
 }  // namespace Platform

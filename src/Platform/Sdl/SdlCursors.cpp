@@ -68,4 +68,12 @@ intptr_t SdlCursors::Get(const std::u16string& name) {
     return reinterpret_cast<intptr_t>(cursor);
 }
 
+std::unique_ptr<IDesktopCursors> CreateDesktopCursors() {
+    return std::make_unique<SdlCursors>();
+}
+
+bool IsCursorName(const std::u16string& name) {
+    return SdlCursors::IsCursorName(name);
+}
+
 }  // namespace Platform

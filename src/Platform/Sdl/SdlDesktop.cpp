@@ -1,4 +1,5 @@
-#include "Platform/Sdl/SdlDesktop.h"
+#include "Platform/Desktop/Desktop.h"
+#include "Platform/Sdl/SdlInput.h"
 
 #include <SDL.h>
 
@@ -68,8 +69,8 @@ void ShowPointer(bool visible) {
     }
 }
 
-uint16_t GetModifierState() {
-    return static_cast<uint16_t>(SDL_GetModState());
+void GetKeyState(int32_t virtualKey, bool& down, bool& toggled) {
+    KeyStateFromSdl(virtualKey, static_cast<uint16_t>(SDL_GetModState()), down, toggled);
 }
 
 void SetWindowResizable(intptr_t window, bool resizable) {

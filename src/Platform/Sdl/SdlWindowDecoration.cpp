@@ -1,4 +1,4 @@
-#include "Platform/Sdl/SdlWindowDecoration.h"
+#include "Platform/Desktop/Desktop.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>

@@ -10,13 +10,10 @@
 
 #include "Platform/DebugOutput.h"
 #include "Platform/Desktop/ChildProcess.h"
+#include "Platform/Desktop/Desktop.h"
 #include "Platform/Desktop/DesktopShell.h"
 #include "Platform/IniFileManager.h"
 #include "Platform/ProfileStore.h"
-#include "Platform/Sdl/SdlCursors.h"
-#include "Platform/Sdl/SdlDesktop.h"
-#include "Platform/Sdl/SdlInput.h"
-#include "Platform/Sdl/SdlWindowDecoration.h"
 #include "RIZozivirod/Application/ApplicationFolders.h"
 #include "RIZozivirod/Application/ApplicationSettings.h"
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
@@ -197,7 +194,7 @@ public:
     uint32_t GetMouseButtons() override { return Platform::GetPointerButtons(); }
     // From SDL's keyboard state, which follows the key events of this program's windows.
     int32_t GetKeyState(int32_t virtualKey, bool& down, bool& toggled) override {
-        Platform::KeyStateFromSdl(virtualKey, Platform::GetModifierState(), down, toggled);
+        Platform::GetKeyState(virtualKey, down, toggled);
         return 0;
     }
     // The system cursor of a framework cursor name; an unknown name gives the arrow.
@@ -206,7 +203,7 @@ public:
             return 0;
         }
         const std::u16string text(name.GetString());
-        return mCursors.Get(Platform::SdlCursors::IsCursorName(text) ? text : u"UI_CURSOR_ARROW");
+        return mCursors->Get(Platform::IsCursorName(text) ? text : u"UI_CURSOR_ARROW");
     }
     int32_t ShowCursor(bool show) override {
         mCursorCount += show ? 1 : -1;
@@ -538,7 +535,7 @@ protected:
     std::unique_ptr<IEventSource> mOwnEventSource;
     std::unique_ptr<MessageLoop> mLoop;
     int32_t mCursorCount = 0;
-    Platform::SdlCursors mCursors;
+    std::unique_ptr<Platform::IDesktopCursors> mCursors = Platform::CreateDesktopCursors();
     OSWindow* mMainWindow = nullptr;
     std::vector<std::unique_ptr<OSWindow>> mWindows;
     std::vector<std::unique_ptr<OSWindow>> mDeadWindows;

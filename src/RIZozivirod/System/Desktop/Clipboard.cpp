@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "Platform/Sdl/SdlClipboard.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Utilities/Storage/Exception.h"
 #include "RIZozivirod/Utilities/Storage/Result.h"
@@ -29,7 +28,7 @@ void LClipboard::SetCurrent(LClipboard* clipboard) {
 
 RCPtr<LClipboard> LClipboard::Create(std::shared_ptr<Platform::IClipboardBackend> backend) {
     if (!backend) {
-        backend = std::make_shared<Platform::SdlClipboard>();
+        backend = Platform::CreateDesktopClipboard();
     }
     return RCPtr<LClipboard>(new LClipboard(std::move(backend)));
 }
