@@ -9,8 +9,8 @@
 
 #include "Platform/DebugOutput.h"
 #include "Platform/Desktop/ChildProcess.h"
-#include "Platform/DynamicLibrary.h"
 #include "Platform/Desktop/Desktop.h"
+#include "Platform/DynamicLibrary.h"
 
 namespace Platform {
 
