@@ -66,7 +66,7 @@ void Utf8ToUtf16(const uint8_t* data, size_t size) {
     // The counted conversion: every byte of the input, zero bytes included.
     QV::RCPtr<QV::LIBuffer> out;
     const int32_t result = WString::AssignUTF8(out, bytes.c_str(), static_cast<int32_t>(size));
-    const std::u16string converted(static_cast<const char16_t*>(out->GetData()));
+    const std::u16string converted(static_cast<const char16_t*>(out->GetBytes()));
     if (size == 0 || bytes[0] == 0) {
         Check(result == QV::S_OK && converted.empty());
     } else {
@@ -98,7 +98,7 @@ void Utf16ToUtf8(const uint8_t* data, size_t size) {
 
     QV::RCPtr<QV::LIBuffer> out;
     const int32_t result = NString::AssignUTF16(out, units.c_str(), static_cast<int32_t>(units.size()));
-    const std::string converted(static_cast<const char*>(out->GetData()));
+    const std::string converted(static_cast<const char*>(out->GetBytes()));
     const std::string expected = UpToZero(reference.output);
     if (units.empty() || units[0] == 0) {
         Check(result == QV::S_OK && converted.empty());

@@ -26,7 +26,7 @@ bool ToUtf16(const std::string& text, std::u16string& out) {
     if (QV::WString::AssignUTF8(buffer, text.c_str(), static_cast<int32_t>(text.size())) != QV::S_OK) {
         return false;
     }
-    out = static_cast<const char16_t*>(buffer->GetData());
+    out = static_cast<const char16_t*>(buffer->GetBytes());
     return true;
 }
 

@@ -237,7 +237,8 @@ TEST(SharedPointer, AssignmentAndCasts) {
     RCPtr<Tracked> a(new Tracked(&destroyed));
     RCPtr<Tracked> b(a);
     b = a;
-    a = a;
+    RCPtr<Tracked>& self = a;
+    a = self;
     EXPECT_EQ(a->GetRefCount(), 2);
 
     ConstRCPtr<LRefCountedObject> base(a);

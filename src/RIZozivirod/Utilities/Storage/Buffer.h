@@ -25,11 +25,11 @@ public:
     virtual int32_t Fill(char value, uint32_t offset, int32_t count) = 0;
     virtual int32_t FillWords(uint16_t value, uint32_t offset, int32_t count) = 0;
     virtual uint32_t GetCapacity() const = 0;
-    virtual void* GetData() const = 0;
+    virtual void* GetBytes() const = 0;
 
     // The byte at offset, or null when offset is not below the size.
     char* GetDataAt(uint32_t offset) const {
-        return offset < GetSize() ? static_cast<char*>(GetData()) + offset : nullptr;
+        return offset < GetSize() ? static_cast<char*>(GetBytes()) + offset : nullptr;
     }
 };
 
@@ -74,7 +74,7 @@ public:
 
     uint32_t GetSize() const override { return mSize; }
     uint32_t GetCapacity() const override { return mCapacity; }
-    void* GetData() const override { return mBlock; }
+    void* GetBytes() const override { return mBlock; }
     TPointer GetTypedData() const { return mData; }
 
     uint32_t Allocate(uint32_t bytes) override {
@@ -205,7 +205,7 @@ public:
         const uint32_t size = this->GetSize();
         if (offset < size && newSize != 0) {
             const uint32_t n = std::min(newSize, size - offset);
-            std::memcpy(copy->GetData(), this->GetDataAt(offset), n);
+            std::memcpy(copy->GetBytes(), this->GetDataAt(offset), n);
         }
         return copy;
     }
@@ -214,7 +214,7 @@ public:
         const uint32_t size = this->GetSize();
         RCPtr<LIBuffer> copy = Create(size, 0, true);
         if (size != 0) {
-            std::memcpy(copy->GetData(), this->GetData(), size);
+            std::memcpy(copy->GetBytes(), this->GetBytes(), size);
         }
         return RCPtr<LRefCountedObject>(copy);
     }

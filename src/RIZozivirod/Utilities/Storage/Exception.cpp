@@ -92,7 +92,17 @@ std::string ReplaceIdentifier(const std::string& text, const std::string& name, 
 
 }  // namespace
 
-std::string QualifiedFunctionName(std::string_view pretty) {
+std::string QualifiedFunctionName(std::string_view prettyAsGiven) {
+    // GCC names an anonymous namespace "{anonymous}", clang "(anonymous namespace)": the names
+    // take GCC's form whichever compiler built them (and clang's parenthesis is no parameter list).
+    std::string spelled(prettyAsGiven);
+    static constexpr std::string_view kClangAnonymous = "(anonymous namespace)";
+    for (size_t at = spelled.find(kClangAnonymous); at != std::string::npos;
+         at = spelled.find(kClangAnonymous, at)) {
+        spelled.replace(at, kClangAnonymous.size(), "{anonymous}");
+    }
+    std::string_view pretty = spelled;
+
     std::string_view with;
     const size_t withAt = pretty.rfind(" [with ");
     if (withAt != std::string_view::npos && pretty.back() == ']') {

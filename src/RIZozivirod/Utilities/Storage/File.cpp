@@ -219,7 +219,7 @@ int32_t File::ListDirectory(const WString& folder, const WString& pattern, WStri
         if (WString::AssignUTF8(converted, bytes, -1) != S_OK) {
             return false;
         }
-        name.Assign(static_cast<const WChar*>(converted->GetData()));
+        name.Assign(static_cast<const WChar*>(converted->GetBytes()));
         return true;
     };
     std::vector<std::string> found;

@@ -53,6 +53,10 @@ public:
     using Interface::IndexOf;
     using Interface::MovePosition;
 
+    // Two arrays of this type compare through the interface above; taking this type itself keeps
+    // C++20's reversed form of the comparison from matching just as well.
+    bool operator==(const RCPtrArray& other) const { return Interface::operator==(other); }
+
     uint32_t GetCount() const override { return Base::GetCount(); }
     RCPtr<T>* GetData() override { return static_cast<RCPtr<T>*>(this->Slots()); }
     int32_t SetCount(uint32_t count) override { return Base::SetCount(count); }

@@ -171,7 +171,7 @@ void StringT<C, O>::Assign(const C* text, int32_t maxCount) {
         return;
     }
     RCPtr<LIBuffer> buffer = NewBuffer(static_cast<uint32_t>(n + 1));
-    std::memcpy(buffer->GetData(), text, n * sizeof(C));
+    std::memcpy(buffer->GetBytes(), text, n * sizeof(C));
     mBuffer = buffer;
 }
 
@@ -545,7 +545,7 @@ int32_t StringT<C, O>::AssignUTF8(RCPtr<LIBuffer>& out, const char* text, int32_
     }
     const size_t bytes = count < 0 ? std::strlen(text) + 1 : static_cast<size_t>(count);
     RCPtr<LIBuffer> buffer = NewBuffer(static_cast<uint32_t>(bytes + 1));
-    char16_t* units = static_cast<char16_t*>(buffer->GetData());
+    char16_t* units = static_cast<char16_t*>(buffer->GetBytes());
     const Text::ConversionResult result = Text::Utf8ToUtf16(text, bytes, units, bytes + 1);
     units[bytes] = 0;
     const size_t length = Text::Length(units);
@@ -569,7 +569,7 @@ int32_t StringT<C, O>::AssignUTF16(RCPtr<LIBuffer>& out, const char16_t* text,
     }
     const size_t units = count < 0 ? Text::Length(text) + 1 : static_cast<size_t>(count);
     RCPtr<LIBuffer> buffer = NewBuffer(static_cast<uint32_t>(4 * units + 1));
-    char* bytes = static_cast<char*>(buffer->GetData());
+    char* bytes = static_cast<char*>(buffer->GetBytes());
     const Text::ConversionResult result = Text::Utf16ToUtf8(text, units, bytes, 4 * units + 1);
     bytes[4 * units] = 0;
     const size_t length = std::strlen(bytes);

@@ -109,7 +109,7 @@ public:
 private:
     explicit StringT(RCPtr<LIBuffer> buffer) : mBuffer(std::move(buffer)) {}
 
-    C* Data() const { return static_cast<C*>(mBuffer->GetData()); }
+    C* Data() const { return static_cast<C*>(mBuffer->GetBytes()); }
     uint32_t UnitCapacity() const { return mBuffer->GetSize() / sizeof(C); }
     static LIBuffer* EmptyBuffer();
     static RCPtr<LIBuffer> NewBuffer(uint32_t units);

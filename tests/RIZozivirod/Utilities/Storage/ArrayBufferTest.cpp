@@ -70,16 +70,16 @@ TEST(ArrayBufferMTest, MovesBetweenInlineAndHeapStorage) {
     }
     EXPECT_EQ(before, HeapCalls());
     EXPECT_EQ(0u, bytes.GetSize());
-    EXPECT_EQ(nullptr, static_cast<const QV::IBuffer&>(bytes).GetData());
+    EXPECT_EQ(nullptr, static_cast<const QV::IBuffer&>(bytes).GetBytes());
 
     EXPECT_EQ(5, bytes.SetCount(5));
     EXPECT_EQ(5u, bytes.GetSize());
-    EXPECT_EQ(static_cast<const QV::IBuffer&>(bytes).GetData(), bytes.GetData());
+    EXPECT_EQ(static_cast<const QV::IBuffer&>(bytes).GetBytes(), bytes.GetData());
     EXPECT_EQ((std::vector<signed char>{1, 2, 3, 0, 0}), Contents<signed char>(bytes));
 
     EXPECT_EQ(2, bytes.SetCount(2));
     EXPECT_EQ(0u, bytes.GetCapacity());
-    EXPECT_NE(static_cast<const void*>(bytes.GetData()), static_cast<const QV::IBuffer&>(bytes).GetData());
+    EXPECT_NE(static_cast<const void*>(bytes.GetData()), static_cast<const QV::IBuffer&>(bytes).GetBytes());
     EXPECT_EQ((std::vector<signed char>{1, 2}), Contents<signed char>(bytes));
 
     EXPECT_EQ(0, bytes.SetCount(0));

@@ -37,7 +37,7 @@ template <uint32_t G, uint32_t S>
 using TestBuffer = BufferT<G, S, 8, char*, Counting>;
 
 std::vector<uint8_t> BufferBytes(const IBuffer& buffer) {
-    const auto* data = static_cast<const uint8_t*>(buffer.GetData());
+    const auto* data = static_cast<const uint8_t*>(buffer.GetBytes());
     return std::vector<uint8_t>(data, data + buffer.GetSize());
 }
 
@@ -54,11 +54,11 @@ TEST(Buffer, GrowthAndShrinkFollowGranularityAndSlack) {
     };
     TestBuffer<4, 0> words;
     run(words, {{8, 8}, {6, 8}, {4, 4}, {9, 12}, {0, 0}});
-    EXPECT_EQ(words.GetData(), nullptr);
+    EXPECT_EQ(words.GetBytes(), nullptr);
 
     TestBuffer<1, 128> text;
     run(text, {{300, 300}, {200, 300}, {100, 100}, {0, 100}});
-    EXPECT_NE(text.GetData(), nullptr);
+    EXPECT_NE(text.GetBytes(), nullptr);
 
     TestBuffer<1024, 1024> ring;
     run(ring, {{4, 1024}, {512, 1024}, {1024, 1024}, {1025, 2048}});
@@ -136,7 +136,7 @@ TEST(Buffer, GetDataAtOnlyInsideTheSize) {
     TestBuffer<1, 0> empty;
     EXPECT_EQ(empty.GetDataAt(0), nullptr);
     TestBuffer<1, 0> buffer(4, 0, true);
-    EXPECT_EQ(buffer.GetDataAt(3), static_cast<char*>(buffer.GetData()) + 3);
+    EXPECT_EQ(buffer.GetDataAt(3), static_cast<char*>(buffer.GetBytes()) + 3);
     EXPECT_EQ(buffer.GetDataAt(4), nullptr);
     EXPECT_EQ(buffer.GetDataAt(0xFFFFFFFFu), nullptr);
 }
@@ -155,7 +155,7 @@ TEST(Buffer, FailedAllocationKeepsTheOldBlock) {
 TEST(SharedBuffer, ResizedCopiesAndCopies) {
     RCPtr<LIBuffer> buffer = LByteBuffer::Create(6, 0, false);
     for (int i = 0; i < 6; ++i) {
-        static_cast<uint8_t*>(buffer->GetData())[i] = static_cast<uint8_t>(i + 1);
+        static_cast<uint8_t*>(buffer->GetBytes())[i] = static_cast<uint8_t>(i + 1);
     }
     const struct {
         uint32_t size;

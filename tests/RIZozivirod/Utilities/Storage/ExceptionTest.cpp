@@ -102,6 +102,14 @@ TEST(ExceptionText, QualifiedFunctionNames) {
          "QV::StringT<char16_t, char>::operator<"},
         {"int QV::Functor::operator()(int) const", "QV::Functor::operator()"},
         {"QV::X::operator bool() const", "QV::X::operator bool"},
+        // clang's forms: its anonymous namespace is named as GCC names it, and the bindings after
+        // the parameters are already in the name.
+        {"static void QV::(anonymous namespace)::Thrower::WithoutMessage()",
+         "QV::{anonymous}::Thrower::WithoutMessage"},
+        {"void (anonymous namespace)::Panel::Initialize(int)", "{anonymous}::Panel::Initialize"},
+        {"T QV::RCPtrQueue<QV::(anonymous namespace)::Item, 256>::Dequeue() [T = QV::(anonymous "
+         "namespace)::Item, N = 256]",
+         "QV::RCPtrQueue<QV::{anonymous}::Item, 256>::Dequeue"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(QualifiedFunctionName(c.pretty), c.expected) << c.pretty;

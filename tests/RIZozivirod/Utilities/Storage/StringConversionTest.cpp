@@ -35,7 +35,7 @@ TEST(StringConversion, Utf8ToUtf16KeepsTheWellFormedPrefix) {
     for (const auto& c : cases) {
         RCPtr<LIBuffer> out;
         EXPECT_EQ(WString::AssignUTF8(out, c.utf8, -1), c.result) << c.utf8;
-        const auto* units = static_cast<const char16_t*>(out->GetData());
+        const auto* units = static_cast<const char16_t*>(out->GetBytes());
         EXPECT_EQ(std::u16string(units), c.expected) << c.utf8;
         EXPECT_EQ(out->GetSize(), (c.expected.size() + 1) * 2) << "exactly sized";
         EXPECT_EQ(Units(WString(c.utf8)), c.expected);
@@ -43,7 +43,7 @@ TEST(StringConversion, Utf8ToUtf16KeepsTheWellFormedPrefix) {
     RCPtr<LIBuffer> empty;
     EXPECT_EQ(WString::AssignUTF8(empty, nullptr, -1), S_OK);
     EXPECT_EQ(empty.Get(), RCPtr<LIBuffer>(nullptr).Get() == nullptr ? empty.Get() : nullptr);
-    EXPECT_EQ(static_cast<const char16_t*>(empty->GetData()), WString::GetEmpty().GetString());
+    EXPECT_EQ(static_cast<const char16_t*>(empty->GetBytes()), WString::GetEmpty().GetString());
 }
 
 TEST(StringConversion, ConversionOfNothingSharesTheEmptyText) {
@@ -74,7 +74,7 @@ TEST(StringConversion, ConversionOfNothingSharesTheEmptyText) {
     const char16_t high[] = {0xD800, 0};
     RCPtr<LIBuffer> narrow;
     EXPECT_EQ(NString::AssignUTF16(narrow, high, 1), E_FAIL);
-    EXPECT_EQ(static_cast<const char*>(narrow->GetData()), NString::GetEmpty().GetString());
+    EXPECT_EQ(static_cast<const char*>(narrow->GetBytes()), NString::GetEmpty().GetString());
 }
 
 TEST(StringConversion, Utf16ToUtf8IsLenientWithLoneSurrogates) {
@@ -92,7 +92,7 @@ TEST(StringConversion, Utf16ToUtf8IsLenientWithLoneSurrogates) {
     for (const auto& c : cases) {
         RCPtr<LIBuffer> out;
         EXPECT_EQ(NString::AssignUTF16(out, c.utf16.c_str(), -1), S_OK);
-        EXPECT_EQ(std::string(static_cast<const char*>(out->GetData())), c.expected);
+        EXPECT_EQ(std::string(static_cast<const char*>(out->GetBytes())), c.expected);
         EXPECT_EQ(out->GetSize(), c.expected.size() + 1);
     }
     // The narrow text of a lone surrogate is not UTF-8: converting it back stops there.
