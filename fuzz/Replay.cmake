@@ -2,6 +2,17 @@
 # libFuzzer, and a test (label "fuzz") that runs it once over fuzz/corpus/<Target>/ and
 # fuzz/regressions/<Target>/. A target that breaks with an interface then fails the ordinary
 # build, and kept crash inputs are replayed by every test run and sanitizer build.
+#
+# With SKYLET_BUILD_FUZZERS (the asan preset, clang) each target is also built as a libFuzzer
+# program of the same name (bin/<Target>, all of them with the target "fuzzers"), over the same
+# libraries, which then carry the fuzzer's coverage instrumentation; fuzz/run.sh fuzzes with them.
+if(SKYLET_BUILD_FUZZERS)
+    add_custom_target(fuzzers)
+    foreach(library QV QVUI DeviceModel)
+        target_compile_options(${library} PRIVATE -fsanitize=fuzzer-no-link)
+    endforeach()
+endif()
+
 function(skylet_add_fuzz_replay target)
     cmake_parse_arguments(REPLAY "" "" "SOURCES;LIBRARIES" ${ARGN})
     set(folder ${PROJECT_SOURCE_DIR}/fuzz)
@@ -18,6 +29,14 @@ function(skylet_add_fuzz_replay target)
     endforeach()
     add_test(NAME FuzzReplay.${target} COMMAND ${target}Replay ${inputs})
     set_tests_properties(FuzzReplay.${target} PROPERTIES LABELS fuzz)
+    if(SKYLET_BUILD_FUZZERS)
+        add_executable(${target} ${folder}/${target}.cpp ${REPLAY_SOURCES})
+        target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${target} PRIVATE ${REPLAY_LIBRARIES})
+        target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+        add_dependencies(fuzzers ${target})
+    endif()
 endfunction()
 
 skylet_add_fuzz_replay(FuzzVariantRecord LIBRARIES QV)

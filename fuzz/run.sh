@@ -3,6 +3,10 @@
 # as many side by side as the machine has cores, within one total time budget in seconds (the
 # argument, default 120) shared by all of them; the build comes before the budget.
 #
+# The fuzzers are targets of the asan preset's build (clang 19 with AddressSanitizer and
+# UndefinedBehaviorSanitizer, build/asan/bin/<Target>): after `make asan` or CI's sanitizer build
+# only the fuzzers themselves are left to link.
+#
 # First every input kept in fuzz/regressions/<Target>/ and every seed is replayed once. Inputs
 # the fuzzers find are written under build/fuzz, never into the repository; a crash, leak or
 # time-out is reported with its input's path (copy it to fuzz/regressions/<Target>/ once
@@ -14,21 +18,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/fuzz
 jobs=$(nproc)
 
-# clang 19 (Debian clang-19, libclang-rt-19-dev): older ones refuse parts of the framework's
-# C++20.
-compiler=${FUZZ_CXX:-clang++-19}
-launcher=()
-if command -v ccache >/dev/null; then
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
-cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_BUILD_TYPE=Debug \
-    "${launcher[@]}" >/dev/null
-cmake --build "$build" -j "$jobs"
+(cd "$root" && cmake --preset asan >/dev/null && cmake --build --preset asan -j "$jobs" --target fuzzers)
+programs=$root/build/asan/bin
+mkdir -p "$build"
 
 targets=()
 for seeds in "$root"/fuzz/corpus/*/; do
     target=$(basename "$seeds")
-    if [[ ! -x $build/$target ]]; then
+    if [[ ! -x $programs/$target ]]; then
         echo "fuzz: no target $target for corpus $seeds" >&2
         exit 1
     fi
@@ -45,7 +42,7 @@ for target in "${targets[@]}"; do
     if [[ -d $root/fuzz/regressions/$target ]]; then
         inputs+=("$root/fuzz/regressions/$target")
     fi
-    if ! "$build/$target" -runs=0 "${inputs[@]}" >"$build/$target.replay.log" 2>&1; then
+    if ! "$programs/$target" -runs=0 "${inputs[@]}" >"$build/$target.replay.log" 2>&1; then
         tail -n 40 "$build/$target.replay.log" >&2
         echo "fuzz: $target fails on a kept input" >&2
         exit 1
@@ -73,7 +70,7 @@ run_one() {
     local options
     read -r -a options <<<"$(options_of "$target" | tr '\n' ' ')"
     mkdir -p "$build/corpus/$target" "$build/artifacts/$target"
-    "$build/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+    "$programs/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$build/artifacts/$target/" -print_final_stats=1 "${options[@]}" \
         "$build/corpus/$target" "$root/fuzz/corpus/$target" >"$build/$target.log" 2>&1 &&
         echo ok >"$build/$target.result" || echo FAILED >"$build/$target.result"
