@@ -7,6 +7,7 @@
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/ControlBase/KeyParam.h"
 #include "RIZozivirod/ControlBase/PointerParams.h"
+#include "RIZozivirod/Controls/Panel.h"
 #include "UITestSupport/ControlTestFixture.h"
 
 namespace QV {
@@ -142,6 +143,49 @@ TEST_F(ControlConditionsTest, NotFocusableAncestorsAndScopeRoots) {
     c->SetNotFocusable(true);
     EXPECT_FALSE(c->CanTakeFocus());
     EXPECT_TRUE(c->IsNotFocusable(true));
+}
+
+// A panel that counts the focus walks into its descendants.
+class CountingPanel : public LPanel {
+public:
+    CountingPanel(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name) {}
+    bool HasFocusableDescendant() override {
+        ++sWalks;
+        return LPanel::HasFocusableDescendant();
+    }
+    static inline int sWalks = 0;
+};
+
+// Asking whether a branch takes the focus walks each level once: a chain of 16 panels over a
+// label nothing can focus is 16 walks, not one per path through "itself or a descendant"
+// (65,535), and making a control unfocusable asks nothing while its parent has no focus.
+using FocusWalkTest = ControlTestFixture;
+
+TEST_F(FocusWalkTest, FocusQuestionsWalkEachLevelOnce) {
+    mFactory->RegisterControlClass(u"Test.Counting", &CreateControlFunction<CountingPanel>);
+    constexpr int kDepth = 16;
+    std::string skin = R"(<Skin Name="Default">)";
+    for (int level = 0; level < kDepth; ++level) {
+        skin += R"(<SubControl Class="Test.Counting" Name="L)" + std::to_string(level) +
+                R"(" XSizeAbs="100" YSizeAbs="100"><Skin Name="s"/>)";
+    }
+    skin +=
+        R"(<SubControl Class="Framework.Label" Name="Leaf" XSizeAbs="10" YSizeAbs="10"><Skin Name="s"/></SubControl>)";
+    for (int level = 0; level < kDepth; ++level) {
+        skin += "</SubControl>";
+    }
+    LoadSkin(skin + "</Skin>");
+    RCPtr<LControl> chain = CreateInWindow(u"L0");
+    ASSERT_TRUE(chain);
+    CountingPanel::sWalks = 0;
+    EXPECT_FALSE(chain->CanTakeFocusOrHasFocusableDescendant());
+    EXPECT_EQ(CountingPanel::sWalks, kDepth);
+    CountingPanel::sWalks = 0;
+    EXPECT_FALSE(chain->HasFocusableDescendant());
+    EXPECT_EQ(CountingPanel::sWalks, kDepth);
+    CountingPanel::sWalks = 0;
+    chain->SetNotFocusable(true);
+    EXPECT_EQ(CountingPanel::sWalks, 0);
 }
 
 TEST_F(ControlConditionsTest, ValuesFollowTheirTaperClampAndNotifyOnlyOnChange) {
