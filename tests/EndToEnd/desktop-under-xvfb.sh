@@ -10,21 +10,8 @@ set -euo pipefail
 program=$1
 send_close=$2
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-server=
-running=
-cleanup() {
-    [ -n "${running}" ] && kill -9 "${running}" 2> /dev/null || true
-    [ -n "${server}" ] && kill "${server}" 2> /dev/null || true
-    chmod -R u+rwX "${work}" 2> /dev/null || true
-    rm -rf "${work}"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    for f in "${work}"/*.err; do [ -e "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }; done
-    exit 1
-}
+# shellcheck source=xvfb-session.sh source-path=SCRIPTDIR
+source "${here}/xvfb-session.sh"
 
 # Without a display: the message names what was tried, and no other line comes before it.
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER
@@ -43,42 +30,19 @@ set -e
 [[ "$(head -1 "${work}/unset.err")" == *"none is set (neither DISPLAY nor WAYLAND_DISPLAY)"* ]] ||
     fail "the first line with DISPLAY unset does not say that none is set"
 
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3> "${work}/display" > /dev/null 2>&1 &
-server=$!
-for _ in $(seq 1 200); do [ -s "${work}/display" ] && break; sleep 0.05; done
-number=$(tr -d '[:space:]' < "${work}/display")
-[ -n "${number}" ] || fail "Xvfb gave no display number"
-export DISPLAY=":${number}"
-export HOME="${work}/home" XDG_RUNTIME_DIR="${work}/run" XDG_STATE_HOME="${work}/state"
-export XDG_DATA_HOME="${work}/data" XDG_CONFIG_HOME="${work}/config"
-mkdir -p "${HOME}" "${XDG_RUNTIME_DIR}"
-chmod 700 "${XDG_RUNTIME_DIR}"
 profile_folder="${XDG_STATE_HOME}/Tarvel/Skylet Preset Editor"
 profile="${profile_folder}/Profile.ini"
 
-find_window() {
-    local id=
-    for _ in $(seq 1 200); do
-        id=$(xdotool search --class SkyletPresetEditor 2> /dev/null | head -1 || true)
-        if [ -n "${id}" ] && xwininfo -id "${id}" 2> /dev/null | grep -q "IsViewable"; then
-            echo "${id}"
-            return 0
-        fi
-        sleep 0.05
-    done
-    return 1
-}
-geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'; }
 # Starts the program (standard error into NAME.err), waits for its window into ${window}.
 start() {
     "${program}" > "${work}/$1.out" 2> "${work}/$1.err" &
-    running=$!
+    first=$!
     window=$(find_window) || fail "$1: no main window appeared"
 }
 close() {
     "${send_close}" "${window}"
-    wait "${running}" || true
-    running=
+    wait "${first}" || true
+    first=
 }
 
 # First start, nothing stored: no position hint, centred (no window manager here), the icon.
@@ -93,32 +57,19 @@ icon=$(xprop -id "${window}" -notype 32c _NET_WM_ICON)
 
 # The pointer reaches the window while another client has the focus: the tab "faders" lights
 # under the pointer (hover), and a click on it selects it (the accent).
-root=$(xwininfo -root | awk '/Window id:/{print $4}')
+root=$(($(xwininfo -root | awk '/Window id:/{print $4}')))
+root_focused() { [ "$(xdotool getwindowfocus 2> /dev/null)" = "${root}" ]; }
 xdotool windowfocus "${root}"
-sleep 0.2
-colour_at() {
-    xwd -id "${window}" -silent > "${work}/dump.xwd"
-    python3 "${here}/xwd_pixel.py" "${work}/dump.xwd" "$1" "$2"
-}
-[ "$(colour_at 216 56)" = "2F333A" ] || fail "the tab faders is not raised before the test: $(colour_at 216 56)"
+wait_until root_focused || fail "the desktop did not take the focus"
+dump_until "${work}/dump.xwd" 2F333A "the tab faders raised before the test" 216 56
 xdotool mousemove --window "${window}" 306 78
-hovered=
-for _ in $(seq 1 60); do
-    hovered=$(colour_at 216 56)
-    [ "${hovered}" != "2F333A" ] && break
-    sleep 0.05
-done
-[ "${hovered}" != "2F333A" ] || fail "no hover on a window without the focus"
+wait_until lacks "${window}" "${work}/dump.xwd" 2F333A 216 56 || fail "no hover on a window without the focus"
 xdotool windowfocus "${root}"
+wait_until root_focused || fail "the desktop did not take the focus again"
 xdotool click 1
 xdotool mousemove --window "${window}" 600 592
-selected=
-for _ in $(seq 1 60); do
-    selected=$(colour_at 216 56)
-    [ "${selected}" = "3FA7D6" ] && break
-    sleep 0.05
-done
-[ "${selected}" = "3FA7D6" ] || fail "a click on a window without the focus did not select the tab (${selected})"
+wait_until shows "${window}" "${work}/dump.xwd" 3FA7D6 216 56 ||
+    fail "a click on a window without the focus did not select the tab ($(colours_at "${work}/dump.xwd" 216 56))"
 close
 [ -f "${profile}" ] || fail "no profile after the first start"
 

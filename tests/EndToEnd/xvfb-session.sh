@@ -11,6 +11,8 @@ first=
 cleanup() {
     [ -n "${first}" ] && kill -9 "${first}" 2> /dev/null || true
     [ -n "${server}" ] && kill "${server}" 2> /dev/null || true
+    # (A file a run made unreadable on purpose goes too.)
+    chmod -R u+rwX "${work}" 2> /dev/null || true
     rm -rf "${work}"
 }
 trap cleanup EXIT
