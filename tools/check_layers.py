@@ -35,11 +35,14 @@ LAYERS = [
 # Narrower rules: files under the first folder include nothing under the second.
 FOLDER_RULES = [
     ('RIZozivirod/ControlBase', 'RIZozivirod/Controls', 'the control base knows none of the controls'),
+    ('RIZozivirod/ControlBase', 'RIZozivirod/Application/Windows',
+     'the control base knows no window of the application'),
     ('Platform', 'RIZozivirod/Renderer', 'the platform layers know no renderer of the framework'),
     ('Platform', 'RIZozivirod/ControlBase', 'the platform layers know no control'),
     ('Platform', 'RIZozivirod/Application', 'the platform layers know no application'),
     ('RIZozivirod', 'Platform/Sdl', 'the framework reaches the desktop through Platform/Desktop'),
-    ('RIZozivirod/Renderer', 'RIZozivirod/Application/Windows', 'the renderers know no window of the application'),
+    ('RIZozivirod/Renderer', 'RIZozivirod/Application/Windows',
+     'the renderers know no window of the application'),
     ('RIZozivirod/Utilities/Graphics', 'RIZozivirod/Application/Windows',
      'fonts and pictures know no window of the application'),
     ('RIZozivirod/Application/Services', 'RIZozivirod/Application/Windows',

@@ -1,7 +1,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "RIZozivirod/Application/Windows/RootWindow.h"
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "RIZozivirod/ControlBase/ControlPopups.h"
@@ -34,24 +33,6 @@ std::vector<WString> MenuCommands(const LRefCountedObject* menu) {
         popups->CollectMenuCommands(menu, commands);
     }
     return commands;
-}
-
-// A context-menu command goes where its shortcut would have sent it: to the window's shortcuts
-// when they bind it, else to the application's. 1 when it went, 0 when nothing binds it.
-int32_t ForwardMenuCommand(LControl& control, const WString& command) {
-    RCPtr<IRootWindow> window = control.GetRootWindow();
-    auto* root = dynamic_cast<LRootWindow*>(window.Get());
-    if (root != nullptr && root->GetHotKeys() && root->GetHotKeys()->GetTable().HasCommand(command)) {
-        root->GetHotKeys()->HandleKey(root->GetHotKeys()->GetTable().GetKeys(command).GetAt(0));
-        return 1;
-    }
-    IRootWindowList* list = GetRootWindowList();
-    const LHotKeyTable* application = list != nullptr ? list->GetApplicationHotKeyTable() : nullptr;
-    if (application != nullptr && application->HasCommand(command)) {
-        list->HandleApplicationHotKey(application->GetKeys(command).GetAt(0));
-        return 1;
-    }
-    return 0;
 }
 
 IControlPopups* gControlPopups = nullptr;
@@ -133,7 +114,10 @@ int32_t LControl::SetContextMenu(const RCPtr<LRefCountedObject>& menu) {
         for (const WString& command : commands) {
             mHandler->AddDirectHandler(
                 [command](LControl& control, const RCPtr<LNotificationDistributor>&,
-                          const RCPtr<LNotification>&) { return ForwardMenuCommand(control, command); },
+                          const RCPtr<LNotification>&) {
+                    IControlPopups* popups = GetControlPopups();
+                    return popups != nullptr ? popups->ForwardMenuCommand(control, command) : 0;
+                },
                 command.GetString());
         }
     }

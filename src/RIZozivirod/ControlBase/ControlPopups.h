@@ -16,6 +16,10 @@ class IControlPopups {
 public:
     // The commands of a menu (a menu descriptor), depth first; none for any other object.
     virtual void CollectMenuCommands(const LRefCountedObject* menu, std::vector<WString>& commands) = 0;
+    // A command of a control's context menu goes where its shortcut would have sent it: to the
+    // window's shortcuts when they bind it, else to the application's. 1 when it went, 0 when
+    // nothing binds it.
+    virtual int32_t ForwardMenuCommand(LControl& control, const WString& command) = 0;
     // Readies popup, made from the skin's "contextMenu" part, to show menu (still hidden); false
     // when popup is no popup menu or menu no menu.
     virtual bool SetUpContextMenu(LControl& popup, const RCPtr<LRefCountedObject>& menu) = 0;

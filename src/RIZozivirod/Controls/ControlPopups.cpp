@@ -1,5 +1,6 @@
 #include "RIZozivirod/ControlBase/ControlPopups.h"
 
+#include "RIZozivirod/Application/Windows/RootWindow.h"
 #include "RIZozivirod/Controls/MenuDescriptor.h"
 #include "RIZozivirod/Controls/PopupMenu.h"
 #include "RIZozivirod/Controls/ToolTip.h"
@@ -31,6 +32,21 @@ public:
         if (const auto* descriptor = dynamic_cast<const LMenuDescriptor*>(menu)) {
             CollectCommands(*descriptor, commands);
         }
+    }
+    int32_t ForwardMenuCommand(LControl& control, const WString& command) override {
+        RCPtr<IRootWindow> window = control.GetRootWindow();
+        auto* root = dynamic_cast<LRootWindow*>(window.Get());
+        if (root != nullptr && root->GetHotKeys() && root->GetHotKeys()->GetTable().HasCommand(command)) {
+            root->GetHotKeys()->HandleKey(root->GetHotKeys()->GetTable().GetKeys(command).GetAt(0));
+            return 1;
+        }
+        IRootWindowList* list = GetRootWindowList();
+        const LHotKeyTable* application = list != nullptr ? list->GetApplicationHotKeyTable() : nullptr;
+        if (application != nullptr && application->HasCommand(command)) {
+            list->HandleApplicationHotKey(application->GetKeys(command).GetAt(0));
+            return 1;
+        }
+        return 0;
     }
     bool SetUpContextMenu(LControl& popup, const RCPtr<LRefCountedObject>& menu) override {
         auto* popupMenu = dynamic_cast<LPopupMenu*>(&popup);
