@@ -55,13 +55,13 @@ export PATH="${chooser}:${PATH}"
 # generous, so that a loaded machine (two busy cores, sanitizers) passes; a run that passes waits
 # only as long as the program takes.
 patience=${SKYLET_E2E_PATIENCE:-30}
-# Runs the command until it succeeds, a twentieth of a second apart, for at most ${patience}
-# seconds; fails when it never does.
+# Runs the command until it succeeds, a tenth of a second apart (each look costs the program a
+# little time on a loaded machine), for at most ${patience} seconds; fails when it never does.
 wait_until() {
     local end=$((SECONDS + patience))
     until "$@"; do
         [ "${SECONDS}" -lt "${end}" ] || return 1
-        sleep 0.05
+        sleep 0.1
     done
 }
 viewable() { xwininfo -id "$1" 2> /dev/null | grep -q "IsViewable"; }
