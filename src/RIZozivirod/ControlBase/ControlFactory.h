@@ -108,7 +108,22 @@ public:
     WString TranslateFontName(const WString& name) const;
 
     // Attribute readers: true when the attribute is present (the target is then set).
-    using AttributeMap = std::map<WString, WString>;
+    // Attribute names in the order of WString's operator<, and found by a plain text without
+    // making a string of it (the reader asks for dozens of names per element).
+    struct AttributeNameLess {
+        using is_transparent = void;
+        static bool Less(const char16_t* a, const char16_t* b) {
+            while (*a != 0 && *a == *b) {
+                ++a;
+                ++b;
+            }
+            return static_cast<uint16_t>(*a) < static_cast<uint16_t>(*b);
+        }
+        bool operator()(const WString& a, const WString& b) const { return a < b; }
+        bool operator()(const WString& a, const char16_t* b) const { return Less(a.GetString(), b); }
+        bool operator()(const char16_t* a, const WString& b) const { return Less(a, b.GetString()); }
+    };
+    using AttributeMap = std::map<WString, WString, AttributeNameLess>;
     static bool GetAttribute(const AttributeMap& attributes, const char16_t* name, WString& out);
     static bool GetBoolAttribute(const AttributeMap& attributes, const char16_t* name, bool& out);
     static bool GetFloatAttribute(const AttributeMap& attributes, const char16_t* name, float& out);

@@ -36,7 +36,7 @@ bool GetDecimalAttribute(const AttributeMap& attributes, const char16_t* name, d
 }
 
 bool Has(const AttributeMap& attributes, const char16_t* name) {
-    return attributes.find(WString(name)) != attributes.end();
+    return attributes.find(name) != attributes.end();
 }
 
 void ReadPlacementReference(const AttributeMap& attributes, const char16_t* name,

@@ -260,7 +260,7 @@ float LControlFactory::ParseFloat(const WString& text) {
 }
 
 bool LControlFactory::GetAttribute(const AttributeMap& attributes, const char16_t* name, WString& out) {
-    const auto found = attributes.find(WString(name));
+    const auto found = attributes.find(name);
     if (found == attributes.end()) {
         return false;
     }
