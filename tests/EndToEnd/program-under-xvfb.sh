@@ -129,12 +129,19 @@ first=
 [ "${x}" -ge 150 ] && [ "${x}" -le 250 ] && [ "${y}" -ge 100 ] && [ "${y}" -le 200 ] ||
     fail "second start at ${x},${y}, not at the stored placement near 200,150"
 
-# A stale lock of a killed copy does not block a new start.
+# A stale lock of a killed copy does not block a new start; a box the copy showed goes with it.
 "${program}" > "${work}/fourth.out" 2> "${work}/fourth.err" &
 first=$!
-find_window > /dev/null || fail "no window for the copy to be killed"
+window=$(find_window) || fail "no window for the copy to be killed"
+xdotool key --window "${window}" ctrl+n
+question_told() { box=$(shown_box "New Preset") || grep -q "New Preset" "${work}/fourth.err"; }
+box=
+wait_until question_told || fail "Ctrl+N asked nothing"
 kill -9 "${first}"
 wait "${first}" 2> /dev/null || true
+if [ -n "${box}" ]; then
+    gone "${box}" || fail "the box outlived the killed program"
+fi
 "${program}" > "${work}/fifth.out" 2> "${work}/fifth.err" &
 first=$!
 window=$(find_window) || fail "a killed copy's lock blocked a new start"

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -106,6 +107,8 @@ int main(int argc, char** argv) {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         sigaction(signal, &ending, nullptr);
     }
+    // A box outlives no editor: one that ends without asking (killed, crashed) ends it too.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     // The owner's window stands in as the box's parent, so the window manager keeps the box above
     // it. Without one (another video driver, a window already gone) the box stands on its own.
     SDL_Window* parent = nullptr;
