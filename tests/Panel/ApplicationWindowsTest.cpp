@@ -363,7 +363,10 @@ TEST_P(ApplicationWaitTest, TheLoopKeepsPaintingAndDeliveringWhileTheChooserOrAM
     EXPECT_TRUE(main->IsEnabled());
 }
 INSTANTIATE_TEST_SUITE_P(ChooserAndMessageBox, ApplicationWaitTest,
-                         ::testing::Values(Waited::kChooser, Waited::kMessageBox));
+                         ::testing::Values(Waited::kChooser, Waited::kMessageBox),
+                         [](const ::testing::TestParamInfo<Waited>& info) {
+                             return info.param == Waited::kChooser ? "Chooser" : "MessageBox";
+                         });
 
 void OnTerminationSignalInTest(int) {
     QV::MessageLoop::RequestQuitFromSignal();
@@ -437,8 +440,19 @@ TEST_P(ApplicationSignalTest, ATerminationSignalDuringAModalRunCancelsItAndEndsT
     EXPECT_NE(text.find("WP=2C000000"), std::string::npos) << text;
     std::filesystem::remove(profile);
 }
+std::string ModalName(const ::testing::TestParamInfo<Modal>& info) {
+    switch (info.param) {
+        case Modal::kDialog:
+            return "Dialog";
+        case Modal::kChooser:
+            return "Chooser";
+        case Modal::kMessageBox:
+            return "MessageBox";
+    }
+    return "Unknown";
+}
 INSTANTIATE_TEST_SUITE_P(DialogChooserAndMessageBox, ApplicationSignalTest,
-                         ::testing::Values(Modal::kDialog, Modal::kChooser, Modal::kMessageBox));
+                         ::testing::Values(Modal::kDialog, Modal::kChooser, Modal::kMessageBox), &ModalName);
 
 }  // namespace
 

@@ -184,6 +184,9 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    // Nothing else of this process reaches the child: a descriptor it kept (a copy of the error
+    // output, a socket) would stay open as long as the child and whatever it starts run.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     // The child starts with no signal blocked and every signal at its default, whatever the
     // calling thread has set up.
     posix_spawnattr_t attributes;

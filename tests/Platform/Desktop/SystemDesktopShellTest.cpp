@@ -1,5 +1,6 @@
 #include "Platform/Desktop/SystemDesktopShell.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -208,6 +209,18 @@ TEST_F(FakeProgramsTest, RunProcessCollectsOutputAndStopsWaitingAtItsTimeOut) {
     EXPECT_TRUE(slow.started);
     EXPECT_FALSE(slow.exited);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+// A descriptor the caller keeps open (here a copy of the error output) does not reach the child,
+// which could keep it open long after the call.
+TEST_F(FakeProgramsTest, TheChildGetsNoDescriptorButItsStandardOnes) {
+    const int kept = ::fcntl(2, F_DUPFD, 100);
+    ASSERT_GE(kept, 100);
+    const ProcessResult listed = RunProcess("/bin/sh", {"sh", "-c", "exec /bin/ls /proc/self/fd"});
+    ::close(kept);
+    EXPECT_TRUE(listed.exited);
+    EXPECT_NE(listed.output.find("2\n"), std::string::npos) << listed.output;
+    EXPECT_EQ(listed.output.find(std::to_string(kept)), std::string::npos) << listed.output;
 }
 
 // Does the caller's own work (counting its passes) while the child runs; gives up after giveUpMs
