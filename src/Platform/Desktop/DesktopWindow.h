@@ -98,7 +98,8 @@ public:
     // The keyboard comes to the window without raising it.
     virtual void TakeKeyboard() = 0;
 
-    // Pixels copied by the last Present (what tests and benchmarks look at).
+    // Pixels the last Present put on the screen, copied or drawn in place (what tests and
+    // benchmarks look at).
     virtual int64_t GetLastCopiedPixels() const = 0;
 };
 

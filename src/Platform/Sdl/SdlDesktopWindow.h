@@ -7,7 +7,8 @@
 
 namespace Platform {
 
-// A desktop window as an SDL window with a software surface, which its frames are copied to.
+// A desktop window as an SDL window with a software surface, which its frames are drawn in or
+// copied to.
 class SdlDesktopWindow final : public IDesktopWindow {
 public:
     // Takes the window over: it goes with this object.
@@ -39,6 +40,7 @@ public:
     void Present(cairo_surface_t* frame, const std::vector<QV::RectT<int32_t>>& rects) override {
         mPresenter.Present(frame, rects);
     }
+    FrameBuffer GetFrameBuffer() override { return mPresenter.GetFrameBuffer(); }
     int64_t GetLastCopiedPixels() const override { return mPresenter.GetLastCopiedPixels(); }
 
 private:

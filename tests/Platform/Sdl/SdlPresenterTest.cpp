@@ -73,6 +73,32 @@ TEST_F(SdlPresenterTest, OnlyTheUpdateRectanglesReachTheWindow) {
     cairo_surface_destroy(frame);
 }
 
+TEST_F(SdlPresenterTest, AFrameDrawnInTheWindowSurfaceIsShownWithoutACopy) {
+    SdlPresenter presenter(mWindow);
+    const IRenderPresenter::FrameBuffer pixels = presenter.GetFrameBuffer();
+    SDL_Surface* surface = SDL_GetWindowSurface(mWindow);
+    ASSERT_NE(surface, nullptr);
+    if (pixels.pixels == nullptr) {
+        GTEST_SKIP() << "the window surface is not 32-bit XRGB or ARGB here";
+    }
+    EXPECT_EQ(pixels.pixels, surface->pixels);
+    EXPECT_EQ(pixels.width, 64);
+    EXPECT_EQ(pixels.height, 48);
+    EXPECT_EQ(pixels.stride, surface->pitch);
+
+    cairo_surface_t* frame = cairo_image_surface_create_for_data(pixels.pixels, CAIRO_FORMAT_ARGB32,
+                                                                 pixels.width, pixels.height, pixels.stride);
+    cairo_t* cr = cairo_create(frame);
+    cairo_set_source_rgb(cr, 0, 1, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    presenter.Present(frame, {{2, 3, 5, 4}, {60, 40, 10, 10}, {10, 10, 0, 3}});
+    EXPECT_EQ(presenter.GetLastCopiedPixels(), 5 * 4 + 4 * 8);
+    EXPECT_EQ(WindowPixel(2, 3), 0xFF00FF00u);
+    EXPECT_EQ(WindowPixel(63, 47), 0xFF00FF00u);
+    cairo_surface_destroy(frame);
+}
+
 TEST_F(SdlPresenterTest, AFrameOfAnotherFormatOrNoFrameIsNotShown) {
     SdlPresenter presenter(mWindow);
     cairo_surface_t* frame = cairo_image_surface_create(CAIRO_FORMAT_A8, 64, 48);

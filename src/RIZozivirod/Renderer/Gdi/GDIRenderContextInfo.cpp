@@ -14,6 +14,13 @@ LGDIRenderContextInfo::LGDIRenderContextInfo(const RectT<int32_t>& viewport, Win
     }
 }
 
+void LGDIRenderContextInfo::SetPresenter(Platform::IRenderPresenter* presenter) {
+    if (presenter != mPresenter) {
+        mDrawingSurface->TakeOwnPicture();
+    }
+    mPresenter = presenter;
+}
+
 void LGDIRenderContextInfo::ExchangeSurfaces() {
     std::swap(mDrawingSurface, mSpareSurface);
 }

@@ -14,7 +14,8 @@ namespace QV {
 // are copied that way, so only they have a spare surface (a window's target has none: null, which
 // saves a second window-sized picture). The surfaces have the viewport's size (at least 1 x 1).
 // A window's target presents to the presenter the window
-// layer sets; without one (and for offscreen targets) nothing is presented.
+// layer sets; without one (and for offscreen targets) nothing is presented. Where the presenter
+// gives the window's pixels, a window's target draws in them instead of a picture of its own.
 class LGDIRenderContextInfo : public LRenderContextInfo {
 public:
     LGDIRenderContextInfo(const RectT<int32_t>& viewport, WindowHandle window, bool offscreen, int32_t dpi);
@@ -27,8 +28,9 @@ public:
     // Only for an offscreen target (which has a spare surface).
     void ExchangeSurfaces();
 
-    // Not owned: the window layer keeps it alive as long as the target, or sets null first.
-    void SetPresenter(Platform::IRenderPresenter* presenter) { mPresenter = presenter; }
+    // Not owned: the window layer keeps it alive as long as the target, or sets null first. The
+    // target leaves the pixels of the presenter it had, keeping a copy of their picture.
+    void SetPresenter(Platform::IRenderPresenter* presenter);
     Platform::IRenderPresenter* GetPresenter() const { return mPresenter; }
 
 private:

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "Platform/Fonts/FontFace.h"
@@ -105,7 +106,6 @@ cairo_t* LGDIRenderer::Graphics() const {
 
 void LGDIRenderer::BeginFrame(LGDIRenderContextInfo& target) {
     const RectT<int32_t>& viewport = target.GetViewport();
-    const PointT<int32_t> size = target.GetDrawingSurface()->GetSize();
     // A repaint of the whole viewport needs nothing of the previous picture.
     bool wholeViewport = false;
     if (target.GetUpdateRegion().GetCount() == 1) {
@@ -113,12 +113,53 @@ void LGDIRenderer::BeginFrame(LGDIRenderContextInfo& target) {
         target.GetUpdateRegion().ForEachRect(rects);
         wholeViewport = rects.GetCount() == 1 && rects.GetAt(0) == viewport;
     }
+    UseWindowPixels(target, wholeViewport);
+    const PointT<int32_t> size = target.GetDrawingSurface()->GetSize();
     // Surfaces of the viewport's size are kept from frame to frame (cleared, not made again).
     if (size.x != std::max(viewport.width, 1) || size.y != std::max(viewport.height, 1) || wholeViewport) {
         target.GetDrawingSurface()->Reset({viewport.width, viewport.height});
         if (target.GetSpareSurface()) {
             target.GetSpareSurface()->Reset({viewport.width, viewport.height});
         }
+    }
+}
+
+void LGDIRenderer::UseWindowPixels(LGDIRenderContextInfo& target, bool wholeViewport) {
+    if (target.IsOffscreen() || target.GetPresenter() == nullptr) {
+        return;
+    }
+    LGDIRendererOffscreenSurface& surface = *target.GetDrawingSurface();
+    const Platform::IRenderPresenter::FrameBuffer pixels = target.GetPresenter()->GetFrameBuffer();
+    const PointT<int32_t> size{std::max(target.GetViewport().width, 1),
+                               std::max(target.GetViewport().height, 1)};
+    if (pixels.pixels == nullptr || pixels.width != size.x || pixels.height != size.y) {
+        // The window's pixels the target drew in may be gone: a picture of its own, cleared by
+        // the size check or the whole repaint that follows a new size.
+        if (surface.DrawsInForeignPixels()) {
+            surface.Resize(size);
+        }
+        return;
+    }
+    if (surface.DrawsIn(pixels.pixels)) {
+        return;
+    }
+    // A picture of its own of the same size is the previous frame: the window's pixels take it
+    // over. Other window pixels the target drew in are gone with the old window size.
+    cairo_surface_t* previous = nullptr;
+    if (!wholeViewport && !surface.DrawsInForeignPixels() && surface.GetSize() == size) {
+        previous = cairo_surface_reference(surface.GetBitmap());
+    }
+    surface.DrawIn(pixels.pixels, size, pixels.stride);
+    if (previous != nullptr) {
+        cairo_surface_flush(previous);
+        const uint8_t* from = cairo_image_surface_get_data(previous);
+        const int32_t fromStride = cairo_image_surface_get_stride(previous);
+        for (int32_t row = 0; from != nullptr && row < size.y; ++row) {
+            std::memcpy(pixels.pixels + static_cast<size_t>(row) * pixels.stride,
+                        from + static_cast<size_t>(row) * fromStride, static_cast<size_t>(size.x) * 4);
+        }
+        cairo_surface_mark_dirty(surface.GetBitmap());
+        cairo_surface_destroy(previous);
     }
 }
 

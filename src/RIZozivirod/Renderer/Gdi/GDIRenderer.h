@@ -150,6 +150,9 @@ private:
     // Puts the current state's origin and clip on the target's drawing context.
     void ApplyState(LGDIRenderContextInfo& target);
     void Present(LGDIRenderContextInfo& target);
+    // A window's target draws in the window's pixels where its presenter gives them at the
+    // viewport's size, else in a picture of its own.
+    void UseWindowPixels(LGDIRenderContextInfo& target, bool wholeViewport);
     void PurgeIfDue();
     int32_t DrawPath(PolylineT<float>& polyline, const Color& color, const PointT<float>& offset,
                      const PointT<float>& scale, bool keepCached, LGraphicsPath::Kind kind, bool fill);

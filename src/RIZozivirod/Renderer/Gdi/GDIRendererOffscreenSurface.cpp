@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace QV {
 
@@ -29,12 +30,47 @@ void LGDIRendererOffscreenSurface::Destroy() {
         cairo_surface_destroy(mBitmap);
         mBitmap = nullptr;
     }
+    mForeignPixels = nullptr;
 }
 
 void LGDIRendererOffscreenSurface::Resize(const PointT<int32_t>& size) {
     Destroy();
     mBitmap = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(size.x, 1), std::max(size.y, 1));
     mGraphics = cairo_create(mBitmap);
+}
+
+void LGDIRendererOffscreenSurface::DrawIn(uint8_t* pixels, const PointT<int32_t>& size, int32_t stride) {
+    Destroy();
+    mBitmap = cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, size.x, size.y, stride);
+    mGraphics = cairo_create(mBitmap);
+    if (cairo_surface_status(mBitmap) == CAIRO_STATUS_SUCCESS) {
+        mForeignPixels = pixels;
+    }
+}
+
+void LGDIRendererOffscreenSurface::TakeOwnPicture() {
+    if (mForeignPixels == nullptr) {
+        return;
+    }
+    cairo_surface_t* foreign = cairo_surface_reference(mBitmap);
+    Resize(GetSize());
+    cairo_surface_flush(foreign);
+    cairo_surface_flush(mBitmap);
+    const PointT<int32_t> size = GetSize();
+    const int32_t fromStride = cairo_image_surface_get_stride(foreign);
+    const int32_t toStride = cairo_image_surface_get_stride(mBitmap);
+    const uint8_t* from = cairo_image_surface_get_data(foreign);
+    uint8_t* to = cairo_image_surface_get_data(mBitmap);
+    if (from != nullptr && to != nullptr &&
+        size == PointT<int32_t>{cairo_image_surface_get_width(foreign),
+                                cairo_image_surface_get_height(foreign)}) {
+        for (int32_t row = 0; row < size.y; ++row) {
+            std::memcpy(to + static_cast<size_t>(row) * toStride,
+                        from + static_cast<size_t>(row) * fromStride, static_cast<size_t>(size.x) * 4);
+        }
+        cairo_surface_mark_dirty(mBitmap);
+    }
+    cairo_surface_destroy(foreign);
 }
 
 void LGDIRendererOffscreenSurface::Reset(const PointT<int32_t>& size) {

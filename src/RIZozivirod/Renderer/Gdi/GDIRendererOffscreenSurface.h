@@ -23,6 +23,16 @@ public:
 
     // Makes picture and context again at the size, transparent black.
     void Resize(const PointT<int32_t>& size);
+    // Draws in pixels that are not its own from now on (a window's, width x height of 32 bits,
+    // rows `stride` bytes apart, which must outlive this use); the picture is what they hold.
+    void DrawIn(uint8_t* pixels, const PointT<int32_t>& size, int32_t stride);
+    // True while drawing in pixels given to DrawIn.
+    bool DrawsIn(const uint8_t* pixels) const {
+        return mForeignPixels != nullptr && mForeignPixels == pixels;
+    }
+    bool DrawsInForeignPixels() const { return mForeignPixels != nullptr; }
+    // Draws in a picture of its own again, a copy of the current one.
+    void TakeOwnPicture();
     // The picture at the size, transparent black: the same picture cleared when it has that
     // size already (nothing is allocated), else made again.
     void Reset(const PointT<int32_t>& size);
@@ -46,6 +56,7 @@ private:
     int32_t mDpi;
     cairo_surface_t* mBitmap = nullptr;
     cairo_t* mGraphics = nullptr;
+    const uint8_t* mForeignPixels = nullptr;
 };
 
 }  // namespace QV

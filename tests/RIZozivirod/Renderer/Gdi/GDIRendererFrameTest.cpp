@@ -1,4 +1,8 @@
+#include <cairo.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "RIZozivirod/Renderer/Gdi/GDIRendererTestSupport.h"
 #include "RIZozivirod/Utilities/Graphics/ColorRectList.h"
@@ -94,6 +98,85 @@ TEST_F(GDIRendererFrames, FramesPresentOnlyTheirUpdateRectanglesLastToFirst) {
     offscreen->SetPresenter(&window);
     Frame(offscreen, {{0, 0, 10, 10}}, [] {});
     EXPECT_EQ(window.frames.size(), 4u);
+}
+
+// Stands in for a window whose pixels frames are drawn in: rows wider than the window, as a
+// window surface's may be, and a switch to give none.
+class PixelsPresenter : public Platform::IRenderPresenter {
+public:
+    PixelsPresenter(int32_t width, int32_t height)
+        : width(width), height(height), pixels(static_cast<size_t>(kRowPixels) * height, 0) {}
+
+    FrameBuffer GetFrameBuffer() override {
+        if (!giving) {
+            return {};
+        }
+        return {reinterpret_cast<uint8_t*>(pixels.data()), width, height, kRowPixels * 4};
+    }
+    void Present(cairo_surface_t* frame, const std::vector<RectT<int32_t>>&) override {
+        drawnInPlace.push_back(cairo_image_surface_get_data(frame) ==
+                               reinterpret_cast<uint8_t*>(pixels.data()));
+    }
+    uint32_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * kRowPixels + x]; }
+
+    static constexpr int32_t kRowPixels = 64;
+    int32_t width;
+    int32_t height;
+    bool giving = true;
+    std::vector<uint32_t> pixels;
+    std::vector<bool> drawnInPlace;
+};
+
+TEST_F(GDIRendererFrames, AWindowsTargetDrawsInTheWindowsPixelsWhereItsPresenterGivesThem) {
+    auto target = MakeTarget(50, 20, false);
+    PixelsPresenter window(50, 20);
+    window.giving = false;
+    target->SetPresenter(&window);
+    Frame(target, {{0, 0, 50, 20}}, [&] { renderer->FillRect({0, 0, 50, 20}, Color::FromARGB(kRed), true); });
+
+    // From its own picture to the window's pixels in a partial frame: the pixels take the
+    // previous picture over.
+    window.giving = true;
+    Frame(target, {{0, 0, 10, 10}}, [&] {
+        renderer->FillRect({0, 0, 10, 10}, Color::FromARGB(kBlue), true);
+    });
+    EXPECT_EQ(window.At(5, 5), kBlue);
+    EXPECT_EQ(window.At(20, 10), kRed);
+    EXPECT_EQ(window.At(49, 19), kRed);
+    EXPECT_EQ(window.At(50, 0), 0u) << "past the window's width the rows are not drawn";
+    // Outside the update region the window's pixels keep the previous frame.
+    Frame(target, {{30, 5, 10, 10}}, [&] {
+        renderer->FillRect({30, 5, 10, 10}, Color::FromARGB(kGreen), true);
+    });
+    EXPECT_EQ(window.At(35, 10), kGreen);
+    EXPECT_EQ(window.At(5, 5), kBlue);
+    EXPECT_EQ(window.drawnInPlace, (std::vector<bool>{false, true, true}));
+
+    // Without its presenter the target keeps a copy of the picture, not the window's pixels.
+    target->SetPresenter(nullptr);
+    std::fill(window.pixels.begin(), window.pixels.end(), 0u);
+    EXPECT_EQ(Pixel(target, 5, 5), kBlue);
+    EXPECT_EQ(Pixel(target, 35, 10), kGreen);
+
+    // Pixels of another size than the viewport (a window being resized) or none: a picture of
+    // its own again, presented as a copy.
+    target->SetPresenter(&window);
+    Frame(target, {{0, 0, 50, 20}}, [] {});
+    renderer->RenderStart(target);
+    renderer->SetViewport({0, 0, 40, 20});
+    renderer->RenderFinish(target);
+    Frame(target, {{0, 0, 40, 20}}, [&] { renderer->FillRect({0, 0, 40, 20}, Color::FromARGB(kRed), true); });
+    EXPECT_EQ(target->GetDrawingSurface()->GetSize(), (PointT<int32_t>{40, 20}));
+    EXPECT_EQ(Pixel(target, 39, 19), kRed);
+    EXPECT_EQ(window.At(39, 19), kClear);
+    window.width = 40;
+    Frame(target, {{0, 0, 40, 20}}, [&] {
+        renderer->FillRect({0, 0, 40, 20}, Color::FromARGB(kBlue), true);
+    });
+    EXPECT_EQ(window.At(39, 19), kBlue);
+    window.giving = false;
+    Frame(target, {{0, 0, 40, 20}}, [] {});
+    EXPECT_EQ(window.drawnInPlace, (std::vector<bool>{false, true, true, true, true, false, true, false}));
 }
 
 TEST_F(GDIRendererFrames, SurfacesFollowTheViewport) {
