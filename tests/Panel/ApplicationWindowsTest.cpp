@@ -98,8 +98,14 @@ protected:
         ASSERT_EQ(factory->LoadStringTables(u"::APP_STRINGS", u"::FRAMEWORK_STRINGS", 0x0409), QV::S_OK);
         ASSERT_EQ(factory->ParseXml(kSkin, static_cast<int32_t>(std::string(kSkin).size())), QV::S_OK);
         factory->RegisterControlClass(u"Test.Dialog", &QV::CreateControl<QV::LDialog>);
+        // The profiles go to a folder of this test's own: ctest runs each test in a process of its
+        // own beside the whole suite in another, so a fixed name in the shared temporary folder
+        // would be written and removed by a twin at the same time.
+        std::string pattern = std::filesystem::temp_directory_path().string() + "/skylet-windows-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        scratch = pattern;
         app = LApplication::Create(factory, factory->GetFrameworkStringTable(), "editor");
-        app->SetProfilePath(WString(::testing::TempDir().c_str()) + u"/ApplicationWindowsTestProfile.ini");
+        app->SetProfilePath(WString((scratch / "Profile.ini").c_str()));
         ASSERT_EQ(app->RunApplicationStartup(), QV::S_OK);
         previous = QV::SetApplicationServices(app.Get());
     }
@@ -108,6 +114,10 @@ protected:
             QV::SetApplicationServices(previous);
             app->RunApplicationShutdown();
             app = nullptr;
+        }
+        if (!scratch.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(scratch, ignored);
         }
     }
 
@@ -134,6 +144,7 @@ protected:
     RCPtr<QV::LControlFactory> factory = QV::LControlFactory::Create(u"Skylet");
     RCPtr<LApplication> app;
     QV::IApplicationServices* previous = nullptr;
+    std::filesystem::path scratch;
 };
 
 TEST_F(ApplicationWindowsTest, ModalDialogsReturnTheirEndCodeAndListenersCanVeto) {
@@ -208,8 +219,7 @@ TEST_F(ApplicationWindowsTest, TextIsMeasuredByTheMainWindowsRendererOnceThereIs
 // left as it is and said once (not again at the save), a save that fails is said.
 TEST_F(ApplicationWindowsTest, AProfileThatCannotBeReadIsKeptAndFailedSavesAreSaid) {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::path(::testing::TempDir()) / "ApplicationWindowsTestProfiles";
-    fs::remove_all(folder);
+    const fs::path folder = scratch / "Profiles";
     fs::create_directories(folder);
     const fs::path looped = folder / "Profile.ini";
     fs::create_symlink(looped.filename(), looped);  // a link to itself: cannot be read
@@ -311,37 +321,58 @@ class ApplicationWaitTest : public ApplicationWindowsTest, public ::testing::Wit
 
 // While the chooser or a message box runs the program's loop goes on: a timer's repaint is painted
 // and presented, a worker's notification is delivered, and the windows take no input until it has
-// answered.
+// answered. The stand-ins answer once the test has seen all three (or after half a minute), so a
+// slow machine only makes the test take longer.
 TEST_P(ApplicationWaitTest, TheLoopKeepsPaintingAndDeliveringWhileTheChooserOrAMessageBoxRuns) {
     ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
     ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
     QV::OSWindow* main = app->GetMainWindow();
     while (QV::OSWindow::PaintOneDueWindow()) {
     }
-    ChooserOnPath chooser("/bin/sleep 0.4; echo /presets/chosen.skp");
-    MessageBoxStandIn box("/bin/sleep 0.4; exit 2");
+    const std::string answer = (scratch / "answer").string();
+    const std::string untilAnswered =
+        "i=0; while [ ! -e '" + answer + "' ] && [ $i -lt 3000 ]; do /bin/sleep 0.01; i=$((i+1)); done; ";
+    ChooserOnPath chooser(untilAnswered + "echo /presets/chosen.skp");
+    MessageBoxStandIn box(untilAnswered + "exit 2");
     bool choosing = false;
     std::vector<std::string> seen;
+    const auto saw = [&seen](const char* what) {
+        return std::find(seen.begin(), seen.end(), what) != seen.end();
+    };
     QV::MessageLoop& loop = app->GetMessageLoop();
-    loop.PostDelayed([&] { main->InvalidateRect(QV::RectT<int32_t>{10, 10, 20, 10}); }, 30);
-    loop.PostDelayed(
-        [&] {
-            if (choosing && !main->IsPaintDue() && main->GetDesktopWindow()->GetLastCopiedPixels() == 200) {
-                seen.push_back("painted");
+    // A timer that repaints a part of the window, then looks again every 10 ms until it has seen
+    // the part presented, the window disabled and the worker's notification delivered.
+    bool invalidated = false;
+    std::function<void()> look = [&] {
+        if (!choosing) {
+            return;
+        }
+        if (!invalidated) {
+            // Once whatever else was due has been painted, so the part is presented alone.
+            if (!main->IsPaintDue()) {
+                main->InvalidateRect(QV::RectT<int32_t>{10, 10, 20, 10});
+                invalidated = true;
             }
-            if (choosing && !main->IsEnabled()) {
-                seen.push_back("disabled");
-            }
-        },
-        200);
+        } else if (!saw("painted") && !main->IsPaintDue() &&
+                   main->GetDesktopWindow()->GetLastCopiedPixels() == 200) {
+            seen.push_back("painted");
+        }
+        if (!saw("disabled") && !main->IsEnabled()) {
+            seen.push_back("disabled");
+        }
+        if (saw("painted") && saw("disabled") && saw("delivered")) {
+            std::ofstream created(answer);
+        } else {
+            loop.PostDelayed(look, 10);
+        }
+    };
+    loop.PostDelayed(look, 0);
     RCPtr<NotificationProbe> probe(new NotificationProbe());
     probe->name = u"NID_TEST_FROM_WORKER";
     probe->onReceive = [&] { seen.push_back(choosing ? "delivered" : "late"); };
     probe->RegisterForNotification(QV::GetMainNotificationCenter(), u"NID_TEST_FROM_WORKER", 0);
-    std::thread worker([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        QV::GetMainNotificationCenter()->PostNotification(u"NID_TEST_FROM_WORKER", nullptr);
-    });
+    std::thread worker(
+        [] { QV::GetMainNotificationCenter()->PostNotification(u"NID_TEST_FROM_WORKER", nullptr); });
 
     QV::LFileDialog dialog(u"/presets");
     choosing = true;
@@ -384,8 +415,7 @@ class ApplicationSignalTest : public ApplicationWindowsTest, public ::testing::W
 TEST_P(ApplicationSignalTest, ATerminationSignalDuringAModalRunCancelsItAndEndsTheProgram) {
     ChooserOnPath chooser("/bin/sleep 30; echo /never.skp");
     MessageBoxStandIn box("exec /bin/sleep 30");
-    const std::filesystem::path profile =
-        std::filesystem::path(::testing::TempDir()) / "ApplicationWindowsTestSignalProfile.ini";
+    const std::filesystem::path profile = scratch / "SignalProfile.ini";
     ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
     ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
     struct sigaction action {};
@@ -419,7 +449,6 @@ TEST_P(ApplicationSignalTest, ATerminationSignalDuringAModalRunCancelsItAndEndsT
         order.push_back(app->GetMainWindow() != nullptr ? "cancelled" : "main window gone first");
     };
     probe->RegisterForNotification(QV::GetMainNotificationCenter(), u"NID_TEST_OPEN", 0);
-    std::filesystem::remove(profile);
     app->SetProfilePath(WString(profile.c_str()));
     QV::GetMainNotificationCenter()->PostNotification(u"NID_TEST_OPEN", nullptr);
     const auto start = std::chrono::steady_clock::now();
@@ -438,7 +467,6 @@ TEST_P(ApplicationSignalTest, ATerminationSignalDuringAModalRunCancelsItAndEndsT
     std::ifstream saved(profile);
     const std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("WP=2C000000"), std::string::npos) << text;
-    std::filesystem::remove(profile);
 }
 std::string ModalName(const ::testing::TestParamInfo<Modal>& info) {
     switch (info.param) {
