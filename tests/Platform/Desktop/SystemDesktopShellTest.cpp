@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -205,10 +206,11 @@ TEST_F(FakeProgramsTest, RunProcessCollectsOutputAndStopsWaitingAtItsTimeOut) {
     EXPECT_EQ(big.output.size(), kMaxProcessOutput);
 
     const auto start = std::chrono::steady_clock::now();
-    const ProcessResult slow = RunProcess("/bin/sh", {"sh", "-c", "/bin/sleep 2"}, 50);
+    const ProcessResult slow = RunProcess("/bin/sh", {"sh", "-c", "/bin/sleep 12"}, 50);
     EXPECT_TRUE(slow.started);
     EXPECT_FALSE(slow.exited);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    // Not waited for to its end, however slow the machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 // A descriptor the caller keeps open (here a copy of the error output) does not reach the child,
@@ -232,6 +234,9 @@ public:
         const auto start = std::chrono::steady_clock::now();
         while (!ended()) {
             ++passes;
+            if (onPass) {
+                onPass(passes);
+            }
             if (mGiveUpMs >= 0 &&
                 std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(mGiveUpMs)) {
                 return false;
@@ -244,15 +249,27 @@ public:
 
     int32_t passes = 0;
     std::atomic<int32_t> wakes{0};
+    std::function<void(int32_t passes)> onPass;
 
 private:
     int32_t mGiveUpMs;
 };
 
 TEST_F(FakeProgramsTest, WithAWaiterTheCallerWorksWhileTheChildRunsAndAGiveUpEndsTheChild) {
+    // The child answers once the caller has made its eleventh pass (or after half a minute).
+    const std::string answered = mFolder + "/answered";
     CountingWaiter patient;
+    patient.onPass = [&](int32_t passes) {
+        if (passes == 11) {
+            std::ofstream created(answered);
+        }
+    };
     const ProcessResult answer =
-        RunProcess("/bin/sh", {"sh", "-c", "/bin/sleep 0.1; echo chosen"}, -1, &patient);
+        RunProcess("/bin/sh",
+                   {"sh", "-c",
+                    "i=0; while [ ! -e '" + answered +
+                        "' ] && [ $i -lt 3000 ]; do /bin/sleep 0.01; i=$((i+1)); done; echo chosen"},
+                   -1, &patient);
     EXPECT_TRUE(answer.exited && !answer.stopped);
     EXPECT_EQ(answer.output, "chosen\n");
     EXPECT_GT(patient.passes, 10);
@@ -267,7 +284,7 @@ TEST_F(FakeProgramsTest, WithAWaiterTheCallerWorksWhileTheChildRunsAndAGiveUpEnd
         const ProcessResult stopped = RunProcess("/bin/sh", {"sh", "-c", script}, -1, &leaving);
         EXPECT_TRUE(stopped.stopped && stopped.exited);
         EXPECT_EQ(stopped.exitCode, -1);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     }
 }
 
