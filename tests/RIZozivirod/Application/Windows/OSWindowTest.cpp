@@ -432,6 +432,27 @@ TEST_F(OSWindowTest, ARootWindowLetsGoOfItsHostWindowWhenItIsDestroyed) {
     EXPECT_EQ(mRoot->GetOSServices(), nullptr);
 }
 
+TEST_F(OSWindowTest, AfterANewSizeFramesAreDrawnInTheNewWindowSurface) {
+    mWindow->Paint();
+    SDL_SetWindowSize(SdlWindowOf(*mWindow), 260, 140);
+    HandleSdlEvent(*mWindow, WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 260, 140));
+    mWindow->Paint();
+    EXPECT_EQ(mWindow->GetDesktopWindow()->GetLastCopiedPixels(), 260 * 140);
+    SDL_Surface* surface = SDL_GetWindowSurface(SdlWindowOf(*mWindow));
+    ASSERT_NE(surface, nullptr);
+    ASSERT_EQ(surface->w, 260);
+    ASSERT_EQ(surface->h, 140);
+    const auto pixel = [&](int32_t x, int32_t y) {
+        uint32_t value = 0;
+        SDL_ConvertPixels(1, 1, surface->format->format,
+                          static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + x * 4, surface->pitch,
+                          SDL_PIXELFORMAT_ARGB8888, &value, 4);
+        return value | 0xFF000000;
+    };
+    EXPECT_EQ(pixel(30, 20), 0xFFFF0000);
+    EXPECT_EQ(pixel(259, 139), 0xFF808080);
+}
+
 TEST_F(OSWindowTest, TheSizeIsCorrectedToTheTreesMinimum) {
     SDL_SetWindowSize(SdlWindowOf(*mWindow), 60, 40);
     HandleSdlEvent(*mWindow, WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 60, 40));
