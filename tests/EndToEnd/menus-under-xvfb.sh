@@ -36,8 +36,11 @@ focus_main
 # pointer), then a "2" typed after it; Ctrl+S saves a preset named "PRESET2".
 xdotool mousemove --window "${window}" 1050 29 click 1
 xdotool key --window "${window}" End shift+Home ctrl+c BackSpace
+# The menu is a window of its own, which takes the click only once it shows: its face covers the
+# field's dark inside at 1100,36 (below the field, at 1004,100, a button of the same face already
+# shows before the menu does).
 xdotool mousemove --window "${window}" 1000 29 click 3
-dump_until "${out}/menus-context.xwd" 2F333A "the context menu open" 1004 100
+dump_until "${out}/menus-context.xwd" 2F333A "the context menu open" 1100 36
 xdotool mousemove --window "${window}" 1040 85 click 1
 # The menu had the keyboard; the window takes it back before the keys.
 focus_main
@@ -46,7 +49,15 @@ mkdir -p "${work}/saved"
 echo "${work}/saved/preset.kyp" > "${chooser}/answer"
 xdotool key --window "${window}" ctrl+s
 wait_for_file "${work}/saved/preset.kyp" || fail "Ctrl+S saved nothing"
-grep -q "PRESET2" "${work}/saved/preset.kyp" || fail "the saved preset is not named PRESET2 (the paste did not happen)"
+# The name's 16 bytes sit where the defaults' "PRESET" and ten zero bytes do.
+saved_name=$(python3 - "${work}/saved/preset.kyp" "${here}/../data/UI/default-preset.kyp" << 'NAME'
+import sys
+saved, default = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+at = default.index(b"PRESET" + bytes(10))
+print(saved[at:at + 16].rstrip(b"\0").decode("latin-1"))
+NAME
+)
+[ "${saved_name}" = "PRESET2" ] || fail "the saved preset is named '${saved_name}', not PRESET2"
 
 # Near the window's right edge the context menu reaches past the window onto the desktop, in a
 # window of its own (kept as OUTDIR/menus-past-edge.xwd, the whole screen), and Escape closes it.
