@@ -35,7 +35,11 @@ focus_main
 # emptied, the text pasted back from the field's context menu ("Paste", the third row below the
 # pointer), then a "2" typed after it; Ctrl+S saves a preset named "PRESET2".
 xdotool mousemove --window "${window}" 1050 29 click 1
-xdotool key --window "${window}" End shift+Home ctrl+c BackSpace
+xdotool key --window "${window}" End shift+Home ctrl+c
+# The BackSpace waits until the program has handled the keys and painted since: sent at once, on
+# a loaded machine, it left nothing to paste (the menu's Paste disabled).
+settle 1190 595
+xdotool key --window "${window}" BackSpace
 # The menu is a window of its own, which takes the click only once it shows: its face covers the
 # field's dark inside at 1100,36 (below the field, at 1004,100, a button of the same face already
 # shows before the menu does).
