@@ -1,5 +1,5 @@
 # Set-up, build and test in one step each. CMake and CTest do the work underneath.
-PRESET ?= dev
+PRESET ?= release
 JOBS ?= $(shell nproc)
 BIN = build/$(PRESET)/bin
 
