@@ -661,24 +661,29 @@ void LRootWindow::PaintControl(const RCPtr<LControl>& control, const RectRegion&
         return za < zb;
     });
     for (const RCPtr<LControl>& listed : ordered) {
-        // Clipped to the control's rectangle in the window, drawn from its parent's content
-        // origin (where a control's frame is measured), at the control's opacity.
-        const PointT<double> position = listed->GetRectInWindow();
-        const RectT<double>& listedFrame = listed->GetFrame();
-        const RectT<double> windowRect{Int32ToDouble(RoundToInt32(position.x)),
-                                       Int32ToDouble(RoundToInt32(position.y)), listedFrame.width,
-                                       listedFrame.height};
-        CAutoClip clipScope(mRenderer, windowRect, windowRect, nullptr, true);
-        RenderState& state = CurrentRenderState(*mRenderer);
-        state.opacity = listed->GetOpacity();
-        state.hasStencil = false;
-        state.stencil = nullptr;
-        ClipRecord origin;
-        origin.flavor = 2;
-        origin.origin = {-listedFrame.x, -listedFrame.y};
-        CAutoClip originScope(mRenderer, origin);
-        PaintControl(listed, region, true);
+        PaintDeferredControl(listed, region, {0, 0});
     }
+}
+
+void LRootWindow::PaintDeferredControl(const RCPtr<LControl>& control, const RectRegion& region,
+                                       const PointT<int32_t>& origin) {
+    // Clipped to the control's rectangle in the window (moved by the origin of the surface drawn
+    // on), drawn from its parent's content origin (where a control's frame is measured), at the
+    // control's opacity.
+    const PointT<double> position = control->GetRectInWindow();
+    const RectT<double>& frame = control->GetFrame();
+    const RectT<double> rect{Int32ToDouble(RoundToInt32(position.x) - origin.x),
+                             Int32ToDouble(RoundToInt32(position.y) - origin.y), frame.width, frame.height};
+    CAutoClip clipScope(mRenderer, rect, rect, nullptr, true);
+    RenderState& state = CurrentRenderState(*mRenderer);
+    state.opacity = control->GetOpacity();
+    state.hasStencil = false;
+    state.stencil = nullptr;
+    ClipRecord from;
+    from.flavor = 2;
+    from.origin = {-frame.x, -frame.y};
+    CAutoClip originScope(mRenderer, from);
+    PaintControl(control, region, true);
 }
 
 // ---- popup windows ----
@@ -704,27 +709,13 @@ void LRootWindow::PaintPopup(const RCPtr<LControl>& control, const PointT<int32_
     if (!control || !mRenderer) {
         return;
     }
-    const PointT<double> position = control->GetRectInWindow();
+    // The popup window shows the popup's part of this window's coordinates, drawn as the
+    // deferred pass of the window would draw it, moved by the popup window's origin; the region
+    // is in the popup window's own pixels: all of it.
     const RectT<double>& frame = control->GetFrame();
-    const RectT<double> windowRect{Int32ToDouble(RoundToInt32(position.x)),
-                                   Int32ToDouble(RoundToInt32(position.y)), frame.width, frame.height};
-    // The region is in the popup window's own pixels: all of it.
     RectRegion region;
-    region.AddRect(0, 0, RoundToInt32(windowRect.width), RoundToInt32(windowRect.height));
-    // The popup window shows the popup's part of this window's coordinates: drawn as the
-    // deferred pass of the window would draw it, moved by the popup window's origin.
-    const RectT<double> shifted{windowRect.x - Int32ToDouble(origin.x),
-                                windowRect.y - Int32ToDouble(origin.y), windowRect.width, windowRect.height};
-    CAutoClip clipScope(mRenderer, shifted, shifted, nullptr, true);
-    RenderState& state = CurrentRenderState(*mRenderer);
-    state.opacity = control->GetOpacity();
-    state.hasStencil = false;
-    state.stencil = nullptr;
-    ClipRecord from;
-    from.flavor = 2;
-    from.origin = {-frame.x, -frame.y};
-    CAutoClip originScope(mRenderer, from);
-    PaintControl(control, region, true);
+    region.AddRect(0, 0, RoundToInt32(frame.width), RoundToInt32(frame.height));
+    PaintDeferredControl(control, region, origin);
 }
 
 // ---- close and queue ----

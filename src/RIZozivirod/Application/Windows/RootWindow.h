@@ -152,6 +152,9 @@ private:
     // The target of a pointer event: the capture control, else the control under the point.
     RCPtr<LControl> PointerTarget(const PointT<int32_t>& point, PointT<int32_t>& local);
     void PaintControl(const RCPtr<LControl>& control, const RectRegion& region, bool deferred);
+    // One control of a deferred pass, on a surface whose top left is origin in this window.
+    void PaintDeferredControl(const RCPtr<LControl>& control, const RectRegion& region,
+                              const PointT<int32_t>& origin);
 
     template <class P, class... Args>
     static RCPtr<P> Reuse(RCPtr<P>& slot, Args... args);
