@@ -39,4 +39,13 @@ SDL_Window* SdlWindowOf(const OSWindow& window) {
     return desktop != nullptr ? reinterpret_cast<SDL_Window*>(desktop->GetHandle()) : nullptr;
 }
 
+uint32_t SurfacePixel(SDL_Surface* surface, int32_t x, int32_t y) {
+    uint32_t pixel = 0;
+    SDL_ConvertPixels(
+        1, 1, surface->format->format,
+        static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + x * surface->format->BytesPerPixel,
+        surface->pitch, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
+    return pixel | 0xFF000000;
+}
+
 }  // namespace QV

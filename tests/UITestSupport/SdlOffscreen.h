@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+
 namespace QV {
 
 class OSWindow;
@@ -30,5 +32,7 @@ bool DispatchSdlEvent(const SDL_Event& event);
 void HandleSdlEvent(OSWindow& window, const SDL_Event& event);
 // The SDL window of a host window; null when it has none.
 SDL_Window* SdlWindowOf(const OSWindow& window);
+// The colour of one pixel of a window surface as opaque ARGB, whatever the surface's format.
+uint32_t SurfacePixel(SDL_Surface* surface, int32_t x, int32_t y);
 
 }  // namespace QV

@@ -25,13 +25,7 @@ protected:
     }
 
     uint32_t WindowPixel(int32_t x, int32_t y) {
-        SDL_Surface* surface = SDL_GetWindowSurface(mWindow);
-        uint32_t pixel = 0;
-        SDL_ConvertPixels(
-            1, 1, surface->format->format,
-            static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + x * surface->format->BytesPerPixel,
-            surface->pitch, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
-        return pixel | 0xFF000000;
+        return QV::SurfacePixel(SDL_GetWindowSurface(mWindow), x, y);
     }
 
     QV::ScopedSdlOffscreen mSdl;

@@ -364,13 +364,7 @@ TEST_F(OSWindowTest, ThePresenterCopiesOnlyTheUpdateRectangles) {
     EXPECT_EQ(mWindow->GetDesktopWindow()->GetLastCopiedPixels(), 200 * 100);
     SDL_Surface* surface = SDL_GetWindowSurface(SdlWindowOf(*mWindow));
     ASSERT_NE(surface, nullptr);
-    const auto pixel = [&](int32_t x, int32_t y) {
-        uint32_t value = 0;
-        SDL_ConvertPixels(1, 1, surface->format->format,
-                          static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + x * 4, surface->pitch,
-                          SDL_PIXELFORMAT_ARGB8888, &value, 4);
-        return value | 0xFF000000;
-    };
+    const auto pixel = [&](int32_t x, int32_t y) { return SurfacePixel(surface, x, y); };
     EXPECT_EQ(pixel(30, 20), 0xFFFF0000);
     EXPECT_EQ(pixel(5, 5), 0xFF808080);
 
@@ -442,13 +436,7 @@ TEST_F(OSWindowTest, AfterANewSizeFramesAreDrawnInTheNewWindowSurface) {
     ASSERT_NE(surface, nullptr);
     ASSERT_EQ(surface->w, 260);
     ASSERT_EQ(surface->h, 140);
-    const auto pixel = [&](int32_t x, int32_t y) {
-        uint32_t value = 0;
-        SDL_ConvertPixels(1, 1, surface->format->format,
-                          static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + x * 4, surface->pitch,
-                          SDL_PIXELFORMAT_ARGB8888, &value, 4);
-        return value | 0xFF000000;
-    };
+    const auto pixel = [&](int32_t x, int32_t y) { return SurfacePixel(surface, x, y); };
     EXPECT_EQ(pixel(30, 20), 0xFFFF0000);
     EXPECT_EQ(pixel(259, 139), 0xFF808080);
 }
