@@ -11,10 +11,13 @@
 namespace QV {
 
 // The looks of a control, indexed like its skin's look list (an entry may be empty), and their
-// weights.
+// weights. The current look (the first one present with a weight) is asked for on every layout
+// and invalidation walk, so it is kept until a look or a weight changes.
 struct LControl::LookSet {
+    static constexpr int32_t kCurrentUnknown = -2;
     RCPtrArray<LLook, 1, 0> looks;
     Array<float> weights;
+    int32_t current = kCurrentUnknown;
 };
 
 void LControl::LookSetDeleter::operator()(LookSet* looks) const {
@@ -26,6 +29,7 @@ void LControl::RebuildLooks(const RCPtr<LControlDescriptor>& descriptor) {
         mLooks.reset(new LookSet());
     }
     mLooks->looks.SetCount(0);
+    mLooks->current = LookSet::kCurrentUnknown;
     const RCPtr<LSkinDescriptor>& skin = descriptor->GetSkin();
     if (!skin || !skin->lookList) {
         return;
@@ -102,13 +106,22 @@ float LControl::GetLookWeight(int32_t index) const {
 }
 
 int32_t LControl::GetCurrentLookIndex() const {
-    const uint32_t count = GetLookCount();
+    if (!mLooks) {
+        return -1;
+    }
+    if (mLooks->current != LookSet::kCurrentUnknown) {
+        return mLooks->current;
+    }
+    int32_t current = -1;
+    const uint32_t count = mLooks->looks.GetCount();
     for (uint32_t i = 0; i < count; ++i) {
         if (mLooks->looks.GetAt(i) && GetLookWeight(static_cast<int32_t>(i)) > 0.0f) {
-            return static_cast<int32_t>(i);
+            current = static_cast<int32_t>(i);
+            break;
         }
     }
-    return -1;
+    mLooks->current = current;
+    return current;
 }
 
 int32_t LControl::AddLook(const RCPtr<LLook>& look) {
@@ -119,6 +132,7 @@ int32_t LControl::AddLook(const RCPtr<LLook>& look) {
     if (mLooks->weights.GetCount() < mLooks->looks.GetCount()) {
         mLooks->weights.Add(0.0f);
     }
+    mLooks->current = LookSet::kCurrentUnknown;
     if (look) {
         look->SetSize({RoundToInt32(mFrame.width), RoundToInt32(mFrame.height)});
         if (mFont) {
@@ -148,6 +162,7 @@ int32_t LControl::SetLookWeight(int32_t index, float weight, bool exclusive) {
         }
     }
     if (changed) {
+        mLooks->current = LookSet::kCurrentUnknown;
         InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent());
     }
     return S_OK;

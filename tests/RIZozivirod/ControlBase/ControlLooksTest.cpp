@@ -79,6 +79,32 @@ TEST_F(ControlLooksTest, LookIndicesFollowTheLookListAndFallBackToTheCurrentLook
     EXPECT_EQ(control->SetLookRegionExcluding(0, 1), E_INVALIDARG);
 }
 
+TEST_F(ControlLooksTest, TheCurrentLookFollowsEveryChangeOfWeightsAndLooks) {
+    RCPtr<LControl> control = Find(main, u"Looks");
+    struct Step {
+        int32_t look;
+        float weight;
+        bool exclusive;
+        int32_t current;
+    };
+    const Step steps[] = {
+        {2, 1.0f, true, 2},  {0, 0.5f, false, 0},  {1, 1.0f, false, 0},  // an empty entry never counts
+        {0, 0.0f, false, 2}, {2, 0.0f, false, -1}, {0, 1.0f, true, 0},
+    };
+    for (const Step& step : steps) {
+        control->SetLookWeight(step.look, step.weight, step.exclusive);
+        EXPECT_EQ(control->GetCurrentLookIndex(), step.current) << step.look << " " << step.weight;
+    }
+    control->SetLookWeight(0, 0.0f, false);
+    EXPECT_EQ(control->GetLook(-1), control->GetLook(0)) << "no current look: the first one there is";
+    RCPtr<LLook> added = LLook::Create(control->GetLook(2)->GetDescriptor(), false);
+    const int32_t index = control->AddLook(added);
+    control->SetLookWeight(index, 1.0f, true);
+    EXPECT_EQ(control->GetCurrentLookIndex(), index);
+    EXPECT_EQ(control->GetLook(-1), added.Get());
+    EXPECT_EQ(control->GetClientRect(-1), (RectT<double>{2, 3, 36, 24}));
+}
+
 TEST_F(ControlLooksTest, InheritedFontsFollowTheirParentDownTheTree) {
     RCPtr<LControl> group = Find(main, u"Group");
     RCPtr<LControl> value = Find(main, u"Group/Value");
