@@ -195,7 +195,13 @@ uint32_t LControl::CollectUnclippedDescendants(RCPtrArray<LControl, 1, 0>& list,
 }
 
 int32_t LControl::InvalidateRect(const RectT<double>& rect, bool clip) {
-    const PointT<double> position = GetRectInWindow();
+    // The place in the window is used only by a window that takes the rectangle: a tree still
+    // being built (no window at its top yet) skips the walk that finds it.
+    const LControl* top = this;
+    while (top->mParent != nullptr) {
+        top = top->mParent;
+    }
+    const PointT<double> position = top->mRootWindow ? GetRectInWindow() : PointT<double>{};
     const RectT<double> windowRect{rect.x + position.x, rect.y + position.y, rect.width, rect.height};
     return InvalidateFromChild(windowRect, clip, rect);
 }
