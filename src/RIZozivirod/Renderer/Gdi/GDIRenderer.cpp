@@ -98,8 +98,44 @@ int32_t LGDIRenderer::InitRenderContextInfo(const RectT<int32_t>& viewport, Wind
     return target ? S_OK : E_FAIL;
 }
 
-cairo_t* LGDIRenderer::Graphics() const {
+cairo_t* LGDIRenderer::CurrentContext() const {
     return mCurrentTarget ? mCurrentTarget->GetDrawingSurface()->GetGraphics() : nullptr;
+}
+
+cairo_t* LGDIRenderer::Graphics() {
+    cairo_t* context = CurrentContext();
+    if (context != nullptr && mClipPending) {
+        mClipPending = false;
+        PutClip(context, mPendingClip);
+    }
+    return context;
+}
+
+LGDIRenderer::DeviceClip LGDIRenderer::ToDeviceClip(const RectT<double>& clip, const PointT<double>& origin) {
+    if (clip == RenderState::kNoClip) {
+        return {};
+    }
+    const double left = ToDeviceRange(clip.x + origin.x);
+    const double top = ToDeviceRange(clip.y + origin.y);
+    const double right = ToDeviceRange(clip.x + clip.width + origin.x);
+    const double bottom = ToDeviceRange(clip.y + clip.height + origin.y);
+    return {false, left, top, std::max(0.0, right - left), std::max(0.0, bottom - top)};
+}
+
+void LGDIRenderer::PutClip(cairo_t* context, const DeviceClip& clip) {
+    if (context == mClipContext && clip == mAppliedClip) {
+        return;
+    }
+    cairo_reset_clip(context);
+    if (!clip.none) {
+        cairo_save(context);
+        cairo_identity_matrix(context);
+        cairo_rectangle(context, clip.left, clip.top, clip.width, clip.height);
+        cairo_restore(context);
+        cairo_clip(context);
+    }
+    mClipContext = context;
+    mAppliedClip = clip;
 }
 
 // ---- Frames -------------------------------------------------------------------------------
@@ -167,20 +203,20 @@ void LGDIRenderer::ApplyState(LGDIRenderContextInfo& target) {
     cairo_t* context = target.GetDrawingSurface()->GetGraphics();
     const RenderState& state = target.GetState();
     cairo_identity_matrix(context);
-    cairo_reset_clip(context);
-    const RectT<double>& clip = state.clip;
-    if (clip != RenderState::kNoClip) {
-        const double left = ToDeviceRange(clip.x + state.origin.x);
-        const double top = ToDeviceRange(clip.y + state.origin.y);
-        const double right = ToDeviceRange(clip.x + clip.width + state.origin.x);
-        const double bottom = ToDeviceRange(clip.y + clip.height + state.origin.y);
-        cairo_rectangle(context, left, top, std::max(0.0, right - left), std::max(0.0, bottom - top));
-        cairo_clip(context);
+    // Set whole, whatever the context held (it may be new).
+    mClipContext = nullptr;
+    PutClip(context, ToDeviceClip(state.clip, state.origin));
+    if (&target != mCurrentTarget.Get()) {
+        mClipContext = nullptr;
+    } else {
+        mClipPending = false;
     }
     cairo_translate(context, static_cast<float>(state.origin.x), static_cast<float>(state.origin.y));
 }
 
 int32_t LGDIRenderer::RenderStart(const RCPtr<LRenderContextInfo>& target) {
+    // The target drawn so far keeps its clip for when drawing comes back to it.
+    Graphics();
     LRenderer::RenderStart(target);
     mCurrentTarget = RCPtr<LGDIRenderContextInfo>(dynamic_cast<LGDIRenderContextInfo*>(GetCurrentContext()));
     if (!mCurrentTarget) {
@@ -229,6 +265,10 @@ int32_t LGDIRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& target) {
     // The base refuses a target that is not the current one before anything is presented.
     RCPtr<LGDIRenderContextInfo> finished = mCurrentTarget;
     LRenderer::RenderFinish(target);
+    // A clip not yet put on the finished target is of no use: its next frame sets its state
+    // whole. The target drawing comes back to holds its own.
+    mClipPending = false;
+    mClipContext = nullptr;
     if (finished) {
         Present(*finished);
     }
@@ -406,32 +446,19 @@ int32_t LGDIRenderer::DrawColorRectList(ColorRectListT<float>& rects, const Poin
 
 int32_t LGDIRenderer::SetClipRect(const RectT<double>& clip) {
     LRenderer::SetClipRect(clip);
-    cairo_t* context = Graphics();
-    if (context == nullptr) {
+    if (CurrentContext() == nullptr) {
         return S_OK;
     }
-    // Given in the coordinates current at the call; kept by Cairo in device space, so later
-    // moves of the origin leave it where it is.
-    cairo_reset_clip(context);
-    if (clip == RenderState::kNoClip) {
-        return S_OK;
-    }
-    const PointT<double>& origin = mCurrentTarget->GetState().origin;
-    const double left = ToDeviceRange(clip.x + origin.x);
-    const double top = ToDeviceRange(clip.y + origin.y);
-    const double right = ToDeviceRange(clip.x + clip.width + origin.x);
-    const double bottom = ToDeviceRange(clip.y + clip.height + origin.y);
-    cairo_save(context);
-    cairo_identity_matrix(context);
-    cairo_rectangle(context, left, top, std::max(0.0, right - left), std::max(0.0, bottom - top));
-    cairo_restore(context);
-    cairo_clip(context);
+    // Given in the coordinates current at the call; kept in device space, so later moves of
+    // the origin leave it where it is. The next drawing puts it on the context.
+    mPendingClip = ToDeviceClip(clip, mCurrentTarget->GetState().origin);
+    mClipPending = true;
     return S_OK;
 }
 
 int32_t LGDIRenderer::Translate(const PointT<double>& delta) {
     LRenderer::Translate(delta);
-    cairo_t* context = Graphics();
+    cairo_t* context = CurrentContext();
     if (context == nullptr) {
         return S_OK;
     }

@@ -144,8 +144,25 @@ protected:
     virtual float MeasureRightEdge(const WString& text, const LFont& font);
 
 private:
+    // A clip rectangle in device pixels, as Cairo keeps it; `none` clips nothing.
+    struct DeviceClip {
+        bool none = true;
+        double left = 0.0;
+        double top = 0.0;
+        double width = 0.0;
+        double height = 0.0;
+        bool operator==(const DeviceClip&) const = default;
+    };
+    static DeviceClip ToDeviceClip(const RectT<double>& clip, const PointT<double>& origin);
+
     static void SetSourceColor(cairo_t* context, const Color& color);
-    cairo_t* Graphics() const;
+    // The current target's context for drawing, with the clip last set put on it. Clips come
+    // and go around every control painted, most of them with nothing drawn in between: they
+    // reach Cairo only when something is drawn, and not again while the context holds them.
+    cairo_t* Graphics();
+    // The current target's context as it is (no pending clip put on it).
+    cairo_t* CurrentContext() const;
+    void PutClip(cairo_t* context, const DeviceClip& clip);
     void BeginFrame(LGDIRenderContextInfo& target);
     // Puts the current state's origin and clip on the target's drawing context.
     void ApplyState(LGDIRenderContextInfo& target);
@@ -167,6 +184,12 @@ private:
     float mDpiScale = 1.0f;
     int32_t mScreenDpi = 96;
     RCPtr<LGDIRenderContextInfo> mCurrentTarget;
+    // The clip set last for the current target, not yet on its context.
+    DeviceClip mPendingClip;
+    bool mClipPending = false;
+    // The clip the context mClipContext holds (as far as this renderer put it there).
+    DeviceClip mAppliedClip;
+    cairo_t* mClipContext = nullptr;
     std::unique_ptr<BitmapCache> mBitmapCache;
     std::unique_ptr<PathCache> mPathCache;
     uint32_t mLastPurgeTime = 0;

@@ -254,6 +254,56 @@ TEST_F(GDIRendererFrames, AFrameStartsAtTheTargetsOriginOnce) {
     EXPECT_EQ(renderer->GetCurrentTarget(), nullptr);
 }
 
+TEST_F(GDIRendererFrames, DrawingMeetsTheClipSetLastWhateverCameBetween) {
+    auto target = MakeTarget(40, 40, true);
+    auto inner = MakeTarget(10, 10, true);
+    const Color red = Color::FromARGB(kRed);
+    const Color green = Color::FromARGB(kGreen);
+    const Color blue = Color::FromARGB(kBlue);
+    Frame(target, {{0, 0, 40, 40}}, [&] {
+        // Clips replaced before anything is drawn count for nothing.
+        renderer->SetClipRect({0, 0, 10, 10});
+        renderer->SetClipRect({20, 0, 4, 4});
+        renderer->FillRect({0, 0, 40, 40}, red, true);
+        // Back to a clip the context held before, after another that was never drawn with.
+        renderer->SetClipRect({0, 10, 4, 4});
+        renderer->FillRect({0, 0, 40, 40}, green, true);
+        renderer->SetClipRect({30, 30, 4, 4});
+        renderer->SetClipRect({0, 10, 4, 4});
+        renderer->FillRect({0, 0, 40, 40}, blue, true);
+        // Set before the origin moves: it stays where it was set.
+        renderer->SetClipRect({0, 20, 4, 4});
+        renderer->Translate({10, 0});
+        renderer->FillRect({-10, 0, 40, 40}, red, true);
+        renderer->Translate({-10, 0});
+        // A nested frame on another target neither takes the clip nor loses it for this one.
+        renderer->SetClipRect({0, 30, 4, 4});
+        Frame(inner, {{0, 0, 10, 10}}, [&] { renderer->FillRect({0, 0, 10, 10}, green, true); });
+        renderer->FillRect({0, 0, 40, 40}, green, true);
+    });
+    struct Probe {
+        int32_t x, y;
+        uint32_t expected;
+    };
+    const Probe probes[] = {
+        {20, 0, kRed},   {23, 3, kRed},    {5, 5, kClear},  {24, 0, kClear}, {0, 10, kBlue},
+        {3, 13, kBlue},  {30, 30, kClear}, {0, 20, kRed},   {3, 23, kRed},   {10, 20, kClear},
+        {0, 30, kGreen}, {3, 33, kGreen},  {4, 30, kClear}, {0, 29, kClear},
+    };
+    for (const Probe& p : probes) {
+        EXPECT_EQ(Pixel(target, p.x, p.y), p.expected) << "at " << p.x << ", " << p.y;
+    }
+    EXPECT_EQ(Pixel(inner, 9, 9), kGreen);
+
+    // The clip that clips nothing, set last.
+    Frame(target, {{0, 0, 1, 1}}, [&] {
+        renderer->SetClipRect({0, 0, 2, 2});
+        renderer->SetClipRect(RenderState::kNoClip);
+        renderer->FillRect({0, 0, 40, 40}, red, true);
+    });
+    EXPECT_EQ(Pixel(target, 39, 39), kRed);
+}
+
 TEST_F(GDIRendererFrames, RenderContextsCopyAndShift) {
     auto source = MakeTarget(20, 20, true);
     Frame(source, {{0, 0, 20, 20}}, [&] {
