@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "RIZozivirod/ControlBase/ControlDescriptor.h"
@@ -107,30 +110,36 @@ public:
     RCPtr<LLookDescriptor> FindLook(const WString& name) const;
     WString TranslateFontName(const WString& name) const;
 
-    // Attribute readers: true when the attribute is present (the target is then set).
-    // Attribute names in the order of WString's operator<, and found by a plain text without
-    // making a string of it (the reader asks for dozens of names per element).
-    struct AttributeNameLess {
-        using is_transparent = void;
-        static bool Less(const char16_t* a, const char16_t* b) {
-            while (*a != 0 && *a == *b) {
-                ++a;
-                ++b;
-            }
-            return static_cast<uint16_t>(*a) < static_cast<uint16_t>(*b);
-        }
-        bool operator()(const WString& a, const WString& b) const { return a < b; }
-        bool operator()(const WString& a, const char16_t* b) const { return Less(a.GetString(), b); }
-        bool operator()(const char16_t* a, const WString& b) const { return Less(a, b.GetString()); }
+    // The attributes of one element: expat's list (UTF-8 name, value, ..., null) read in place,
+    // so a value becomes wide text only when the reader asks for it. A list made from wide pairs
+    // keeps UTF-8 copies of its own. Names are compared exactly; of two equal names the first
+    // counts.
+    class AttributeList {
+    public:
+        explicit AttributeList(const char** attributes) : mAttributes(attributes) {}
+        AttributeList(std::initializer_list<std::pair<const char16_t*, const char16_t*>> pairs);
+        AttributeList(const AttributeList&) = delete;
+        AttributeList& operator=(const AttributeList&) = delete;
+
+        // The UTF-8 value of the attribute of that name; null when there is none.
+        const char* Find(const char16_t* name) const;
+
+    private:
+        const char** mAttributes;
+        std::vector<std::string> mOwnedTexts;
+        std::vector<const char*> mOwnedList;
     };
-    using AttributeMap = std::map<WString, WString, AttributeNameLess>;
-    static bool GetAttribute(const AttributeMap& attributes, const char16_t* name, WString& out);
-    static bool GetBoolAttribute(const AttributeMap& attributes, const char16_t* name, bool& out);
-    static bool GetFloatAttribute(const AttributeMap& attributes, const char16_t* name, float& out);
+
+    // Attribute readers: true when the attribute is present (the target is then set).
+    static bool GetAttribute(const AttributeList& attributes, const char16_t* name, WString& out);
+    static bool GetBoolAttribute(const AttributeList& attributes, const char16_t* name, bool& out);
+    static bool GetFloatAttribute(const AttributeList& attributes, const char16_t* name, float& out);
     // "0x" and at most four hexadecimal digits, or else a decimal number.
-    static bool GetIntAttribute(const AttributeMap& attributes, const char16_t* name, int32_t& out);
-    static int32_t ParseIntOrHex(const WString& text);
-    static float ParseFloat(const WString& text);
+    static bool GetIntAttribute(const AttributeList& attributes, const char16_t* name, int32_t& out);
+    // A plain decimal number (no "0x" form).
+    static bool GetDecimalAttribute(const AttributeList& attributes, const char16_t* name, int32_t& out);
+    static int32_t ParseIntOrHex(const char16_t* text);
+    static float ParseFloat(const char16_t* text);
 
 private:
     explicit LControlFactory(const WString& applicationName);
@@ -143,21 +152,21 @@ private:
     static void StartElementHandler(void* userData, const char* name, const char** attributes);
     static void EndElementHandler(void* userData, const char* name);
     static void CharacterDataHandler(void* userData, const char* data, int length);
-    void XMLStartElement(const WString& name, const AttributeMap& attributes);
-    void XMLEndElement(const WString& name);
-    bool StartStringTableElement(const WString& name, const AttributeMap& attributes);
-    bool StartSkinElement(const WString& name, const AttributeMap& attributes);
-    void EndSkinElement(const WString& name);
-    void StartSkin(const AttributeMap& attributes);
-    void StartFontTranslation(const AttributeMap& attributes);
-    void StartSubControl(const AttributeMap& attributes);
-    void StartCreateParam(const AttributeMap& attributes);
-    void StartLookList(const AttributeMap& attributes);
-    void StartLook(const AttributeMap& attributes);
-    void StartDockedPart(const WString& name, const AttributeMap& attributes);
-    void StartTextProperties(const AttributeMap& attributes);
-    void StartPart(const AttributeMap& attributes);
-    void StartColorizer(const AttributeMap& attributes);
+    void XMLStartElement(const WString& name, const AttributeList& attributes);
+    void XMLEndElement(const char* name);
+    bool StartStringTableElement(const WString& name, const AttributeList& attributes);
+    bool StartSkinElement(const WString& name, const AttributeList& attributes);
+    void EndSkinElement(const char* name);
+    void StartSkin(const AttributeList& attributes);
+    void StartFontTranslation(const AttributeList& attributes);
+    void StartSubControl(const AttributeList& attributes);
+    void StartCreateParam(const AttributeList& attributes);
+    void StartLookList(const AttributeList& attributes);
+    void StartLook(const AttributeList& attributes);
+    void StartDockedPart(const WString& name, const AttributeList& attributes);
+    void StartTextProperties(const AttributeList& attributes);
+    void StartPart(const AttributeList& attributes);
+    void StartColorizer(const AttributeList& attributes);
     void Warn(const WString& text);
     void StopOnError();
 

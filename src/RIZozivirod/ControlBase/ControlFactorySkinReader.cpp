@@ -1,5 +1,6 @@
 // The skin-document half of the control factory's reader: the elements that make control,
 // skin, look, part and colorizer descriptors.
+#include <cstring>
 #include <string>
 
 #include "RIZozivirod/ControlBase/ControlFactory.h"
@@ -14,32 +15,26 @@ namespace {
 // The largest look list a skin may ask for; anything larger is a mistake, not a skin.
 constexpr int32_t kMaxLooks = 1024;
 
-using AttributeMap = LControlFactory::AttributeMap;
+using AttributeList = LControlFactory::AttributeList;
 
-// Plain decimal attributes (no "0x" form).
-bool GetDecimalAttribute(const AttributeMap& attributes, const char16_t* name, int32_t& out) {
-    WString text;
-    if (!LControlFactory::GetAttribute(attributes, name, text)) {
-        return false;
-    }
-    out = Text::ToInt(text.GetString());
-    return true;
+bool GetDecimalAttribute(const AttributeList& attributes, const char16_t* name, int32_t& out) {
+    return LControlFactory::GetDecimalAttribute(attributes, name, out);
 }
 
-bool GetDecimalAttribute(const AttributeMap& attributes, const char16_t* name, double& out) {
+bool GetDecimalAttribute(const AttributeList& attributes, const char16_t* name, double& out) {
     int32_t value = 0;
-    if (!GetDecimalAttribute(attributes, name, value)) {
+    if (!LControlFactory::GetDecimalAttribute(attributes, name, value)) {
         return false;
     }
     out = value;
     return true;
 }
 
-bool Has(const AttributeMap& attributes, const char16_t* name) {
-    return attributes.find(name) != attributes.end();
+bool Has(const AttributeList& attributes, const char16_t* name) {
+    return attributes.Find(name) != nullptr;
 }
 
-void ReadPlacementReference(const AttributeMap& attributes, const char16_t* name,
+void ReadPlacementReference(const AttributeList& attributes, const char16_t* name,
                             LLayoutDescriptor::Placement& placement) {
     WString text;
     if (!LControlFactory::GetAttribute(attributes, name, text)) {
@@ -55,7 +50,7 @@ void ReadPlacementReference(const AttributeMap& attributes, const char16_t* name
     }
 }
 
-void ReadSizeReference(const AttributeMap& attributes, const char16_t* name, LLayoutDescriptor::Size& size) {
+void ReadSizeReference(const AttributeList& attributes, const char16_t* name, LLayoutDescriptor::Size& size) {
     WString text;
     if (!LControlFactory::GetAttribute(attributes, name, text)) {
         return;
@@ -72,7 +67,7 @@ void ReadSizeReference(const AttributeMap& attributes, const char16_t* name, LLa
     }
 }
 
-void ReadLimit(const AttributeMap& attributes, const char16_t* toControl, const char16_t* rel,
+void ReadLimit(const AttributeList& attributes, const char16_t* toControl, const char16_t* rel,
                const char16_t* abs, LLayoutDescriptor::Limit& limit) {
     WString text;
     if (LControlFactory::GetAttribute(attributes, toControl, text)) {
@@ -87,7 +82,7 @@ void ReadLimit(const AttributeMap& attributes, const char16_t* toControl, const 
     GetDecimalAttribute(attributes, abs, limit.offset);
 }
 
-void ReadLayout(const AttributeMap& attributes, bool topLevel, LLayoutDescriptor& layout) {
+void ReadLayout(const AttributeList& attributes, bool topLevel, LLayoutDescriptor& layout) {
     LControlFactory::GetBoolAttribute(attributes, u"ClipToParent", layout.clipToParent);
     GetDecimalAttribute(attributes, u"Z_Order", layout.zOrder);
     // Windows and popups take neither a tab stop nor a visibility from the skin.
@@ -138,7 +133,7 @@ void ReadLayout(const AttributeMap& attributes, bool topLevel, LLayoutDescriptor
 
 }  // namespace
 
-bool LControlFactory::StartSkinElement(const WString& name, const AttributeMap& attributes) {
+bool LControlFactory::StartSkinElement(const WString& name, const AttributeList& attributes) {
     if (name == u"Skins" || name == u"Parts" || name == u"Colorizers" || name == u"NonClientParts") {
         return true;
     }
@@ -176,8 +171,8 @@ bool LControlFactory::StartSkinElement(const WString& name, const AttributeMap& 
     return true;
 }
 
-void LControlFactory::EndSkinElement(const WString& name) {
-    if (name == u"SubControl") {
+void LControlFactory::EndSkinElement(const char* name) {
+    if (std::strcmp(name, "SubControl") == 0) {
         if (mSubControls.empty()) {
             return;
         }
@@ -188,13 +183,13 @@ void LControlFactory::EndSkinElement(const WString& name) {
         }
         ended->SortChildren();
         mCurrentDescriptor = ended->GetParent();
-    } else if (name == u"Skin") {
+    } else if (std::strcmp(name, "Skin") == 0) {
         if (mCurrentDescriptor && mCurrentDescriptor == GetSkin(static_cast<uint32_t>(mLastTopLevelSkin))) {
             mCurrentDescriptor = nullptr;
         }
-    } else if (name == u"Looks") {
+    } else if (std::strcmp(name, "Looks") == 0) {
         mInLooks = false;
-    } else if (name == u"CreateParamList") {
+    } else if (std::strcmp(name, "CreateParamList") == 0) {
         if (mCurrentDescriptor) {
             mCurrentDescriptor->SetCreateParams(mCurrentCreateParams);
         } else {
@@ -202,12 +197,12 @@ void LControlFactory::EndSkinElement(const WString& name) {
         }
         // The table belongs to that control now: a stray CreateParam must not write into it.
         mCurrentCreateParams = nullptr;
-    } else if (name == u"CreateParam") {
+    } else if (std::strcmp(name, "CreateParam") == 0) {
         mInCreateParam = false;
     }
 }
 
-void LControlFactory::StartSkin(const AttributeMap& attributes) {
+void LControlFactory::StartSkin(const AttributeList& attributes) {
     WString name;
     if (!GetAttribute(attributes, u"Name", name)) {
         Warn(WString(u"Skin without Name"));
@@ -248,7 +243,7 @@ void LControlFactory::StartSkin(const AttributeMap& attributes) {
     mCurrentDescriptor->SetSkin(skin);
 }
 
-void LControlFactory::StartFontTranslation(const AttributeMap& attributes) {
+void LControlFactory::StartFontTranslation(const AttributeList& attributes) {
     if (mFontLocale != mWantedLCID) {
         return;
     }
@@ -267,7 +262,7 @@ void LControlFactory::StartFontTranslation(const AttributeMap& attributes) {
     }
 }
 
-void LControlFactory::StartSubControl(const AttributeMap& attributes) {
+void LControlFactory::StartSubControl(const AttributeList& attributes) {
     WString className;
     WString name;
     if (!GetAttribute(attributes, u"Class", className) || !GetAttribute(attributes, u"Name", name)) {
@@ -304,7 +299,7 @@ void LControlFactory::StartSubControl(const AttributeMap& attributes) {
     GetIntAttribute(attributes, u"FontStyle", mPendingFontStyle);
 }
 
-void LControlFactory::StartCreateParam(const AttributeMap& attributes) {
+void LControlFactory::StartCreateParam(const AttributeList& attributes) {
     WString id;
     if (!GetAttribute(attributes, u"ID", id)) {
         return;
@@ -319,7 +314,7 @@ void LControlFactory::StartCreateParam(const AttributeMap& attributes) {
     mCurrentCreateParams->SetString(id, WString());
 }
 
-void LControlFactory::StartLookList(const AttributeMap& attributes) {
+void LControlFactory::StartLookList(const AttributeList& attributes) {
     WString name;
     int32_t count = 0;
     if (!GetAttribute(attributes, u"Name", name) || !GetIntAttribute(attributes, u"NumLooks", count)) {
@@ -350,7 +345,7 @@ void LControlFactory::StartLookList(const AttributeMap& attributes) {
     }
 }
 
-void LControlFactory::StartLook(const AttributeMap& attributes) {
+void LControlFactory::StartLook(const AttributeList& attributes) {
     WString name;
     if (!GetAttribute(attributes, u"Name", name)) {
         Warn(WString(u"Look without Name"));
@@ -384,7 +379,7 @@ void LControlFactory::StartLook(const AttributeMap& attributes) {
     mCurrentLookList->GetAt(static_cast<uint32_t>(index)) = look;
 }
 
-void LControlFactory::StartDockedPart(const WString& element, const AttributeMap& attributes) {
+void LControlFactory::StartDockedPart(const WString& element, const AttributeList& attributes) {
     const bool client = element == u"ClientPart";
     WString name;
     LDockedPart::Placement placement;
@@ -429,7 +424,7 @@ void LControlFactory::StartDockedPart(const WString& element, const AttributeMap
     }
 }
 
-void LControlFactory::StartTextProperties(const AttributeMap& attributes) {
+void LControlFactory::StartTextProperties(const AttributeList& attributes) {
     LLookDescriptor::TextProperties text;
     WString foreground;
     if (!GetFloatAttribute(attributes, u"TextLeftRel", text.leftFactor) ||
@@ -460,7 +455,7 @@ void LControlFactory::StartTextProperties(const AttributeMap& attributes) {
     mCurrentLook->hasTextProperties = true;
 }
 
-void LControlFactory::StartPart(const AttributeMap& attributes) {
+void LControlFactory::StartPart(const AttributeList& attributes) {
     WString name;
     int32_t width = 0;
     int32_t height = 0;
@@ -508,7 +503,7 @@ void LControlFactory::StartPart(const AttributeMap& attributes) {
                                                              colorizer, alphaModifier, mask));
 }
 
-void LControlFactory::StartColorizer(const AttributeMap& attributes) {
+void LControlFactory::StartColorizer(const AttributeList& attributes) {
     WString name;
     WString type;
     WString colorText;

@@ -23,21 +23,127 @@ WString FromUtf8(const char* text, size_t bytes) {
     if (text == nullptr || bytes == 0) {
         return WString();
     }
-    std::u16string units(bytes + 1, u'\0');
-    const Text::ConversionResult result = Text::Utf8ToUtf16(text, bytes, units.data(), bytes);
+    // Names and values are mostly short: those are converted on the stack, so the string's own
+    // buffer is the only allocation.
+    constexpr size_t kShortText = 256;
+    char16_t shortUnits[kShortText + 1];
+    std::u16string longUnits;
+    char16_t* units = shortUnits;
+    if (bytes > kShortText) {
+        longUnits.assign(bytes + 1, u'\0');
+        units = longUnits.data();
+    }
+    const Text::ConversionResult result = Text::Utf8ToUtf16(text, bytes, units, bytes);
     if (!result.complete) {
         return WString();
     }
-    units.resize(result.written);
+    units[result.written] = 0;
     // Character data never holds a zero, so the text ends at its true end.
-    return WString(units.c_str());
+    return WString(static_cast<const char16_t*>(units));
+}
+
+// Whether a UTF-8 name (from expat, so well-formed) is the same text as a wide one.
+bool SameName(const char16_t* wide, const char* utf8) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(utf8);
+    for (;;) {
+        char32_t c = *wide++;
+        if (c < 0x80) {
+            if (*bytes != c) {
+                return false;
+            }
+            if (c == 0) {
+                return true;
+            }
+            ++bytes;
+            continue;
+        }
+        if (c >= 0xD800 && c < 0xE000) {
+            // A surrogate pair is one character; a lone surrogate never comes out of UTF-8.
+            if (c >= 0xDC00 || *wide < 0xDC00 || *wide >= 0xE000) {
+                return false;
+            }
+            c = 0x10000 + ((c - 0xD800) << 10) + (*wide++ - 0xDC00);
+        }
+        unsigned char encoded[4];
+        size_t count;
+        if (c < 0x800) {
+            encoded[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
+            count = 1;
+        } else if (c < 0x10000) {
+            encoded[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
+            encoded[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            count = 2;
+        } else {
+            encoded[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
+            encoded[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+            encoded[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            count = 3;
+        }
+        encoded[count++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        for (size_t i = 0; i < count; ++i, ++bytes) {
+            if (*bytes != encoded[i]) {
+                return false;
+            }
+        }
+    }
 }
 
 WString FromUtf8(const char* text) {
     return FromUtf8(text, text == nullptr ? 0 : std::strlen(text));
 }
 
+// An attribute value as wide text for the readers that only parse it: converted on the stack
+// when short, with no string made; empty when not well-formed, like FromUtf8.
+class WideValue {
+public:
+    explicit WideValue(const char* text) {
+        const size_t bytes = std::strlen(text);
+        char16_t* units = mShort;
+        if (bytes > kShortText) {
+            mLong.assign(bytes + 1, u'\0');
+            units = mLong.data();
+        }
+        const Text::ConversionResult result = Text::Utf8ToUtf16(text, bytes, units, bytes);
+        units[result.complete ? result.written : 0] = 0;
+        mText = units;
+    }
+    WideValue(const WideValue&) = delete;
+    WideValue& operator=(const WideValue&) = delete;
+
+    const char16_t* Get() const { return mText; }
+
+private:
+    static constexpr size_t kShortText = 64;
+    char16_t mShort[kShortText + 1];
+    std::u16string mLong;
+    const char16_t* mText = nullptr;
+};
+
 }  // namespace
+
+LControlFactory::AttributeList::AttributeList(
+    std::initializer_list<std::pair<const char16_t*, const char16_t*>> pairs)
+    : mAttributes(nullptr) {
+    mOwnedTexts.reserve(2 * pairs.size());
+    for (const auto& [name, value] : pairs) {
+        mOwnedTexts.emplace_back(WString(name).ToUTF8().GetString());
+        mOwnedTexts.emplace_back(WString(value).ToUTF8().GetString());
+    }
+    for (const std::string& text : mOwnedTexts) {
+        mOwnedList.push_back(text.c_str());
+    }
+    mOwnedList.push_back(nullptr);
+    mAttributes = mOwnedList.data();
+}
+
+const char* LControlFactory::AttributeList::Find(const char16_t* name) const {
+    for (const char** at = mAttributes; at != nullptr && at[0] != nullptr && at[1] != nullptr; at += 2) {
+        if (SameName(name, at[0])) {
+            return at[1];
+        }
+    }
+    return nullptr;
+}
 
 int32_t LControlFactory::ParseXml(const char* buffer, int32_t length) {
     if (buffer == nullptr || length < 0) {
@@ -97,11 +203,7 @@ void LControlFactory::StartElementHandler(void* userData, const char* name, cons
         return;
     }
     try {
-        AttributeMap map;
-        for (const char** at = attributes; at != nullptr && at[0] != nullptr && at[1] != nullptr; at += 2) {
-            map.emplace(FromUtf8(at[0]), FromUtf8(at[1]));
-        }
-        self->XMLStartElement(FromUtf8(name), map);
+        self->XMLStartElement(FromUtf8(name), AttributeList(attributes));
     } catch (const std::exception& error) {
         self->Warn(FromUtf8(error.what()));
         self->StopOnError();
@@ -116,7 +218,7 @@ void LControlFactory::EndElementHandler(void* userData, const char* name) {
         return;
     }
     try {
-        self->XMLEndElement(FromUtf8(name));
+        self->XMLEndElement(name);
     } catch (...) {
         self->StopOnError();
     }
@@ -128,16 +230,17 @@ void LControlFactory::CharacterDataHandler(void* userData, const char* data, int
         return;
     }
     try {
-        const WString piece = FromUtf8(data, static_cast<size_t>(length));
+        // Only the text that is kept is converted (most of it is the layout between elements).
         if (self->mStringTableMode) {
             if (self->mCollecting && self->mCurrentText != nullptr) {
-                *self->mCurrentText += piece;
+                *self->mCurrentText += FromUtf8(data, static_cast<size_t>(length));
             }
         } else if (self->mInCreateParam && self->mCurrentCreateParams) {
             // The value is all the text of the element: expat may hand it over in pieces.
             WString value;
             self->mCurrentCreateParams->GetString(self->mCurrentId.GetString(), value);
-            self->mCurrentCreateParams->SetString(self->mCurrentId, value + piece);
+            self->mCurrentCreateParams->SetString(self->mCurrentId,
+                                                  value + FromUtf8(data, static_cast<size_t>(length)));
         }
     } catch (...) {
         self->StopOnError();
@@ -147,7 +250,7 @@ void LControlFactory::CharacterDataHandler(void* userData, const char* data, int
 // ---------------------------------------------------------------------------------------------
 // Elements shared by both documents, and the string-table elements
 
-void LControlFactory::XMLStartElement(const WString& name, const AttributeMap& attributes) {
+void LControlFactory::XMLStartElement(const WString& name, const AttributeList& attributes) {
     if (mSkipRoot) {
         mSkipRoot = false;
         return;
@@ -167,7 +270,7 @@ void LControlFactory::XMLStartElement(const WString& name, const AttributeMap& a
     }
 }
 
-void LControlFactory::XMLEndElement(const WString& name) {
+void LControlFactory::XMLEndElement(const char* name) {
     if (mStringTableMode) {
         mCollecting = false;
         return;
@@ -175,7 +278,7 @@ void LControlFactory::XMLEndElement(const WString& name) {
     EndSkinElement(name);
 }
 
-bool LControlFactory::StartStringTableElement(const WString& name, const AttributeMap& attributes) {
+bool LControlFactory::StartStringTableElement(const WString& name, const AttributeList& attributes) {
     if (name == u"StringTable") {
         WString id;
         GetAttribute(attributes, u"ID", id);
@@ -212,8 +315,8 @@ bool LControlFactory::StartStringTableElement(const WString& name, const Attribu
 // ---------------------------------------------------------------------------------------------
 // Attribute values
 
-int32_t LControlFactory::ParseIntOrHex(const WString& text) {
-    const char16_t* at = text.GetString();
+int32_t LControlFactory::ParseIntOrHex(const char16_t* text) {
+    const char16_t* at = text;
     if (at[0] == u'0' && at[1] == u'x') {
         at += 2;
         int32_t value = 0;
@@ -236,15 +339,15 @@ int32_t LControlFactory::ParseIntOrHex(const WString& text) {
     return Text::ToInt(at);
 }
 
-float LControlFactory::ParseFloat(const WString& text) {
+float LControlFactory::ParseFloat(const char16_t* text) {
     // Numbers beyond a float's range saturate; NaN and infinity read as 0.
-    const double value = Text::ToDouble(text.GetString());
+    const double value = Text::ToDouble(text);
     if (std::isnan(value)) {
         return 0.0f;
     }
     if (std::isinf(value)) {
         // "inf" and "infinity" are no numbers of a skin; digits too large for a double are.
-        const char16_t* at = text.GetString();
+        const char16_t* at = text;
         while (*at == u' ' || (*at >= u'\t' && *at <= u'\r')) {
             ++at;
         }
@@ -259,39 +362,49 @@ float LControlFactory::ParseFloat(const WString& text) {
     return static_cast<float>(value > kMax ? kMax : (value < -kMax ? -kMax : value));
 }
 
-bool LControlFactory::GetAttribute(const AttributeMap& attributes, const char16_t* name, WString& out) {
-    const auto found = attributes.find(name);
-    if (found == attributes.end()) {
+bool LControlFactory::GetAttribute(const AttributeList& attributes, const char16_t* name, WString& out) {
+    const char* value = attributes.Find(name);
+    if (value == nullptr) {
         return false;
     }
-    out = found->second;
+    out = FromUtf8(value);
     return true;
 }
 
-bool LControlFactory::GetBoolAttribute(const AttributeMap& attributes, const char16_t* name, bool& out) {
-    WString text;
-    if (!GetAttribute(attributes, name, text)) {
+bool LControlFactory::GetBoolAttribute(const AttributeList& attributes, const char16_t* name, bool& out) {
+    const char* value = attributes.Find(name);
+    if (value == nullptr) {
         return false;
     }
-    out = text == u"True";
+    out = std::strcmp(value, "True") == 0;
     return true;
 }
 
-bool LControlFactory::GetFloatAttribute(const AttributeMap& attributes, const char16_t* name, float& out) {
-    WString text;
-    if (!GetAttribute(attributes, name, text)) {
+bool LControlFactory::GetFloatAttribute(const AttributeList& attributes, const char16_t* name, float& out) {
+    const char* value = attributes.Find(name);
+    if (value == nullptr) {
         return false;
     }
-    out = ParseFloat(text);
+    out = ParseFloat(WideValue(value).Get());
     return true;
 }
 
-bool LControlFactory::GetIntAttribute(const AttributeMap& attributes, const char16_t* name, int32_t& out) {
-    WString text;
-    if (!GetAttribute(attributes, name, text)) {
+bool LControlFactory::GetIntAttribute(const AttributeList& attributes, const char16_t* name, int32_t& out) {
+    const char* value = attributes.Find(name);
+    if (value == nullptr) {
         return false;
     }
-    out = ParseIntOrHex(text);
+    out = ParseIntOrHex(WideValue(value).Get());
+    return true;
+}
+
+bool LControlFactory::GetDecimalAttribute(const AttributeList& attributes, const char16_t* name,
+                                          int32_t& out) {
+    const char* value = attributes.Find(name);
+    if (value == nullptr) {
+        return false;
+    }
+    out = Text::ToInt(WideValue(value).Get());
     return true;
 }
 

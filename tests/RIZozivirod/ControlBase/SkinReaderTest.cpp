@@ -11,7 +11,7 @@ namespace QV {
 namespace {
 
 TEST(SkinReaderTest, AttributeValueTypes) {
-    const LControlFactory::AttributeMap attributes{{u"A", u"True"}};
+    const LControlFactory::AttributeList attributes{{u"A", u"True"}};
     bool flag = true;
     EXPECT_FALSE(LControlFactory::GetBoolAttribute(attributes, u"a", flag));
     EXPECT_TRUE(flag);  // absent: unchanged
@@ -59,6 +59,46 @@ TEST(SkinReaderTest, AttributeValueTypes) {
     for (const auto& c : floats) {
         EXPECT_EQ(LControlFactory::ParseFloat(c.text), c.expected) << WString(c.text).ToUTF8().GetString();
     }
+}
+
+TEST(SkinReaderTest, AttributeNamesMatchWholeAndExactly) {
+    // Values longer than the reader's on-stack conversion still arrive whole.
+    const std::u16string longText = std::u16string(300, u'x') + u"\u00e9";
+    const std::u16string longNumber = std::u16string(100, u' ') + u"-42";
+    const LControlFactory::AttributeList attributes{
+        {u"Width", u"1"},          {u"WidthX", u"2"},           {u"Gr\u00fc\u00dfe", u"\u00e4\U0001F600"},
+        {u"\U0001F600", u"smile"}, {u"Long", longText.c_str()}, {u"Number", longNumber.c_str()},
+        {u"Width", u"3"},
+    };
+    const struct {
+        const char16_t* name;
+        const char16_t* expected;  // null: absent
+    } cases[] = {
+        {u"Width", u"1"},  // the first of two equal names
+        {u"WidthX", u"2"},
+        {u"Widt", nullptr},
+        {u"width", nullptr},
+        {u"Gr\u00fc\u00dfe", u"\u00e4\U0001F600"},
+        {u"Grusse", nullptr},
+        {u"\U0001F600", u"smile"},
+        {u"\xD83D", nullptr},  // half of the pair
+        {u"Long", longText.c_str()},
+        {u"", nullptr},
+    };
+    for (const auto& c : cases) {
+        WString value(u"<unchanged>");
+        EXPECT_EQ(LControlFactory::GetAttribute(attributes, c.name, value), c.expected != nullptr)
+            << WString(c.name).ToUTF8().GetString();
+        EXPECT_EQ(value, c.expected != nullptr ? c.expected : u"<unchanged>")
+            << WString(c.name).ToUTF8().GetString();
+    }
+    int32_t number = 0;
+    EXPECT_TRUE(LControlFactory::GetIntAttribute(attributes, u"Number", number));
+    EXPECT_EQ(number, -42);
+    EXPECT_TRUE(LControlFactory::GetDecimalAttribute(attributes, u"Width", number));
+    EXPECT_EQ(number, 1);
+    float factor = 0.0f;
+    EXPECT_FALSE(LControlFactory::GetFloatAttribute(attributes, u"Factor", factor));
 }
 
 class StringDocumentTest : public ::testing::Test {
