@@ -43,7 +43,7 @@ WString FromUtf8(const char* text, size_t bytes) {
 }
 
 // Whether a UTF-8 name (from expat, so well-formed) is the same text as a wide one.
-bool SameName(const char16_t* wide, const char* utf8) {
+bool IsAttributeName(const char16_t* wide, const char* utf8) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(utf8);
     for (;;) {
         char32_t c = *wide++;
@@ -138,7 +138,7 @@ LControlFactory::AttributeList::AttributeList(
 
 const char* LControlFactory::AttributeList::Find(const char16_t* name) const {
     for (const char** at = mAttributes; at != nullptr && at[0] != nullptr && at[1] != nullptr; at += 2) {
-        if (SameName(name, at[0])) {
+        if (IsAttributeName(name, at[0])) {
             return at[1];
         }
     }
