@@ -1,5 +1,8 @@
 #include "RIZozivirod/Notification/Notification.h"
 
+#include <string_view>
+#include <unordered_map>
+
 #include "RIZozivirod/Notification/NotificationLocks.h"
 #include "RIZozivirod/Utilities/Storage/RCPtrArray.h"
 
@@ -21,10 +24,39 @@ std::atomic<bool>& PoolingFlag() {
     return pooling;
 }
 
-// The registry element whose characters are at name, searching from the newest; -1 when none.
+// The registry looked up by identifier and by text: every control registers for and sends
+// notifications by name, so a search through all names each time adds up. Follows the registry,
+// which only grows (the names added since the last look are taken in).
+struct RegistryIndex {
+    std::unordered_map<const WChar*, uint32_t> byIdentifier;
+    std::unordered_map<std::u16string_view, uint32_t> byText;
+    uint32_t indexed = 0;
+};
+
 // Caller holds the notification lock.
+RegistryIndex& IndexOf(const WStringArray& registry) {
+    static RegistryIndex* const index = new RegistryIndex;
+    const uint32_t count = registry.GetCount();
+    if (index->indexed > count) {
+        *index = RegistryIndex();
+    }
+    for (uint32_t i = index->indexed; i < count; ++i) {
+        const WString& name = registry.GetAt(i);
+        index->byIdentifier[name.GetString()] = i;
+        // The first element with the text is its identifier.
+        index->byText.emplace(std::u16string_view(name.GetString(), static_cast<size_t>(name.GetLength())),
+                              i);
+    }
+    index->indexed = count;
+    return *index;
+}
+
+// The registry element whose characters are at name; -1 when none. Caller holds the
+// notification lock.
 int32_t FindIdentifier(const WStringArray& registry, const WChar* name) {
-    return registry.FindByPointer(name);
+    const RegistryIndex& index = IndexOf(registry);
+    const auto found = index.byIdentifier.find(name);
+    return found == index.byIdentifier.end() ? -1 : static_cast<int32_t>(found->second);
 }
 
 }  // namespace
@@ -43,14 +75,11 @@ const WChar* GetNotificationID(const WChar* name) {
     int32_t index = FindIdentifier(registry, name);
     if (index < 0) {
         // Compared as text in place; a copy is made only for a name seen for the first time.
-        const uint32_t count = registry.GetCount();
-        for (uint32_t i = 0; i < count; ++i) {
-            if (registry.GetAt(i) == name) {
-                index = static_cast<int32_t>(i);
-                break;
-            }
-        }
-        if (index < 0) {
+        const RegistryIndex& byText = IndexOf(registry);
+        const auto found = byText.byText.find(std::u16string_view(name));
+        if (found != byText.byText.end()) {
+            index = static_cast<int32_t>(found->second);
+        } else {
             registry.Add(WString(name));
             index = static_cast<int32_t>(registry.GetCount()) - 1;
         }

@@ -69,6 +69,15 @@ TEST(NotificationIdentifier, IdentifiersStayPutWhileTheRegistryGrows) {
     }
 }
 
+TEST(NotificationIdentifier, NamesAddedToTheRegistryDirectlyAreTheirIdentifiers) {
+    GetNotificationID(u"NID_IDLE");
+    GetNotificationNameRegistry().Add(WString(u"NID_ADDED_DIRECTLY"));
+    const char16_t* stored =
+        GetNotificationNameRegistry().GetAt(GetNotificationNameRegistry().GetCount() - 1).GetString();
+    EXPECT_EQ(GetNotificationID(u"NID_ADDED_DIRECTLY"), stored);
+    EXPECT_EQ(GetNotificationName(stored), WString(u"NID_ADDED_DIRECTLY"));
+}
+
 TEST(NotificationIdentifier, ThreadsInterningOneNameShareOneIdentifier) {
     constexpr int kThreads = 4;
     std::vector<const char16_t*> ids(kThreads * 50);
