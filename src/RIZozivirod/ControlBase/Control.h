@@ -550,6 +550,9 @@ private:
     bool mUseParentToolTip = false;
     bool mCreated = false;
     bool mReapplying = false;
+    // While the first descriptor is applied: the layout that ends it places the control, so a
+    // font given before it does not lay the control (and its parent) out once more.
+    bool mFirstLayoutPending = false;
     int32_t mIdleWorkCount = 0;
     ScrollAxis mScrollAxes[2];
     int32_t mCursorId = 0;

@@ -59,8 +59,15 @@ void LControl::ApplyDescriptorFirst(const RCPtr<LControlDescriptor>& descriptor)
     if (mRootWindow) {
         mLayout->visible = true;
     }
-    RebuildLooks(descriptor);
-    ApplySkinFont(descriptor);
+    {
+        struct PendingLayout {
+            bool& pending;
+            explicit PendingLayout(bool& flag) : pending(flag) { pending = true; }
+            ~PendingLayout() { pending = false; }
+        } layoutPending(mFirstLayoutPending);
+        RebuildLooks(descriptor);
+        ApplySkinFont(descriptor);
+    }
     if (mStringTable) {
         WString label;
         mStringTable->GetString(u"LABEL", label);

@@ -412,8 +412,10 @@ int32_t LControl::SetFont(const RCPtr<LFont>& font) {
         RCPtr<LControl> child = mChildren.GetAt(i, kOrderCreation);
         child->UpdateFont();
     }
-    UpdateLayout();
-    InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent());
+    if (!mFirstLayoutPending) {
+        UpdateLayout();
+        InvalidateRect({0, 0, mFrame.width, mFrame.height}, ClipsToParent());
+    }
     return S_OK;
 }
 

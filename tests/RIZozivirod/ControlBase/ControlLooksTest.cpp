@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "RIZozivirod/ControlBase/Control.h"
 #include "RIZozivirod/ControlBase/Look.h"
@@ -120,6 +121,28 @@ TEST_F(ControlLooksTest, InheritedFontsFollowTheirParentDownTheTree) {
     EXPECT_EQ(FontOf(group), u"DejaVu Sans 14 1");
     EXPECT_EQ(FontOf(value), u"DejaVu Sans 7 1");
     EXPECT_EQ(FontOf(own), u"DejaVu Serif 8 0");
+}
+
+void ExpectLaidOut(const RCPtr<LControl>& control) {
+    EXPECT_EQ(control->UpdateLayout(), 1)
+        << "moved when laid out again: " << NString(control->GetName()).GetString();
+    for (uint32_t i = 0; i < control->GetChildren().GetCount(); ++i) {
+        ExpectLaidOut(control->GetChildren().GetAt(i, LControl::kOrderCreation));
+    }
+}
+
+TEST_F(ControlLooksTest, FontsCountFromTheFirstLayoutOnAndRepaintWhenTheyChange) {
+    // The fonts the skin gives while a control is made are laid out with it once: nothing in the
+    // new tree moves when laid out again.
+    ExpectLaidOut(main);
+    RCPtr<LControl> own = Find(main, u"Group/Own");
+    const PointT<double> at = own->GetRectInWindow();
+    mWindow->ClearInvalidated();
+    EXPECT_EQ(own->SetFont(LFont::GetFont(u"DejaVu Sans", 12, 0)), S_OK);
+    EXPECT_EQ(
+        mWindow->GetInvalidated(),
+        (std::vector<RectT<int32_t>>{{static_cast<int32_t>(at.x), static_cast<int32_t>(at.y), 40, 20}}));
+    ExpectLaidOut(main);
 }
 
 }  // namespace
