@@ -573,10 +573,30 @@ private:
 // The creation sequence for a control class: construct with the parent and the descriptor's
 // name, apply the descriptor, create the children, Initialize, PostInitialize, mark created.
 // The factory keeps one such function per class.
+//
+// A hold-back installed on the user-interface thread may stop the sequence of a control right
+// after its descriptor is applied: the control is then in its parent's list, named, placed and
+// sized by its skin, but has no children, is not initialised and does not count as created.
+// Finish runs the rest of the sequence later, as if it had never stopped.
 class LControlCreation {
 public:
+    class IHoldBack {
+    public:
+        // True stops the creation of control (its descriptor applied) here.
+        virtual bool HoldsBack(LControl& control) = 0;
+
+    protected:
+        ~IHoldBack() = default;
+    };
+
     static RCPtr<LControl>& Run(RCPtr<LControl>& out, const RCPtr<LControl>& control,
                                 const RCPtr<LControlDescriptor>& descriptor);
+    // Installs the hold-back of this thread (null: none); returns the one it replaces.
+    static IHoldBack* SetHoldBack(IHoldBack* holdBack);
+    // The rest of the sequence of a control that was held back: its children, Initialize,
+    // PostInitialize, created; then, when its tree is already in a window, the attach to it.
+    // Nothing for a control already created.
+    static void Finish(LControl& control);
 };
 
 template <class T>

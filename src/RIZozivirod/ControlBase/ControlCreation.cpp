@@ -13,17 +13,43 @@ bool IsTrueText(const WString& text) {
     return text.ToLower().Trim() == u"true";
 }
 
+thread_local LControlCreation::IHoldBack* tHoldBack = nullptr;
+
 }  // namespace
+
+LControlCreation::IHoldBack* LControlCreation::SetHoldBack(IHoldBack* holdBack) {
+    IHoldBack* const previous = tHoldBack;
+    tHoldBack = holdBack;
+    return previous;
+}
 
 RCPtr<LControl>& LControlCreation::Run(RCPtr<LControl>& out, const RCPtr<LControl>& control,
                                        const RCPtr<LControlDescriptor>& descriptor) {
     control->ApplyDescriptor(descriptor);
+    if (tHoldBack != nullptr && tHoldBack->HoldsBack(*control)) {
+        out = control;
+        return out;
+    }
     control->CreateChildren(descriptor);
     control->Initialize();
     control->PostInitialize();
     control->mCreated = true;
     out = control;
     return out;
+}
+
+void LControlCreation::Finish(LControl& control) {
+    if (control.mCreated) {
+        return;
+    }
+    const RCPtr<LControl> hold = control.Self();
+    control.CreateChildren(control.mDescriptor);
+    control.Initialize();
+    control.PostInitialize();
+    control.mCreated = true;
+    if (control.GetRootWindow()) {
+        control.AttachToRootWindow();
+    }
 }
 
 bool LControl::ReadBoolParam(const RCPtr<LStringTable>& params, const WChar* key, bool& value) {

@@ -1,8 +1,25 @@
 #include "RIZozivirod/Controls/TabControl.h"
 
+#include <algorithm>
+
 #include "RIZozivirod/Controls/Button.h"
 
 namespace QV {
+
+LTabPageDeferral::LTabPageDeferral() : mPrevious(LControlCreation::SetHoldBack(this)) {}
+
+LTabPageDeferral::~LTabPageDeferral() {
+    LControlCreation::SetHoldBack(mPrevious);
+}
+
+bool LTabPageDeferral::HoldsBack(LControl& control) {
+    LControl* holder = control.GetParent();
+    if (holder == nullptr || holder->GetName() != u"pageHolder") {
+        return false;
+    }
+    auto* tabs = dynamic_cast<LTabControl*>(holder->GetParent());
+    return tabs != nullptr && tabs->HoldBackPage(control);
+}
 
 LTabControl::LTabControl(const RCPtr<LControl>& parent, const WString& name) : LPanel(parent, name) {}
 
@@ -48,7 +65,89 @@ int32_t LTabControl::Initialize() {
     return result;
 }
 
+bool LTabControl::HoldBackPage(LControl& page) {
+    const RCPtr<LControl> buttons = FindChild(u"buttonHolder");
+    LControl* pages = page.GetParent();
+    if (!buttons || pages == nullptr || buttons->GetChildren().GetCount() == 0) {
+        return false;
+    }
+    ChildControlList& tabs = buttons->GetChildren();
+    // Initialize selects the first tab in tab order; without a button there, it shows no page.
+    const RCPtr<LControl> first = tabs.GetAt(0, kOrderTab);
+    if (dynamic_cast<LButton*>(first.Get()) == nullptr) {
+        return false;
+    }
+    // Its page has the index of the later of the buttons of that name (as GetTabIndex finds it).
+    uint32_t shownFirst = tabs.GetCount();
+    for (uint32_t i = tabs.GetCount(); i-- > 0;) {
+        if (tabs.GetAt(i, kOrderCreation)->GetName() == first->GetName()) {
+            shownFirst = i;
+            break;
+        }
+    }
+    // The page being made is the last one in its holder so far. A page without a tab is never
+    // selected: it is built now, as before.
+    const uint32_t index = pages->GetChildren().GetCount() - 1;
+    if (pages->GetChildren().GetAt(index, kOrderCreation).Get() != &page || index == shownFirst ||
+        index >= tabs.GetCount()) {
+        return false;
+    }
+    mHeldBackPages.push_back(RCPtr<LControl>(&page));
+    return true;
+}
+
+bool LTabControl::IsPageHeldBack(int32_t index) {
+    const RCPtr<LControl> page = GetPageAt(index);
+    return page && std::find(mHeldBackPages.begin(), mHeldBackPages.end(), page) != mHeldBackPages.end();
+}
+
+void LTabControl::CreatePages(const std::vector<RCPtr<LControl>>& pages) {
+    const RCPtr<LControl> hold(this);
+    for (const RCPtr<LControl>& page : pages) {
+        LControlCreation::Finish(*page);
+    }
+    for (LControl* above = GetParent(); above != nullptr; above = above->GetParent()) {
+        if (auto* observer = dynamic_cast<ITabPageObserver*>(above)) {
+            observer->OnTabPagesCreated(*this, pages);
+            break;
+        }
+    }
+}
+
+bool LTabControl::CreateHeldBackPages() {
+    if (mHeldBackPages.empty()) {
+        return false;
+    }
+    std::vector<RCPtr<LControl>> pages;
+    pages.swap(mHeldBackPages);
+    CreatePages(pages);
+    return true;
+}
+
+void LTabControl::CreateHeldBackPagesBelow(LControl& root) {
+    std::vector<RCPtr<LTabControl>> found;
+    std::vector<RCPtr<LControl>> pending{RCPtr<LControl>(&root)};
+    while (!pending.empty()) {
+        const RCPtr<LControl> control = pending.back();
+        pending.pop_back();
+        if (auto* tabs = dynamic_cast<LTabControl*>(control.Get())) {
+            found.push_back(RCPtr<LTabControl>(tabs));
+        }
+        ChildControlList& children = control->GetChildren();
+        for (uint32_t i = children.GetCount(); i-- > 0;) {
+            pending.push_back(children.GetAt(i, kOrderCreation));
+        }
+    }
+    for (const RCPtr<LTabControl>& tabs : found) {
+        tabs->CreateHeldBackPages();
+    }
+}
+
 int32_t LTabControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) {
+    if (IsCreated()) {
+        // The skin's new tree is applied to whole pages only.
+        CreateHeldBackPages();
+    }
     const int32_t result = LPanel::ApplyDescriptor(descriptor);
     if (IsCreated()) {
         // The new page tree shows the tab that was selected.
@@ -133,6 +232,11 @@ int32_t LTabControl::SelectTab(const WString& name) {
     mSelectedName = name;
     OnTabSelected(index);
     if (RCPtr<LControl> page = GetPageAt(index)) {
+        const auto held = std::find(mHeldBackPages.begin(), mHeldBackPages.end(), page);
+        if (held != mHeldBackPages.end()) {
+            mHeldBackPages.erase(held);
+            CreatePages({page});
+        }
         page->SetVisible(true);
     }
     RCPtr<LControl> selected = GetSelectedPage();
