@@ -16,6 +16,7 @@
 #include "RIZozivirod/Utilities/Storage/Exception.h"
 #include "RIZozivirod/Utilities/Storage/File.h"
 #include "UI/DriverCommon/EditorEngine.h"
+#include "UI/DriverCommon/MainControl.h"
 #include "UI/DriverCommon/PresetManager.h"
 
 using QV::LNotification;
@@ -320,6 +321,17 @@ int32_t LDeviceView::OnProgramSerial(const RCPtr<LNotificationDistributor>&, con
 int32_t LDeviceView::OnAbout(const RCPtr<LNotificationDistributor>&, const RCPtr<LNotification>&) {
     RunDialog(u"dialogAbout");
     return 1;
+}
+
+void LDeviceView::OnTabPagesCreated(QV::LTabControl&, const std::vector<RCPtr<QV::LControl>>&) {
+    const RCPtr<QV::LControl> top = GetTopLevelControl();
+    const RCPtr<QV::LMainControl> main(dynamic_cast<QV::LMainControl*>(top.Get()));
+    if (!main) {
+        return;
+    }
+    IRootModule& root = *main;
+    root.SetFirstParamID(nullptr, root.GetFirstParamID(), 0);
+    main->ApplyHeldValues();
 }
 
 void LDeviceView::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,

@@ -1,15 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
 #include "RIZozivirod/ControlBase/Control.h"
+#include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Notification/NotificationHandler.h"
 #include "RIZozivirod/System/Desktop/FileDialog.h"
 
 namespace QV {
 class LPresetManager;
-class LTabControl;
 }  // namespace QV
 
 // The status of the device view as others see it; nothing acts on it yet.
@@ -20,8 +21,10 @@ class LStatusView : public virtual QV::LRefCountedObject {};
 // edit panels found by name in the pages, and the target of the File and Help commands. The
 // commands come as notifications from the window (the menu) and, for the five with application
 // shortcuts, from the application centre; each one is carried out once per press or choice.
-// User-interface thread.
-class LDeviceView : public QV::LControl, public IDevice {
+// A page the tab controls below build after the start (see QV::LTabPageDeferral) gets the ids and
+// the values it would have had, had it been built with the rest: until then the device's
+// accessors answer what the empty page holds. User-interface thread.
+class LDeviceView : public QV::LControl, public IDevice, public QV::ITabPageObserver {
 public:
     LDeviceView(const QV::RCPtr<QV::LControl>& parent, const QV::WString& name);
 
@@ -95,6 +98,12 @@ public:
 
     const QV::RCPtr<QV::LPresetManager>& GetPresetManager() const { return mPresetManager; }
     const QV::RCPtr<QV::LFileDialog>& GetFileDialog() const { return mFileDialog; }
+
+    // The modules of the new pages take their ids from the main control at the top of the tree
+    // (as its Initialize gives them to the whole tree), then show the values that came for them
+    // while they were not built (LMainControl::ApplyHeldValues). Nothing outside a main
+    // control's tree.
+    void OnTabPagesCreated(QV::LTabControl& tabs, const std::vector<QV::RCPtr<QV::LControl>>& pages) override;
 
     void ReceiveNotification(const QV::RCPtr<QV::LNotificationDistributor>& sender,
                              const QV::RCPtr<QV::LNotification>& notification) override;

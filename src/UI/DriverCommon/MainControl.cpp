@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "DeviceControl/GeneratedCode/Engine/Inc/DeviceParameters.h"
 #include "Platform/Desktop/DesktopShell.h"
 #include "RIZozivirod/Application/Services/ApplicationServices.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
@@ -22,6 +23,10 @@ using ParamChangeList = LWrapper<ParamValues, LRefCountedObject>;
 // The ids of the engine's notices that no parameter has.
 constexpr int32_t kHardwareConfigurationNotice = -2;
 constexpr int32_t kDeviceNameNotice = -8;
+
+bool IsSameParam(const ParamDescriptor& a, const ParamDescriptor& b) {
+    return a.paramID == b.paramID && a.qualifier == b.qualifier;
+}
 
 }  // namespace
 
@@ -108,12 +113,40 @@ int32_t LMainControl::ApplyParamValue(const ParamDescriptor& descriptor, const V
             }
         }
     } else if (descriptor.paramID != kDeviceNameNotice && value.kind != Variant::Empty) {
-        if (RCPtr<LParameterizedModule> module = GetModule(descriptor.paramID)) {
+        const RCPtr<LParameterizedModule> module = GetModule(descriptor.paramID);
+        const auto* panel = dynamic_cast<const LControl*>(module.Get());
+        if (module && (panel == nullptr || panel->IsCreated())) {
+            // A value held for the id is older than this one.
+            std::erase_if(mHeldValues,
+                          [&](const ParamValue& held) { return IsSameParam(held.descriptor, descriptor); });
             module->SetParamValueLocal(mApplying, value, true);
+        } else if (ParamIDOffset(descriptor.paramID, GetFirstParamID()) <
+                   static_cast<uint32_t>(kDeviceParameterCount)) {
+            Hold(descriptor, value);
         }
     }
     mApplying = ParamDescriptor();
     return 0;
+}
+
+void LMainControl::Hold(const ParamDescriptor& descriptor, const Variant& value) {
+    for (ParamValue& held : mHeldValues) {
+        if (IsSameParam(held.descriptor, descriptor)) {
+            held.value = value;
+            return;
+        }
+    }
+    mHeldValues.emplace_back(descriptor.paramID, descriptor.qualifier, value);
+}
+
+void LMainControl::ApplyHeldValues() {
+    const RCPtr<LMainControl> hold(this);
+    std::vector<ParamValue> held;
+    held.swap(mHeldValues);
+    // What still finds no built panel is held again.
+    for (const ParamValue& value : held) {
+        ApplyParamValue(value.descriptor, value.value);
+    }
 }
 
 void LMainControl::ReceiveNotification(const RCPtr<LNotificationDistributor>& sender,

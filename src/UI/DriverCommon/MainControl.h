@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/ModuleInterfaces.h"
 #include "RIZozivirod/ControlBase/Control.h"
@@ -44,8 +45,13 @@ public:
     // Applies one value to the view: id -2 with an empty value is the engine's notice that the
     // connected keyboards changed (an unreadable device list ends the program after an error
     // box), -8 the device's name (nothing to show), any other id goes to the module of that id.
-    // Empty values and ids no module serves change nothing. 0.
+    // Empty values and ids no module serves change nothing; a preset id whose panel is not built
+    // yet (on a page built later, or a panel not created yet) is held, the last value of each
+    // id, for ApplyHeldValues. 0.
     int32_t ApplyParamValue(const ParamDescriptor& descriptor, const Variant& value);
+    // Applies the values held, in the order they first came, to the panels built since; the
+    // others stay held.
+    void ApplyHeldValues();
 
     // The descriptor of the value being applied; id -1 when none is.
     const ParamDescriptor& GetApplyingDescriptor() const { return mApplying; }
@@ -60,9 +66,12 @@ protected:
     ~LMainControl() override;
 
 private:
+    void Hold(const ParamDescriptor& descriptor, const Variant& value);
+
     RCPtr<LNotificationHandler<LMainControl>> mHandler;
     ParamDescriptor mApplying;
     RCPtr<LDeviceView> mDeviceView;
+    std::vector<ParamValue> mHeldValues;
 };
 
 }  // namespace QV
