@@ -92,6 +92,20 @@ int32_t LApplication::RunApplicationStartup() {
     return result;
 }
 
+int32_t LApplication::CreateMainControl() {
+    const QV::LTabPageDeferral deferral;
+    return LApplicationBase<LApplication>::CreateMainControl();
+}
+
+void LApplication::ShowMainWindow() {
+    LApplicationBase<LApplication>::ShowMainWindow();
+    if (const QV::RCPtr<QV::LRootWindow> main = GetRootWindow(0)) {
+        if (const QV::RCPtr<QV::LControl> root = main->GetRootControl()) {
+            QV::LTabControl::CreateHeldBackPagesBelow(*root);
+        }
+    }
+}
+
 const std::vector<QV::ControlClassRegistration>& LApplication::GetEditorControlClasses() {
     static const auto* const table = new std::vector<QV::ControlClassRegistration>{
         {u"PresetEditor.MainControl.DeviceView.PresetView", &QV::CreateControl<QV::LLabel>, 0},

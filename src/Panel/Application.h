@@ -30,6 +30,12 @@ public:
     // The framework's start-up, the "GHK_WIN" bindings, the editor's classes, the MIDI manager,
     // and the engine (whose result is not looked at: the editor works on its cache alone).
     int32_t RunApplicationStartup() override;
+    // The main window's tree with only the pages its first frame shows: the other pages of its
+    // tab controls are held back (QV::LTabPageDeferral).
+    int32_t CreateMainControl() override;
+    // Shows the window with its first frame, then builds the pages held back, before the loop
+    // handles any input.
+    void ShowMainWindow() override;
 
     QV::RCPtr<QV::LMidiManager> GetMidiManager() const { return mMidiManager; }
     QV::RCPtr<LRootModuleEngine> GetEngine() const { return mEngine; }
