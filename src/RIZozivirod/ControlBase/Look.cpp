@@ -56,6 +56,8 @@ int32_t LLook::Init(const RCPtr<LLookDescriptor>& descriptor, bool wrap) {
     if (!descriptor) {
         return E_INVALIDARG;
     }
+    // A layout still due is the one of the size taken before, with the old descriptor's parts.
+    LayOut();
     mDescriptor = descriptor;
     mTextForegroundPart = descriptor->textForegroundPart ? descriptor->textForegroundPart->GetVisualPart()
                                                          : RCPtr<LVisualPart>();
@@ -80,12 +82,17 @@ int32_t LLook::Init(const RCPtr<LLookDescriptor>& descriptor, bool wrap) {
 }
 
 bool LLook::SetSize(const PointT<int32_t>& size) {
-    if (size == mSize) {
-        return true;
+    if (size != mSize) {
+        mSize = size;
+        mLayoutDue = true;
     }
-    mSize = size;
-    const int64_t width = size.x;
-    const int64_t height = size.y;
+    return true;
+}
+
+void LLook::LayOutParts() const {
+    mLayoutDue = false;
+    const int64_t width = mSize.x;
+    const int64_t height = mSize.y;
 
     LDockedPart::Placement client;
     if (mDescriptor && mDescriptor->clientPart) {
@@ -138,8 +145,8 @@ bool LLook::SetSize(const PointT<int32_t>& size) {
 
     if (mTextBlock) {
         const LLookDescriptor::TextProperties& t = mDescriptor->text;
-        const float w = static_cast<float>(size.x);
-        const float h = static_cast<float>(size.y);
+        const float w = static_cast<float>(mSize.x);
+        const float h = static_cast<float>(mSize.y);
         const float left = static_cast<float>(t.leftOffset) + t.leftFactor * w;
         const float right = static_cast<float>(t.rightOffset) + t.rightFactor * w;
         const float top = static_cast<float>(t.topOffset) + t.topFactor * h;
@@ -154,7 +161,6 @@ bool LLook::SetSize(const PointT<int32_t>& size) {
 
     mStencilRect = mClientRect;
     mStencil = nullptr;
-    return true;
 }
 
 bool LLook::SetFont(const RCPtr<LFont>& font) {
@@ -188,6 +194,7 @@ std::vector<RectT<int32_t>> LLook::DirtyRects(LRenderer& renderer, const RectReg
 }
 
 int32_t LLook::DrawNonClientParts(LRenderer& renderer, const RectRegion& dirty) {
+    LayOut();
     const RenderState* state = CurrentState(renderer);
     if (state == nullptr) {
         return S_OK;
@@ -220,6 +227,7 @@ int32_t LLook::DrawNonClientParts(LRenderer& renderer, const RectRegion& dirty) 
 }
 
 int32_t LLook::DrawClientArea(LRenderer& renderer, const RectRegion& dirty) {
+    LayOut();
     if (CurrentState(renderer) == nullptr) {
         return S_OK;
     }
@@ -244,6 +252,7 @@ int32_t LLook::DrawClientArea(LRenderer& renderer, const RectRegion& dirty) {
 }
 
 int32_t LLook::DrawLabelText(LRenderer& renderer, const RectRegion& dirty, const PointT<double>& offset) {
+    LayOut();
     if (!mTextBlock) {
         return S_FALSE;
     }
@@ -281,6 +290,7 @@ int32_t LLook::DrawLabelText(LRenderer& renderer, const RectRegion& dirty, const
 }
 
 uint32_t LLook::GetPixelAt(const PointT<int32_t>& point) const {
+    LayOut();
     uint32_t result = LVisualPart::kTransparent;
     for (size_t i = 0; i < mNonClientParts.size() && (result >> 24) == 0; ++i) {
         if (!mNonClientParts[i]) {

@@ -26,7 +26,9 @@ public:
     static RCPtr<LLook> Create(const RCPtr<LLookDescriptor>& descriptor, bool wrap);
     int32_t Init(const RCPtr<LLookDescriptor>& descriptor, bool wrap);
 
-    // Lays the look out for the size; true (also when the size is the current one).
+    // The look's size; true (also when the size is the current one). The parts, the client
+    // rectangle and the text box are laid out for it when next asked for or drawn: a control
+    // gives all its looks every size it takes, mostly to show one of them.
     bool SetSize(const PointT<int32_t>& size);
     // Forward to the text block; its "changed" answer, or true without one.
     bool SetFont(const RCPtr<LFont>& font);
@@ -44,35 +46,62 @@ public:
 
     const RCPtr<LLookDescriptor>& GetDescriptor() const { return mDescriptor; }
     const PointT<int32_t>& GetSize() const { return mSize; }
-    const RectT<int32_t>& GetClientRect() const { return mClientRect; }
-    const std::vector<RectT<int32_t>>& GetNonClientRects() const { return mNonClientRects; }
-    const RCPtr<LFontText>& GetTextBlock() const { return mTextBlock; }
-    const PointT<int32_t>& GetTextPosition() const { return mTextPosition; }
-    const RectT<int32_t>& GetStencilRect() const { return mStencilRect; }
+    const RectT<int32_t>& GetClientRect() const {
+        LayOut();
+        return mClientRect;
+    }
+    const std::vector<RectT<int32_t>>& GetNonClientRects() const {
+        LayOut();
+        return mNonClientRects;
+    }
+    const RCPtr<LFontText>& GetTextBlock() const {
+        LayOut();
+        return mTextBlock;
+    }
+    const PointT<int32_t>& GetTextPosition() const {
+        LayOut();
+        return mTextPosition;
+    }
+    const RectT<int32_t>& GetStencilRect() const {
+        LayOut();
+        return mStencilRect;
+    }
     const RCPtr<LVisualPart>& GetImagePart() const { return mImagePart; }
     void SetImagePart(const RCPtr<LVisualPart>& image) { mImagePart = image; }
-    const ConstRCPtr<LStencil>& GetStencil() const { return mStencil; }
+    const ConstRCPtr<LStencil>& GetStencil() const {
+        LayOut();
+        return mStencil;
+    }
     void SetImageOnly(bool imageOnly) { mImageOnly = imageOnly; }
     RectRegion& GetPaintRegion() { return mPaintRegion; }
 
 private:
     LLook() = default;
+    void LayOut() const {
+        if (mLayoutDue) {
+            LayOutParts();
+        }
+    }
+    // The parts, client rectangle and text box for the current size.
+    void LayOutParts() const;
     // The dirty rectangles in look coordinates (see the paint region).
     std::vector<RectT<int32_t>> DirtyRects(LRenderer& renderer, const RectRegion& dirty) const;
 
     RCPtr<LLookDescriptor> mDescriptor;
     RCPtr<LVisualPart> mTextForegroundPart;
     PointT<int32_t> mSize;
-    RectT<int32_t> mClientRect;
-    std::vector<RectT<int32_t>> mNonClientRects;
-    std::vector<ConstRCPtr<LVisualPart>> mNonClientParts;
+    // What follows from the size; laid out when due.
+    mutable bool mLayoutDue = false;
+    mutable RectT<int32_t> mClientRect;
+    mutable std::vector<RectT<int32_t>> mNonClientRects;
+    mutable std::vector<ConstRCPtr<LVisualPart>> mNonClientParts;
     RCPtr<LVisualPart> mClientPart;
     RCPtr<LVisualPart> mImagePart;
     bool mImageOnly = false;
-    RectT<int32_t> mStencilRect;
-    ConstRCPtr<LStencil> mStencil;
+    mutable RectT<int32_t> mStencilRect;
+    mutable ConstRCPtr<LStencil> mStencil;
     RCPtr<LFontText> mTextBlock;
-    PointT<int32_t> mTextPosition;
+    mutable PointT<int32_t> mTextPosition;
     RectRegion mPaintRegion;
 };
 

@@ -90,6 +90,44 @@ TEST_F(LookTest, PartsAreDockedForTheSize) {
     EXPECT_FALSE(look->GetTextBlock());
 }
 
+TEST_F(LookTest, WhateverReadsALookSeesItLaidOutForItsLastSize) {
+    // A look resized twice without being read in between answers like one made at the last size.
+    const auto resized = [&](const char16_t* name) {
+        RCPtr<LLook> look = MakeLook(name, 20, 20);
+        look->SetSize({60, 10});
+        look->SetSize({100, 50});
+        return look;
+    };
+    RCPtr<LLook> made = MakeLook(u"Framed", 100, 50);
+    EXPECT_EQ(resized(u"Framed")->GetNonClientRects(), made->GetNonClientRects());
+    EXPECT_EQ(resized(u"Framed")->GetClientRect(), made->GetClientRect());
+    EXPECT_EQ(resized(u"Framed")->GetStencilRect(), made->GetStencilRect());
+    EXPECT_EQ(resized(u"Framed")->GetPixelAt({90, 3}), made->GetPixelAt({90, 3}));
+    RCPtr<LLook> label = MakeLook(u"Label", 100, 50);
+    EXPECT_EQ(resized(u"Label")->GetTextPosition(), label->GetTextPosition());
+    EXPECT_EQ(resized(u"Label")->GetTextBlock()->GetBoxWidth(), label->GetTextBlock()->GetBoxWidth());
+    auto drawn = MakeTarget(100, 50, true);
+    auto expected = MakeTarget(100, 50, true);
+    for (const auto& [target, look] : {std::pair{drawn, resized(u"Framed")}, std::pair{expected, made}}) {
+        Frame(target, {{0, 0, 100, 50}}, [&, look = look] {
+            RectRegion dirty;
+            dirty.AddRect(0, 0, 100, 50);
+            look->DrawNonClientParts(*renderer, dirty);
+            look->DrawClientArea(*renderer, dirty);
+        });
+    }
+    for (int32_t y = 0; y < 50; y += 7) {
+        for (int32_t x = 0; x < 100; x += 3) {
+            ASSERT_EQ(Pixel(drawn, x, y), Pixel(expected, x, y)) << x << ", " << y;
+        }
+    }
+    // Given another descriptor while a layout is due: laid out for the size with the new parts.
+    RCPtr<LLook> changed = resized(u"Framed");
+    changed->Init(factory->FindLook(u"Label"), false);
+    EXPECT_EQ(changed->GetTextBlock()->GetBoxWidth(), label->GetTextBlock()->GetBoxWidth());
+    EXPECT_TRUE(changed->GetNonClientRects().empty());
+}
+
 TEST_F(LookTest, DrawsDockedPartsAndClientAreaInsideTheDirtyRectangles) {
     RCPtr<LLook> look = MakeLook(u"Framed", 40, 30);
     auto target = MakeTarget(60, 40, true);
