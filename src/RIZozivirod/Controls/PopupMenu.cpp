@@ -44,6 +44,9 @@ int32_t LPopupMenu::Initialize() {
     SetFocusScopeRoot(!submenu);
     SetDropDownMode(true);
     SetCheckBoxesPassive(true);
+    // Closed, a menu keeps one row (its measure for the menu's size) and makes the others when
+    // it opens; the check marks live in the item records.
+    SetRowsMadeWhenShown(true);
     const int32_t loaded = LoadMenuFromStringTable();
     return loaded < 0 ? loaded : S_OK;
 }

@@ -158,6 +158,41 @@ TEST_F(PopupMenuTest, ARightClickOpensTheMenuAtThePointerWithItsRowsAndKeyTexts)
     EXPECT_EQ(low->GetRectInWindow().y + low->GetFrame().height, 200);
 }
 
+TEST_F(PopupMenuTest, AClosedMenuKeepsOneRowAndMakesTheOthersWhenItOpens) {
+    RCPtr<LPopupMenu> popup(dynamic_cast<LPopupMenu*>(
+        mFactory
+            ->CreateControl(mFactory->FindControlDescriptor(u"contextMenu"), RCPtr<LControl>(mOwner.Get()))
+            .Get()));
+    ASSERT_TRUE(popup);
+    RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
+    menu->InsertItem(0, WString(u"Cut"), WString(u"NID_CUT"), true, false);
+    menu->InsertSeparator(1);
+    menu->InsertItem(2, WString(u"Paste"), WString(u"NID_PASTE"), true, true);
+    menu->InsertItem(3, WString(u"Save As"), WString(u"NID_SAVE_AS"), true, false);
+    ASSERT_EQ(popup->SetMenuDescriptor(menu), S_OK);
+    EXPECT_FALSE(popup->IsVisible(false));
+    EXPECT_EQ(popup->GetItemControlCount(), 1);
+    // Sized for all its items while closed.
+    const RectT<double> closed = popup->GetFrame();
+    EXPECT_EQ(closed.height, 3 * 22 + LPopupMenu::kSeparatorRowHeight);
+    popup->ShowAtCursor();
+    ASSERT_TRUE(popup->IsVisible(true));
+    ASSERT_EQ(popup->GetItemControlCount(), 4);
+    EXPECT_EQ(popup->GetFrame().width, closed.width);
+    EXPECT_EQ(popup->GetFrame().height, closed.height);
+    const bool checked[] = {false, false, true, false};
+    for (int32_t slot = 0; slot < 4; ++slot) {
+        RCPtr<LMenuListBoxItem> item = popup->GetItemControl(slot);
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->GetText(), popup->GetItemText(slot)) << slot;
+        if (RCPtr<LButton> box = item->GetCheckBox(); box && slot != 1) {
+            EXPECT_EQ(box->IsChecked(), checked[slot]) << slot;
+        }
+    }
+    EXPECT_EQ(std::u16string(popup->GetItemControl(3)->GetHotKeyLabel()->GetText().GetString()),
+              u"Ctrl+Shift+S");
+}
+
 // The key chord takes its row's look, so that a skin can keep it readable on the highlighted row.
 TEST_F(PopupMenuTest, TheKeyChordTakesTheLookOfItsRowAsTheHighlightMoves) {
     RCPtr<LPopupMenu> popup = OpenAt(60, 40);
