@@ -13,6 +13,11 @@ void OnTerminationSignal(int) {
 }
 
 int main(int argc, char** argv) {
+    QV::MFCFrameworkApp<LApplication> process(QV::MFCFrameworkApp<LApplication>::JoinCommandLine(argc, argv),
+                                              {});
+    // The string tables and skins are read while the display opens; the reading has ended by any
+    // return (the process object waits for it).
+    process.StartLoadingResources(-1);
     std::string display;
     std::string reason;
     switch (Platform::StartVideo(display, reason)) {
@@ -40,8 +45,6 @@ int main(int argc, char** argv) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
-    QV::MFCFrameworkApp<LApplication> process(QV::MFCFrameworkApp<LApplication>::JoinCommandLine(argc, argv),
-                                              {});
     const int32_t result = process.FrameworkWinMain(-1);
     Platform::StopVideo();
     return result;

@@ -24,8 +24,9 @@ class LControl;
 class LVisualPartDescriptor;
 
 // The application's registry of control classes, string tables and skins, and the reader of
-// the string-table and skin documents they come from. Used on the user-interface thread only;
-// documents are read one at a time.
+// the string-table and skin documents they come from. Used by one thread at a time (the
+// user-interface thread, or a reader it hands the factory over from); documents are read one
+// at a time.
 //
 // Names of classes, tables, strings, skins, looks, parts and colorizers are compared exactly;
 // the first definition of a name wins, and nothing is ever removed.
@@ -103,6 +104,10 @@ public:
     int32_t GetLastErrorLine() const { return mLastErrorLine; }
     // Elements the reader could not use and skipped, one text each, since the factory was made.
     const WStringArray& GetReaderWarnings() const { return mReaderWarnings; }
+    // Each warning is also written to the debug output as it is found, unless the echo is off
+    // (a reader on another thread); EchoReaderWarnings writes those from index first on then.
+    void SetReaderWarningEcho(bool echo) { mEchoWarnings = echo; }
+    void EchoReaderWarnings(uint32_t first) const;
 
     // Named skin objects read so far; null when the name is not registered.
     RCPtr<LColorizer> FindColorizer(const WString& name) const;
@@ -207,6 +212,7 @@ private:
     WString mLastErrorText;
     int32_t mLastErrorLine = 0;
     WStringArray mReaderWarnings;
+    bool mEchoWarnings = true;
 
     std::map<WString, RCPtr<LColorizer>> mColorizers;
     std::map<WString, RCPtr<LVisualPartDescriptor>> mVisualParts;

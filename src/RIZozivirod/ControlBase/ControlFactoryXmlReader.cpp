@@ -192,7 +192,16 @@ void LControlFactory::Warn(const WString& text) {
         line += WString::Format(u" (line %d)", static_cast<int>(XML_GetCurrentLineNumber(mParser)));
     }
     mReaderWarnings.Add(line);
-    DebugOutput::Get().GetNarrowStream() << "Skin reader: " << line.ToUTF8().GetString() << std::endl;
+    if (mEchoWarnings) {
+        DebugOutput::Get().GetNarrowStream() << "Skin reader: " << line.ToUTF8().GetString() << std::endl;
+    }
+}
+
+void LControlFactory::EchoReaderWarnings(uint32_t first) const {
+    for (uint32_t i = first; i < mReaderWarnings.GetCount(); ++i) {
+        DebugOutput::Get().GetNarrowStream()
+            << "Skin reader: " << mReaderWarnings.GetAt(i).ToUTF8().GetString() << std::endl;
+    }
 }
 
 // Exceptions never cross expat's frames: a handler that fails stops the parser, and ParseXml

@@ -11,6 +11,7 @@
 #include "Platform/Desktop/SingleInstance.h"
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
 #include "RIZozivirod/Application/Windows/OSWindow.h"
+#include "RIZozivirod/Application/Windows/ResourceLoader.h"
 #include "RIZozivirod/Application/Windows/SplashScreen.h"
 #include "RIZozivirod/ControlBase/ControlFactory.h"
 #include "RIZozivirod/System/Version.h"
@@ -75,7 +76,7 @@ public:
     // could not load its resources, and -1 after a failure that ended the run.
     int32_t FrameworkWinMain(int32_t localeId) {
         int32_t result = -1;
-        mLocaleId = static_cast<uint32_t>(localeId == -1 ? 0x0409 : localeId) & 0xFFFF;
+        mLocaleId = LocaleFrom(localeId);
         if (InitApplication()) {
             if (!InitInstance()) {
                 result = 1;
@@ -95,6 +96,15 @@ public:
         return result;
     }
 
+    // Starts reading the documents on a thread of their own (LResourceLoader) for the locale
+    // FrameworkWinMain will be given, so the reading runs beside work that needs no documents;
+    // InitApplication takes the result where it would read them. A loader of another locale or
+    // base is left unused. The thread has ended before this object has.
+    void StartLoadingResources(int32_t localeId) {
+        mLoader = std::make_unique<LResourceLoader>(Version().GetStringValue(u"ProductName"),
+                                                    mSettings.resourceBase, LocaleFrom(localeId));
+    }
+
     bool InitApplication() {
         try {
             // Windows draw through the Cairo renderer unless a renderer of that type is there.
@@ -104,8 +114,19 @@ public:
                 LRenderer::RegisterCreator(kRendererGDI, previous);
             }
             ShowSplash();
-            mControlFactory = LControlFactory::Create(Version().GetStringValue(u"ProductName"));
-            QV_CHECK_RESULT(LoadResources(mSettings.resourceBase));
+            const std::unique_ptr<LResourceLoader> loader = std::move(mLoader);
+            if (loader && loader->GetBase() == mSettings.resourceBase && loader->GetLocaleId() == mLocaleId) {
+                int32_t loaded = E_FAIL;
+                std::exception_ptr error;
+                mControlFactory = loader->Take(loaded, error);
+                if (error) {
+                    std::rethrow_exception(error);
+                }
+                QV_CHECK_RESULT(loaded);
+            } else {
+                mControlFactory = LControlFactory::Create(Version().GetStringValue(u"ProductName"));
+                QV_CHECK_RESULT(LoadResources(mSettings.resourceBase));
+            }
             mFrameworkStrings = mControlFactory->GetFrameworkStringTable();
             mSingleInstance = std::make_unique<Platform::SingleInstance>(
                 NString(OSWindow::kMainWindowClassName).GetString(), mSettings.instanceFolder);
@@ -121,24 +142,7 @@ public:
 
     // The string tables and the skins: embedded ("::") or document files in a folder.
     int32_t LoadResources(const WString& base) {
-        int32_t result = S_OK;
-        if (base == u"::") {
-            mControlFactory->SetResourceBasePath(base);
-            result = mControlFactory->LoadStringTables(base + u"APP_STRINGS", base + u"FRAMEWORK_STRINGS",
-                                                       static_cast<int32_t>(mLocaleId));
-            if (result < 0) {
-                return result;
-            }
-            return mControlFactory->LoadSkins(base + u"APP_SKINS");
-        }
-        const WString folder = base + u"/";
-        mControlFactory->SetResourceBasePath(folder);
-        result = mControlFactory->LoadStringTables(
-            folder + u"StringTables.xml", folder + u"FrameworkStrings.xml", static_cast<int32_t>(mLocaleId));
-        if (result < 0) {
-            return result;
-        }
-        return mControlFactory->LoadSkins(folder + u"Skins.xml");
+        return LResourceLoader::Load(*mControlFactory, base, mLocaleId);
     }
 
     bool InitInstance() {
@@ -235,6 +239,11 @@ public:
     uint32_t GetLocaleId() const { return mLocaleId; }
 
 private:
+    static uint32_t LocaleFrom(int32_t localeId) {
+        return static_cast<uint32_t>(localeId == -1 ? 0x0409 : localeId) & 0xFFFF;
+    }
+
+    std::unique_ptr<LResourceLoader> mLoader;
     RCPtr<LControlFactory> mControlFactory;
     RCPtr<LStringTable> mFrameworkStrings;
     std::unique_ptr<LSplashScreen> mSplash;

@@ -1,0 +1,84 @@
+#include "RIZozivirod/Application/Windows/ResourceLoader.h"
+
+#include <malloc.h>
+
+#include <system_error>
+
+namespace QV {
+
+LResourceLoader::LResourceLoader(const WString& applicationName, const WString& base, uint32_t localeId)
+    : mBase(base), mLocaleId(localeId), mFactory(LControlFactory::Create(applicationName)) {
+    // The thread's warnings wait for Take.
+    mFactory->SetReaderWarningEcho(false);
+    try {
+        mThread = std::thread([this] { Read(); });
+    } catch (const std::system_error&) {
+        // No thread: Take reads in place.
+    }
+}
+
+LResourceLoader::~LResourceLoader() {
+    Wait();
+}
+
+void LResourceLoader::Wait() {
+    if (mThread.joinable()) {
+        mThread.join();
+    }
+}
+
+void LResourceLoader::Read() {
+    try {
+        mResult = Load(*mFactory, mBase, mLocaleId);
+    } catch (...) {
+        mError = std::current_exception();
+    }
+    mRead = true;
+    // The reading's freed working memory sits in this thread's own malloc arena, where the main
+    // thread never reuses it: it is handed back, so the program's resident memory stays as when
+    // the main thread read the documents.
+    malloc_trim(0);
+}
+
+RCPtr<LControlFactory> LResourceLoader::Take(int32_t& result, std::exception_ptr& error) {
+    Wait();
+    if (!mFactory) {
+        result = E_FAIL;
+        error = nullptr;
+        return {};
+    }
+    if (!mRead) {
+        Read();
+    }
+    mFactory->SetReaderWarningEcho(true);
+    mFactory->EchoReaderWarnings(0);
+    result = mResult;
+    error = mError;
+    mError = nullptr;
+    RCPtr<LControlFactory> factory = mFactory;
+    mFactory = nullptr;
+    return factory;
+}
+
+int32_t LResourceLoader::Load(LControlFactory& factory, const WString& base, uint32_t localeId) {
+    const int32_t lcid = static_cast<int32_t>(localeId);
+    if (base == u"::") {
+        factory.SetResourceBasePath(base);
+        const int32_t result =
+            factory.LoadStringTables(base + u"APP_STRINGS", base + u"FRAMEWORK_STRINGS", lcid);
+        if (result < 0) {
+            return result;
+        }
+        return factory.LoadSkins(base + u"APP_SKINS");
+    }
+    const WString folder = base + u"/";
+    factory.SetResourceBasePath(folder);
+    const int32_t result =
+        factory.LoadStringTables(folder + u"StringTables.xml", folder + u"FrameworkStrings.xml", lcid);
+    if (result < 0) {
+        return result;
+    }
+    return factory.LoadSkins(folder + u"Skins.xml");
+}
+
+}  // namespace QV
