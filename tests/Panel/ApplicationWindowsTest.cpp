@@ -19,6 +19,7 @@
 #include "Platform/Desktop/SystemDesktopShell.h"
 #include "RIZozivirod/Application/Windows/BusyState.h"
 #include "RIZozivirod/Controls/Dialog.h"
+#include "RIZozivirod/Controls/TabControl.h"
 #include "RIZozivirod/Notification/MainNotificationCenter.h"
 #include "RIZozivirod/Notification/NotificationHandler.h"
 #include "RIZozivirod/Renderer/Renderer.h"
@@ -96,7 +97,11 @@ protected:
         TestSupport::UseTestFonts();
         factory->SetResourceBasePath(u"::");
         ASSERT_EQ(factory->LoadStringTables(u"::APP_STRINGS", u"::FRAMEWORK_STRINGS", 0x0409), QV::S_OK);
-        ASSERT_EQ(factory->ParseXml(kSkin, static_cast<int32_t>(std::string(kSkin).size())), QV::S_OK);
+        if (mProductSkin) {
+            ASSERT_EQ(factory->LoadSkins(u"::APP_SKINS"), QV::S_OK);
+        } else {
+            ASSERT_EQ(factory->ParseXml(kSkin, static_cast<int32_t>(std::string(kSkin).size())), QV::S_OK);
+        }
         factory->RegisterControlClass(u"Test.Dialog", &QV::CreateControl<QV::LDialog>);
         // The profiles go to a folder of this test's own: ctest runs each test in a process of its
         // own beside the whole suite in another, so a fixed name in the shared temporary folder
@@ -141,6 +146,8 @@ protected:
     }
 
     QV::ScopedSdlOffscreen mSdl;
+    // The product's skin instead of the test's.
+    bool mProductSkin = false;
     RCPtr<QV::LControlFactory> factory = QV::LControlFactory::Create(u"Skylet");
     RCPtr<LApplication> app;
     QV::IApplicationServices* previous = nullptr;
@@ -190,6 +197,39 @@ TEST_F(ApplicationWindowsTest, TheMainWindowTakesTheSkinsSizeAndItsTreeFillsIt) 
     EXPECT_EQ(width, 300);
     EXPECT_EQ(height, 200);
     EXPECT_EQ(app->GetRootWindow(0)->GetRootControl()->GetFrame(), (QV::RectT<double>{0, 0, 300, 200}));
+}
+
+class ProductWindowTest : public ApplicationWindowsTest {
+protected:
+    ProductWindowTest() { mProductSkin = true; }
+};
+
+TEST_F(ProductWindowTest, TheMainTreeHoldsBackThePagesItsFirstFrameDoesNotShowUntilThatFrameIsShown) {
+    ASSERT_EQ(app->CreateMainWindow(1), QV::S_OK);
+    ASSERT_EQ(app->CreateMainControl(), QV::S_OK);
+    const RCPtr<QV::LControl> view = app->GetRootWindow(0)->GetRootControl()->FindChild(u"viewDevice");
+    ASSERT_TRUE(view);
+    auto* tabs = dynamic_cast<QV::LTabControl*>(view->FindChild(u"tabControl").Get());
+    ASSERT_NE(tabs, nullptr);
+    const RCPtr<QV::LControl> pad = tabs->GetPageAt(0)->FindChild(u"pad1");
+    ASSERT_TRUE(pad);
+    auto* padTabs = dynamic_cast<QV::LTabControl*>(pad->FindChild(u"tabControl").Get());
+    ASSERT_NE(padTabs, nullptr);
+    const auto held = [&] {
+        std::string out;
+        for (QV::LTabControl* control : {tabs, padTabs}) {
+            for (uint32_t i = 0; i < control->GetTabCount(); ++i) {
+                out += control->IsPageHeldBack(static_cast<int32_t>(i)) ? '-' : '+';
+            }
+            out += ' ';
+        }
+        return out;
+    };
+    EXPECT_EQ(held(), "+----- +- ");
+    app->ShowMainWindow();
+    EXPECT_EQ(held(), "++++++ ++ ");
+    EXPECT_EQ(tabs->GetSelectedName(), u"pads");
+    EXPECT_FALSE(tabs->GetPageAt(1)->IsVisible());
 }
 
 TEST_F(ApplicationWindowsTest, TextIsMeasuredByTheMainWindowsRendererOnceThereIsOne) {
