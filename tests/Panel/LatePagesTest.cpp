@@ -71,7 +71,8 @@ protected:
         std::function<void(const RCPtr<QV::LControl>&, const std::string&)> visit =
             [&](const RCPtr<QV::LControl>& control, const std::string& path) {
                 const QV::RectT<double> frame = control->GetFrame();
-                out += path + " " + typeid(*control).name() + " " + std::to_string(frame.x) + "," +
+                const QV::LControl& object = *control;
+                out += path + " " + typeid(object).name() + " " + std::to_string(frame.x) + "," +
                        std::to_string(frame.y) + "," + std::to_string(frame.width) + "," +
                        std::to_string(frame.height) + (control->IsVisible() ? " shown" : " hidden") +
                        (control->IsCreated() ? "" : " unbuilt") + " '" + Narrow(control->GetText()) + "'";
