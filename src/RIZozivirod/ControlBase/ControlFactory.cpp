@@ -66,10 +66,23 @@ RCPtr<LStringTable> LControlFactory::GetFrameworkStringTable() const {
     return GetStringTable(WString(u"Framework"));
 }
 
+int LControlFactory::TableIdLess::Compare(const char16_t* id, const JoinedTableId& joined) {
+    for (const char16_t* part : {joined.left, static_cast<const char16_t*>(u"|"), joined.right}) {
+        for (; *part != 0; ++part, ++id) {
+            if (*id != *part) {
+                return static_cast<uint16_t>(*id) < static_cast<uint16_t>(*part) ? -1 : 1;
+            }
+        }
+    }
+    return *id == 0 ? 0 : 1;
+}
+
 RCPtr<LStringTable> LControlFactory::GetControlStringTable(const WString& parentClass,
                                                            const WString& name) const {
+    // Every control asks for its table when it is made; most have none.
     const WString& left = parentClass.IsEmpty() ? mApplicationName : parentClass;
-    return GetStringTable(left + WString(u"|") + name);
+    const auto found = mStringTables.find(JoinedTableId{left.GetString(), name.GetString()});
+    return found == mStringTables.end() ? RCPtr<LStringTable>() : LStringTable::Create(found->second);
 }
 
 int32_t LControlFactory::StringTablePass(const WString& path, int32_t lcid) {

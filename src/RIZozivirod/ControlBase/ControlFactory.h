@@ -181,7 +181,25 @@ private:
     RCPtrArray<LControlDescriptor, 1, 0> mSkins;
     int32_t mSkinIndex = 0;
     std::map<WString, ControlCreateFunction> mClasses;
-    std::map<WString, LStringTable::EntryMap> mStringTables;
+    // Table ids, in the order of WString's operator<; a control's id ("parent class|name") is
+    // found without joining its two names into a string.
+    struct JoinedTableId {
+        const char16_t* left;
+        const char16_t* right;
+    };
+    struct TableIdLess {
+        using is_transparent = void;
+        // Below zero, zero or above zero as the id sorts before, equal to or after the joined one.
+        static int Compare(const char16_t* id, const JoinedTableId& joined);
+        bool operator()(const WString& a, const WString& b) const { return a < b; }
+        bool operator()(const WString& a, const JoinedTableId& b) const {
+            return Compare(a.GetString(), b) < 0;
+        }
+        bool operator()(const JoinedTableId& a, const WString& b) const {
+            return Compare(b.GetString(), a) > 0;
+        }
+    };
+    std::map<WString, LStringTable::EntryMap, TableIdLess> mStringTables;
 
     // Reader state.
     XML_ParserStruct* mParser = nullptr;

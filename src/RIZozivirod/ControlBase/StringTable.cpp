@@ -9,7 +9,7 @@ RCPtr<LStringTable> LStringTable::Create(const EntryMap& entries) {
 }
 
 bool LStringTable::GetString(const WChar* id, WString& text) const {
-    const auto found = mEntries.find(WString(id));
+    const auto found = mEntries.find(id != nullptr ? id : u"");
     if (found == mEntries.end()) {
         return false;
     }

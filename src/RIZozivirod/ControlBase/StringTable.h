@@ -15,7 +15,22 @@ namespace QV {
 // as the plain string map of a control descriptor's create parameters.
 class LStringTable : public virtual LRefCountedObject {
 public:
-    using EntryMap = std::map<WString, WString>;
+    // Ids in the order of WString's operator<, found by a plain text as well, without making a
+    // string of it.
+    struct IdLess {
+        using is_transparent = void;
+        static bool Less(const WChar* a, const WChar* b) {
+            while (*a != 0 && *a == *b) {
+                ++a;
+                ++b;
+            }
+            return static_cast<uint16_t>(*a) < static_cast<uint16_t>(*b);
+        }
+        bool operator()(const WString& a, const WString& b) const { return a < b; }
+        bool operator()(const WString& a, const WChar* b) const { return Less(a.GetString(), b); }
+        bool operator()(const WChar* a, const WString& b) const { return Less(a, b.GetString()); }
+    };
+    using EntryMap = std::map<WString, WString, IdLess>;
     using Entry = Pair<WString, WString>;
 
     // A new table holding a copy of the entries.

@@ -173,6 +173,51 @@ TEST(StringTableTest, TableIdsAndCopiesHandedOut) {
     EXPECT_TRUE(again->GetString(u"TOOLTIP", text));
 }
 
+TEST(StringTableTest, AControlsTableIdIsTheWholeJoinedId) {
+    // Each table's one text is its own id.
+    const char* const ids[] = {"P|a", "P|ab",  "P|",          "P|a|b",         "P",
+                               "Q|a", "App|x", "P\xC3\xBF|a", "P|\xEF\xBF\xBD"};
+    std::string document = "<Doc>";
+    for (const char* id : ids) {
+        document += std::string("<StringTable ID=\"") + id + "\"><String ID=\"N\"><Locale LCID=\"9\">" + id +
+                    "</Locale></String></StringTable>";
+    }
+    document += "</Doc>";
+    Testing::DocumentFiles files;
+    RCPtr<LControlFactory> factory = LControlFactory::Create(u"App");
+    ASSERT_EQ(factory->LoadStringTables(files.Write("app.xml", document), u"::NONE", 0x0009), S_OK);
+    const struct {
+        const char16_t* parentClass;
+        const char16_t* name;
+        const char16_t* expected;  // null: no table
+    } cases[] = {
+        {u"P", u"a", u"P|a"},
+        {u"P", u"ab", u"P|ab"},
+        {u"P", u"", u"P|"},
+        {u"P|a", u"b", u"P|a|b"},
+        {u"P", u"a|b", u"P|a|b"},
+        {u"", u"x", u"App|x"},
+        {u"P\u00FF", u"a", u"P\u00FF|a"},
+        {u"P", u"\uFFFD", u"P|\uFFFD"},
+        {u"P", u"abc", nullptr},
+        {u"P", u"A", nullptr},
+        {u"Q", u"", nullptr},
+        {u"", u"", nullptr},
+        {u"P|", u"", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WString(c.parentClass).ToUTF8().GetString() + std::string(" / ") +
+                     WString(c.name).ToUTF8().GetString());
+        const RCPtr<LStringTable> table = factory->GetControlStringTable(c.parentClass, c.name);
+        ASSERT_EQ(static_cast<bool>(table), c.expected != nullptr);
+        if (table) {
+            WString text;
+            EXPECT_TRUE(table->GetString(u"N", text));
+            EXPECT_EQ(text, c.expected);
+        }
+    }
+}
+
 TEST(StringTableTest, MissingDocumentFileRaisesAndMissingResourceAddsNothing) {
     RCPtr<LControlFactory> factory = LControlFactory::Create(u"PresetEditor");
     EXPECT_EQ(factory->LoadStringTables(u"::NONE", u"::NONE.XML", 0x0009), S_OK);
