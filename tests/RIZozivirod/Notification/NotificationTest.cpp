@@ -71,11 +71,14 @@ TEST(NotificationIdentifier, IdentifiersStayPutWhileTheRegistryGrows) {
 
 TEST(NotificationIdentifier, NamesAddedToTheRegistryDirectlyAreTheirIdentifiers) {
     GetNotificationID(u"NID_IDLE");
-    GetNotificationNameRegistry().Add(WString(u"NID_ADDED_DIRECTLY"));
+    // A name of its own each time the test runs: the registry lives as long as the process.
+    static int runs = 0;
+    const WString name = WString::Format(u"NID_ADDED_DIRECTLY_%d", ++runs);
+    GetNotificationNameRegistry().Add(name);
     const char16_t* stored =
         GetNotificationNameRegistry().GetAt(GetNotificationNameRegistry().GetCount() - 1).GetString();
-    EXPECT_EQ(GetNotificationID(u"NID_ADDED_DIRECTLY"), stored);
-    EXPECT_EQ(GetNotificationName(stored), WString(u"NID_ADDED_DIRECTLY"));
+    EXPECT_EQ(GetNotificationID(name.GetString()), stored);
+    EXPECT_EQ(GetNotificationName(stored), name);
 }
 
 TEST(NotificationIdentifier, ThreadsInterningOneNameShareOneIdentifier) {
