@@ -99,6 +99,12 @@ int32_t LApplication::CreateMainControl() {
 
 void LApplication::ShowMainWindow() {
     LApplicationBase<LApplication>::ShowMainWindow();
+    // Built at once, the pages would take the processor from the display server while it shows
+    // the first frame.
+    GetMessageLoop().PostDelayed([this] { CreateHeldBackPages(); }, kHeldBackPagesDelayMs);
+}
+
+void LApplication::CreateHeldBackPages() {
     if (const QV::RCPtr<QV::LRootWindow> main = GetRootWindow(0)) {
         if (const QV::RCPtr<QV::LControl> root = main->GetRootControl()) {
             QV::LTabControl::CreateHeldBackPagesBelow(*root);

@@ -33,9 +33,14 @@ public:
     // The main window's tree with only the pages its first frame shows: the other pages of its
     // tab controls are held back (QV::LTabPageDeferral).
     int32_t CreateMainControl() override;
-    // Shows the window with its first frame, then builds the pages held back, before the loop
-    // handles any input.
+    // Shows the window with its first frame; the loop builds the pages held back
+    // kHeldBackPagesDelayMs later (CreateHeldBackPages). A page shown before then is built as it
+    // is shown.
     void ShowMainWindow() override;
+    // Builds every page the main window's tree holds back.
+    void CreateHeldBackPages();
+    // About a frame of the display's: the time it has to show the first frame undisturbed.
+    static constexpr uint32_t kHeldBackPagesDelayMs = 20;
 
     QV::RCPtr<QV::LMidiManager> GetMidiManager() const { return mMidiManager; }
     QV::RCPtr<LRootModuleEngine> GetEngine() const { return mEngine; }
