@@ -157,10 +157,11 @@ private:
     static void StartElementHandler(void* userData, const char* name, const char** attributes);
     static void EndElementHandler(void* userData, const char* name);
     static void CharacterDataHandler(void* userData, const char* data, int length);
-    void XMLStartElement(const WString& name, const AttributeList& attributes);
+    // Element names are expat's UTF-8 text.
+    void XMLStartElement(const char* name, const AttributeList& attributes);
     void XMLEndElement(const char* name);
-    bool StartStringTableElement(const WString& name, const AttributeList& attributes);
-    bool StartSkinElement(const WString& name, const AttributeList& attributes);
+    bool StartStringTableElement(const char* name, const AttributeList& attributes);
+    bool StartSkinElement(const char* name, const AttributeList& attributes);
     void EndSkinElement(const char* name);
     void StartSkin(const AttributeList& attributes);
     void StartFontTranslation(const AttributeList& attributes);
@@ -168,7 +169,7 @@ private:
     void StartCreateParam(const AttributeList& attributes);
     void StartLookList(const AttributeList& attributes);
     void StartLook(const AttributeList& attributes);
-    void StartDockedPart(const WString& name, const AttributeList& attributes);
+    void StartDockedPart(const char* elementName, const AttributeList& attributes);
     void StartTextProperties(const AttributeList& attributes);
     void StartPart(const AttributeList& attributes);
     void StartColorizer(const AttributeList& attributes);

@@ -133,37 +133,38 @@ void ReadLayout(const AttributeList& attributes, bool topLevel, LLayoutDescripto
 
 }  // namespace
 
-bool LControlFactory::StartSkinElement(const WString& name, const AttributeList& attributes) {
-    if (name == u"Skins" || name == u"Parts" || name == u"Colorizers" || name == u"NonClientParts") {
+bool LControlFactory::StartSkinElement(const char* name, const AttributeList& attributes) {
+    if (std::strcmp(name, "Skins") == 0 || std::strcmp(name, "Parts") == 0 ||
+        std::strcmp(name, "Colorizers") == 0 || std::strcmp(name, "NonClientParts") == 0) {
         return true;
     }
-    if (name == u"Skin") {
+    if (std::strcmp(name, "Skin") == 0) {
         StartSkin(attributes);
-    } else if (name == u"FontLocale") {
+    } else if (std::strcmp(name, "FontLocale") == 0) {
         GetIntAttribute(attributes, u"LCID", mFontLocale);
-    } else if (name == u"FontXLat") {
+    } else if (std::strcmp(name, "FontXLat") == 0) {
         StartFontTranslation(attributes);
-    } else if (name == u"SubControl") {
+    } else if (std::strcmp(name, "SubControl") == 0) {
         StartSubControl(attributes);
-    } else if (name == u"CreateParamList") {
+    } else if (std::strcmp(name, "CreateParamList") == 0) {
         mCurrentCreateParams = LStringTable::Create();
-    } else if (name == u"CreateParam") {
+    } else if (std::strcmp(name, "CreateParam") == 0) {
         StartCreateParam(attributes);
-    } else if (name == u"LookLists") {
+    } else if (std::strcmp(name, "LookLists") == 0) {
         mCurrentDescriptor = nullptr;
-    } else if (name == u"LookList") {
+    } else if (std::strcmp(name, "LookList") == 0) {
         StartLookList(attributes);
-    } else if (name == u"Looks") {
+    } else if (std::strcmp(name, "Looks") == 0) {
         mInLooks = true;
-    } else if (name == u"Look") {
+    } else if (std::strcmp(name, "Look") == 0) {
         StartLook(attributes);
-    } else if (name == u"ClientPart" || name == u"NonClientPart") {
+    } else if (std::strcmp(name, "ClientPart") == 0 || std::strcmp(name, "NonClientPart") == 0) {
         StartDockedPart(name, attributes);
-    } else if (name == u"TextProperties") {
+    } else if (std::strcmp(name, "TextProperties") == 0) {
         StartTextProperties(attributes);
-    } else if (name == u"Part") {
+    } else if (std::strcmp(name, "Part") == 0) {
         StartPart(attributes);
-    } else if (name == u"Colorizer") {
+    } else if (std::strcmp(name, "Colorizer") == 0) {
         StartColorizer(attributes);
     } else {
         return false;
@@ -379,8 +380,9 @@ void LControlFactory::StartLook(const AttributeList& attributes) {
     mCurrentLookList->GetAt(static_cast<uint32_t>(index)) = look;
 }
 
-void LControlFactory::StartDockedPart(const WString& element, const AttributeList& attributes) {
-    const bool client = element == u"ClientPart";
+void LControlFactory::StartDockedPart(const char* elementName, const AttributeList& attributes) {
+    const bool client = std::strcmp(elementName, "ClientPart") == 0;
+    const WString element(client ? u"ClientPart" : u"NonClientPart");
     WString name;
     LDockedPart::Placement placement;
     if (client) {

@@ -212,7 +212,7 @@ void LControlFactory::StartElementHandler(void* userData, const char* name, cons
         return;
     }
     try {
-        self->XMLStartElement(FromUtf8(name), AttributeList(attributes));
+        self->XMLStartElement(name, AttributeList(attributes));
     } catch (const std::exception& error) {
         self->Warn(FromUtf8(error.what()));
         self->StopOnError();
@@ -259,12 +259,12 @@ void LControlFactory::CharacterDataHandler(void* userData, const char* data, int
 // ---------------------------------------------------------------------------------------------
 // Elements shared by both documents, and the string-table elements
 
-void LControlFactory::XMLStartElement(const WString& name, const AttributeList& attributes) {
+void LControlFactory::XMLStartElement(const char* name, const AttributeList& attributes) {
     if (mSkipRoot) {
         mSkipRoot = false;
         return;
     }
-    if (name == u"Application") {
+    if (std::strcmp(name, "Application") == 0) {
         WString applicationName;
         GetAttribute(attributes, u"Name", applicationName);
         if (applicationName != mApplicationName) {
@@ -275,7 +275,7 @@ void LControlFactory::XMLStartElement(const WString& name, const AttributeList& 
     const bool known =
         mStringTableMode ? StartStringTableElement(name, attributes) : StartSkinElement(name, attributes);
     if (!known) {
-        Warn(WString(u"unknown element ") + name);
+        Warn(WString(u"unknown element ") + FromUtf8(name));
     }
 }
 
@@ -287,19 +287,19 @@ void LControlFactory::XMLEndElement(const char* name) {
     EndSkinElement(name);
 }
 
-bool LControlFactory::StartStringTableElement(const WString& name, const AttributeList& attributes) {
-    if (name == u"StringTable") {
+bool LControlFactory::StartStringTableElement(const char* name, const AttributeList& attributes) {
+    if (std::strcmp(name, "StringTable") == 0) {
         WString id;
         GetAttribute(attributes, u"ID", id);
         // Two tables of one id share one map.
         mCurrentTable = &mStringTables[id];
         return true;
     }
-    if (name == u"String") {
+    if (std::strcmp(name, "String") == 0) {
         GetAttribute(attributes, u"ID", mCurrentId);
         return true;
     }
-    if (name == u"Locale") {
+    if (std::strcmp(name, "Locale") == 0) {
         int32_t lcid = 0;
         if (!GetIntAttribute(attributes, u"LCID", lcid)) {
             Warn(WString(u"Locale without LCID"));
