@@ -34,48 +34,53 @@ bool Has(const AttributeList& attributes, const char16_t* name) {
     return attributes.Find(name) != nullptr;
 }
 
+// Whether an attribute's UTF-8 value is that text (the words of the skin are ASCII).
+bool Is(const char* value, const char* text) {
+    return std::strcmp(value, text) == 0;
+}
+
+// References name a keyword or a control; only a control's name is kept as a string.
 void ReadPlacementReference(const AttributeList& attributes, const char16_t* name,
                             LLayoutDescriptor::Placement& placement) {
-    WString text;
-    if (!LControlFactory::GetAttribute(attributes, name, text)) {
+    const char* value = attributes.Find(name);
+    if (value == nullptr) {
         return;
     }
-    if (text == u"Parent" || text == u"Screen") {
+    if (Is(value, "Parent") || Is(value, "Screen")) {
         placement.reference = PlacementReference::kParent;
-    } else if (text == u"Client" || text == u"Active Window") {
+    } else if (Is(value, "Client") || Is(value, "Active Window")) {
         placement.reference = PlacementReference::kClient;
     } else {
         placement.reference = PlacementReference::kNamed;
-        placement.referenceName = text;
+        LControlFactory::GetAttribute(attributes, name, placement.referenceName);
     }
 }
 
 void ReadSizeReference(const AttributeList& attributes, const char16_t* name, LLayoutDescriptor::Size& size) {
-    WString text;
-    if (!LControlFactory::GetAttribute(attributes, name, text)) {
+    const char* value = attributes.Find(name);
+    if (value == nullptr) {
         return;
     }
-    if (text == u"Parent" || text == u"Screen") {
+    if (Is(value, "Parent") || Is(value, "Screen")) {
         size.reference = SizeReference::kParent;
-    } else if (text == u"Client" || text == u"Active Window") {
+    } else if (Is(value, "Client") || Is(value, "Active Window")) {
         size.reference = SizeReference::kClient;
-    } else if (text == u"Self") {
+    } else if (Is(value, "Self")) {
         size.reference = SizeReference::kSelf;
     } else {
         size.reference = SizeReference::kNamed;
-        size.referenceName = text;
+        LControlFactory::GetAttribute(attributes, name, size.referenceName);
     }
 }
 
 void ReadLimit(const AttributeList& attributes, const char16_t* toControl, const char16_t* rel,
                const char16_t* abs, LLayoutDescriptor::Limit& limit) {
-    WString text;
-    if (LControlFactory::GetAttribute(attributes, toControl, text)) {
-        if (text == u"Self") {
+    if (const char* value = attributes.Find(toControl)) {
+        if (Is(value, "Self")) {
             limit.reference = LimitReference::kSelf;
         } else {
             limit.reference = LimitReference::kNamed;
-            limit.referenceName = text;
+            LControlFactory::GetAttribute(attributes, toControl, limit.referenceName);
         }
     }
     LControlFactory::GetFloatAttribute(attributes, rel, limit.factor);
@@ -112,20 +117,19 @@ void ReadLayout(const AttributeList& attributes, bool topLevel, LLayoutDescripto
     ReadLimit(attributes, u"XMaxSizeToControl", u"XMaxSizeRel", u"XMaxSizeAbs", layout.xMaximum);
     ReadLimit(attributes, u"YMaxSizeToControl", u"YMaxSizeRel", u"YMaxSizeAbs", layout.yMaximum);
     LControlFactory::GetAttribute(attributes, u"TextDecoration", layout.textDecoration);
-    WString overflow;
-    if (LControlFactory::GetAttribute(attributes, u"TextOverflowXType", overflow)) {
-        if (overflow == u"Clip") {
+    if (const char* overflow = attributes.Find(u"TextOverflowXType")) {
+        if (Is(overflow, "Clip")) {
             layout.xTextOverflow = TextOverflow::kClip;
-        } else if (overflow == u"Expand") {
+        } else if (Is(overflow, "Expand")) {
             layout.xTextOverflow = TextOverflow::kExpand;
-        } else if (overflow == u"Wrap") {
+        } else if (Is(overflow, "Wrap")) {
             layout.xTextOverflow = TextOverflow::kWrap;
         }
     }
-    if (LControlFactory::GetAttribute(attributes, u"TextOverflowYType", overflow)) {
-        if (overflow == u"Clip") {
+    if (const char* overflow = attributes.Find(u"TextOverflowYType")) {
+        if (Is(overflow, "Clip")) {
             layout.yTextOverflow = TextOverflow::kClip;
-        } else if (overflow == u"Expand") {
+        } else if (Is(overflow, "Expand")) {
             layout.yTextOverflow = TextOverflow::kExpand;
         }
     }
@@ -382,7 +386,6 @@ void LControlFactory::StartLook(const AttributeList& attributes) {
 
 void LControlFactory::StartDockedPart(const char* elementName, const AttributeList& attributes) {
     const bool client = std::strcmp(elementName, "ClientPart") == 0;
-    const WString element(client ? u"ClientPart" : u"NonClientPart");
     WString name;
     LDockedPart::Placement placement;
     if (client) {
@@ -411,7 +414,7 @@ void LControlFactory::StartDockedPart(const char* elementName, const AttributeLi
         placement.hasHeight = placement.height > 0;
     }
     if (!mCurrentLook) {
-        Warn(element + WString(u" outside a Look: ") + name);
+        Warn(WString(client ? u"ClientPart" : u"NonClientPart") + WString(u" outside a Look: ") + name);
         return;
     }
     const RCPtr<LVisualPartDescriptor> part = FindVisualPart(name);
