@@ -15,8 +15,8 @@ void OnTerminationSignal(int) {
 int main(int argc, char** argv) {
     QV::MFCFrameworkApp<LApplication> process(QV::MFCFrameworkApp<LApplication>::JoinCommandLine(argc, argv),
                                               {});
-    // The string tables and skins are read while the display opens; the reading has ended by any
-    // return (the process object waits for it).
+    // The string tables and skins are read while the display opens (with more than one processor);
+    // the reading has ended by any return (the process object waits for it).
     process.StartLoadingResources(-1);
     std::string display;
     std::string reason;

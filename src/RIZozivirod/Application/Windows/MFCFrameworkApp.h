@@ -98,11 +98,13 @@ public:
 
     // Starts reading the documents on a thread of their own (LResourceLoader) for the locale
     // FrameworkWinMain will be given, so the reading runs beside work that needs no documents;
-    // InitApplication takes the result where it would read them. A loader of another locale or
-    // base is left unused. The thread has ended before this object has.
+    // InitApplication takes the result where it would read them. A process that may run on one
+    // processor only reads them there instead. A loader of another locale or base is left unused.
+    // The thread has ended before this object has.
     void StartLoadingResources(int32_t localeId) {
         mLoader = std::make_unique<LResourceLoader>(Version().GetStringValue(u"ProductName"),
-                                                    mSettings.resourceBase, LocaleFrom(localeId));
+                                                    mSettings.resourceBase, LocaleFrom(localeId),
+                                                    LResourceLoader::ReadingForThisProcess());
     }
 
     bool InitApplication() {

@@ -1,15 +1,20 @@
 #include "RIZozivirod/Application/Windows/ResourceLoader.h"
 
 #include <malloc.h>
+#include <sched.h>
 
 #include <system_error>
 
 namespace QV {
 
-LResourceLoader::LResourceLoader(const WString& applicationName, const WString& base, uint32_t localeId)
+LResourceLoader::LResourceLoader(const WString& applicationName, const WString& base, uint32_t localeId,
+                                 Reading reading)
     : mBase(base), mLocaleId(localeId), mFactory(LControlFactory::Create(applicationName)) {
     // The thread's warnings wait for Take.
     mFactory->SetReaderWarningEcho(false);
+    if (reading == Reading::kInTake) {
+        return;
+    }
     try {
         mThread = std::thread([this] { Read(); });
     } catch (const std::system_error&) {
@@ -58,6 +63,15 @@ RCPtr<LControlFactory> LResourceLoader::Take(int32_t& result, std::exception_ptr
     RCPtr<LControlFactory> factory = mFactory;
     mFactory = nullptr;
     return factory;
+}
+
+LResourceLoader::Reading LResourceLoader::ReadingForThisProcess() {
+    cpu_set_t processors;
+    CPU_ZERO(&processors);
+    if (sched_getaffinity(0, sizeof(processors), &processors) != 0) {
+        return Reading::kOnThread;
+    }
+    return CPU_COUNT(&processors) > 1 ? Reading::kOnThread : Reading::kInTake;
 }
 
 int32_t LResourceLoader::Load(LControlFactory& factory, const WString& base, uint32_t localeId) {

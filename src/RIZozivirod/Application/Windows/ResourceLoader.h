@@ -17,9 +17,13 @@ namespace QV {
 // the thread, so none outlives the loader on any path. Made, taken and destroyed on one thread.
 class LResourceLoader {
 public:
+    // How the documents are read: on the loader's thread, or in Take on the caller's.
+    enum class Reading { kOnThread, kInTake };
+
     // base: "::" for the embedded documents, else a folder of document files. When no thread can
     // be started the documents are read in Take.
-    LResourceLoader(const WString& applicationName, const WString& base, uint32_t localeId);
+    LResourceLoader(const WString& applicationName, const WString& base, uint32_t localeId,
+                    Reading reading = Reading::kOnThread);
     ~LResourceLoader();
     LResourceLoader(const LResourceLoader&) = delete;
     LResourceLoader& operator=(const LResourceLoader&) = delete;
@@ -36,6 +40,9 @@ public:
     // The reading itself, as the main thread does it in place: the string tables in the language
     // of localeId, then the skins; the factory's resource base is set to base.
     static int32_t Load(LControlFactory& factory, const WString& base, uint32_t localeId);
+    // The thread pays when the process may run on more than one processor; on one, it only takes
+    // turns with the thread that waits for it (the display's opening ends later).
+    static Reading ReadingForThisProcess();
 
 private:
     void Read();

@@ -1,6 +1,7 @@
 // The documents read on a thread of their own: the same factory, warnings and errors as reading
 // them in place, handed over only when taken.
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <exception>
 #include <stdexcept>
@@ -73,12 +74,18 @@ protected:
 };
 
 TEST_F(ResourceLoaderTest, TheThreadGivesWhatReadingInPlaceGivesAndItsWarningsOnlyWhenTaken) {
+    using Reading = LResourceLoader::Reading;
     const struct {
         const char* what;
         bool embedded;
         uint32_t locale;
+        Reading reading;
     } cases[] = {
-        {"folder, English", false, 0x0409}, {"folder, German", false, 0x0407}, {"embedded", true, 0x0409}};
+        {"folder, English", false, 0x0409, Reading::kOnThread},
+        {"folder, German", false, 0x0407, Reading::kOnThread},
+        {"embedded", true, 0x0409, Reading::kOnThread},
+        {"folder, read in Take", false, 0x0407, Reading::kInTake},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const WString base = c.embedded ? WString(u"::") : folder;
@@ -88,7 +95,7 @@ TEST_F(ResourceLoaderTest, TheThreadGivesWhatReadingInPlaceGivesAndItsWarningsOn
         const std::string inPlaceOutput = ::testing::internal::GetCapturedStderr();
 
         ::testing::internal::CaptureStderr();
-        LResourceLoader loader(u"App", base, c.locale);
+        LResourceLoader loader(u"App", base, c.locale, c.reading);
         loader.Wait();
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // read, but nothing said yet
         ::testing::internal::CaptureStderr();
@@ -136,6 +143,27 @@ TEST_F(ResourceLoaderTest, AReadingThatRaisesHandsTheErrorOverAtTake) {
     }
     // A loader never taken waits for its thread when it goes.
     { LResourceLoader unused(u"App", folder, 0x0409); }
+}
+
+TEST(ResourceLoaderReadingTest, OneProcessorReadsInTakeMoreUseTheThread) {
+    cpu_set_t original;
+    ASSERT_EQ(sched_getaffinity(0, sizeof(original), &original), 0);
+    if (CPU_COUNT(&original) > 1) {
+        EXPECT_EQ(LResourceLoader::ReadingForThisProcess(), LResourceLoader::Reading::kOnThread);
+    }
+    // This thread alone on the first processor it may use.
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &original)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    }
+    ASSERT_EQ(sched_setaffinity(0, sizeof(one), &one), 0);
+    const LResourceLoader::Reading reading = LResourceLoader::ReadingForThisProcess();
+    ASSERT_EQ(sched_setaffinity(0, sizeof(original), &original), 0);
+    EXPECT_EQ(reading, LResourceLoader::Reading::kInTake);
 }
 
 }  // namespace
