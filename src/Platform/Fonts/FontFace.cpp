@@ -107,6 +107,10 @@ uintptr_t FontFace::GetConfigurationStamp() {
     return reinterpret_cast<uintptr_t>(FcConfigGetCurrent());
 }
 
+void FontFace::PrepareConfiguration() {
+    FcConfigGetCurrent();
+}
+
 std::shared_ptr<FontFace> FontFace::Resolve(std::string_view family, int32_t style) {
     style &= kFontStyleBold | kFontStyleItalic;
     // Process-wide and never destroyed, so no face is let go under a late user.

@@ -51,6 +51,10 @@ public:
     // Changes whenever another fontconfig configuration becomes current, so that faces
     // remembered elsewhere are resolved again.
     static uintptr_t GetConfigurationStamp();
+    // Loads fontconfig's configuration and font list, which the first Resolve or stamp would
+    // otherwise load. Any thread may call it (fontconfig makes its current configuration once,
+    // atomically); it touches none of this class's caches.
+    static void PrepareConfiguration();
 
     FontFace(const FontFace&) = delete;
     FontFace& operator=(const FontFace&) = delete;

@@ -47,7 +47,10 @@ VideoStart StartVideo(std::string& display, std::string& reason) {
     if (display.empty() && !driverNamed) {
         return VideoStart::kNoDisplay;
     }
-    const bool started = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
+    // Video first: SDL's timer starts a thread, and X's input method, opened with the video, reads
+    // its compose table a character at a time, taking stdio's lock per character once the process
+    // has a second thread (a fifth more work in the video's start).
+    const bool started = SDL_Init(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_TIMER) == 0;
     if (!started || !HasVisibleDisplay()) {
         reason = !started && *SDL_GetError() != '\0' ? SDL_GetError() : "no usable video driver";
         SDL_Quit();

@@ -5,6 +5,8 @@
 
 #include <system_error>
 
+#include "Platform/Fonts/FontFace.h"
+
 namespace QV {
 
 LResourceLoader::LResourceLoader(const WString& applicationName, const WString& base, uint32_t localeId,
@@ -16,7 +18,7 @@ LResourceLoader::LResourceLoader(const WString& applicationName, const WString& 
         return;
     }
     try {
-        mThread = std::thread([this] { Read(); });
+        mThread = std::thread([this] { Read(true); });
     } catch (const std::system_error&) {
         // No thread: Take reads in place.
     }
@@ -32,13 +34,18 @@ void LResourceLoader::Wait() {
     }
 }
 
-void LResourceLoader::Read() {
+void LResourceLoader::Read(bool onThread) {
     try {
         mResult = Load(*mFactory, mBase, mLocaleId);
     } catch (...) {
         mError = std::current_exception();
     }
     mRead = true;
+    // fontconfig's configuration and font list are loaded here too, on the thread only: the first
+    // text the window measures would otherwise load them on the user-interface thread.
+    if (onThread) {
+        Platform::FontFace::PrepareConfiguration();
+    }
     // The reading's freed working memory sits in this thread's own malloc arena, where the main
     // thread never reuses it: it is handed back, so the program's resident memory stays as when
     // the main thread read the documents.
@@ -53,7 +60,7 @@ RCPtr<LControlFactory> LResourceLoader::Take(int32_t& result, std::exception_ptr
         return {};
     }
     if (!mRead) {
-        Read();
+        Read(false);
     }
     mFactory->SetReaderWarningEcho(true);
     mFactory->EchoReaderWarnings(0);

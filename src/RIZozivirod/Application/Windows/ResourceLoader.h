@@ -45,7 +45,8 @@ public:
     static Reading ReadingForThisProcess();
 
 private:
-    void Read();
+    // onThread: on the loader's own thread (which also loads fontconfig's configuration).
+    void Read(bool onThread);
 
     WString mBase;
     uint32_t mLocaleId;
