@@ -82,24 +82,18 @@ LResourceLoader::Reading LResourceLoader::ReadingForThisProcess() {
 }
 
 int32_t LResourceLoader::Load(LControlFactory& factory, const WString& base, uint32_t localeId) {
-    const int32_t lcid = static_cast<int32_t>(localeId);
-    if (base == u"::") {
-        factory.SetResourceBasePath(base);
-        const int32_t result =
-            factory.LoadStringTables(base + u"APP_STRINGS", base + u"FRAMEWORK_STRINGS", lcid);
-        if (result < 0) {
-            return result;
-        }
-        return factory.LoadSkins(base + u"APP_SKINS");
-    }
-    const WString folder = base + u"/";
-    factory.SetResourceBasePath(folder);
-    const int32_t result =
-        factory.LoadStringTables(folder + u"StringTables.xml", folder + u"FrameworkStrings.xml", lcid);
+    // The embedded documents go by their resource names under "::", files by their names in the
+    // folder.
+    const bool embedded = base == u"::";
+    const WString prefix = embedded ? base : base + u"/";
+    factory.SetResourceBasePath(prefix);
+    const int32_t result = factory.LoadStringTables(
+        prefix + (embedded ? u"APP_STRINGS" : u"StringTables.xml"),
+        prefix + (embedded ? u"FRAMEWORK_STRINGS" : u"FrameworkStrings.xml"), static_cast<int32_t>(localeId));
     if (result < 0) {
         return result;
     }
-    return factory.LoadSkins(folder + u"Skins.xml");
+    return factory.LoadSkins(prefix + (embedded ? u"APP_SKINS" : u"Skins.xml"));
 }
 
 }  // namespace QV
