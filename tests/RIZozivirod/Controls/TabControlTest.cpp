@@ -11,33 +11,37 @@
 namespace QV {
 namespace {
 
-// Buttons a, b, c (in creation order) whose tab stops order them c, a, b; pages p0 to p2.
+// The tab control "Tabs": buttons a, b, c (in creation order) whose tab stops order them c, a, b,
+// over a page holder of the given pages.
+std::string TabsMarkup(const std::string& pages) {
+    std::string buttons;
+    const char* const names[] = {"a", "b", "c"};
+    const int tabStops[] = {2, 3, 1};
+    for (int i = 0; i < 3; ++i) {
+        buttons += std::string(R"(<SubControl Class="Framework.Button" Name=")") + names[i] +
+                   R"(" XPositionAbs=")" + std::to_string(i * 60) +
+                   R"(" XSizeAbs="50" YSizeAbs="28" TabStop=")" + std::to_string(tabStops[i]) +
+                   R"("><Skin Name="b" LookList="Solid"/></SubControl>)";
+    }
+    return R"(<SubControl Class="Framework.TabControl" Name="Tabs" XSizeAbs="400" YSizeAbs="200"><Skin Name="s" LookList="Solid"/>
+            <SubControl Class="Framework.Panel" Name="buttonHolder" XSizeAbs="400" YSizeAbs="28"><Skin Name="s" LookList="Solid"/>)" +
+           buttons + R"(</SubControl>
+            <SubControl Class="Framework.Panel" Name="pageHolder" YPositionAbs="30" XSizeAbs="400" YSizeAbs="170">
+              <Skin Name="s" LookList="Solid"/>)" +
+           pages + R"(</SubControl></SubControl>)";
+}
+
+// The tabs of TabsMarkup with pages p0 to p2.
 class TabControlTest : public ControlTestFixture {
 protected:
     void SetUp() override {
         ControlTestFixture::SetUp();
-        std::string buttons;
-        const char* const names[] = {"a", "b", "c"};
-        const int tabStops[] = {2, 3, 1};
-        for (int i = 0; i < 3; ++i) {
-            buttons += std::string(R"(<SubControl Class="Framework.Button" Name=")") + names[i] +
-                       R"(" XPositionAbs=")" + std::to_string(i * 60) +
-                       R"(" XSizeAbs="50" YSizeAbs="28" TabStop=")" + std::to_string(tabStops[i]) +
-                       R"("><Skin Name="b" LookList="Solid"/></SubControl>)";
-        }
         std::string pages;
         for (int i = 0; i < 3; ++i) {
             pages += R"(<SubControl Class="Framework.Panel" Name="p)" + std::to_string(i) +
                      R"(" XSizeAbs="300" YSizeAbs="100"><Skin Name="s" LookList="Solid"/></SubControl>)";
         }
-        LoadSkin(TestSupport::SolidLooks() + R"(<Skin Name="Default">
-          <SubControl Class="Framework.TabControl" Name="Tabs" XSizeAbs="400" YSizeAbs="200"><Skin Name="s" LookList="Solid"/>
-            <SubControl Class="Framework.Panel" Name="buttonHolder" XSizeAbs="400" YSizeAbs="28"><Skin Name="s" LookList="Solid"/>)" +
-                 buttons + R"(</SubControl>
-            <SubControl Class="Framework.Panel" Name="pageHolder" YPositionAbs="30" XSizeAbs="400" YSizeAbs="170">
-              <Skin Name="s" LookList="Solid"/>)" +
-                 pages + R"(</SubControl>
-          </SubControl></Skin>)");
+        LoadSkin(TestSupport::SolidLooks() + R"(<Skin Name="Default">)" + TabsMarkup(pages) + R"(</Skin>)");
         mTabs = RCPtr<LTabControl>(dynamic_cast<LTabControl*>(CreateInWindow(u"Tabs").Get()));
         ASSERT_TRUE(mTabs);
     }
@@ -124,15 +128,8 @@ protected:
     void SetUp() override {
         ControlTestFixture::SetUp();
         mFactory->RegisterControlClass(u"Test.Observer", &CreateControlFunction<PageObserver>);
-        std::string buttons;
-        const char* const names[] = {"a", "b", "c"};
-        const int tabStops[] = {2, 3, 1};
         std::string pages;
         for (int i = 0; i < 3; ++i) {
-            buttons += std::string(R"(<SubControl Class="Framework.Button" Name=")") + names[i] +
-                       R"(" XPositionAbs=")" + std::to_string(i * 60) +
-                       R"(" XSizeAbs="50" YSizeAbs="28" TabStop=")" + std::to_string(tabStops[i]) +
-                       R"("><Skin Name="b" LookList="Solid"/></SubControl>)";
             pages += R"(<SubControl Class="Framework.Panel" Name="p)" + std::to_string(i) +
                      R"(" XPositionAbs="5" XSizeAbs="300" YSizeAbs="100"><Skin Name="s" LookList="Solid">
                        <SubControl Class="Framework.Label" Name="l" XPositionRel="0.5" XPositionAbs="3" YPositionAbs=")" +
@@ -141,14 +138,8 @@ protected:
                      </Skin></SubControl>)";
         }
         LoadSkin(TestSupport::SolidLooks() + R"(<Skin Name="Default">
-          <SubControl Class="Test.Observer" Name="Top" XSizeAbs="400" YSizeAbs="200"><Skin Name="s" LookList="Solid">
-          <SubControl Class="Framework.TabControl" Name="Tabs" XSizeAbs="400" YSizeAbs="200"><Skin Name="s" LookList="Solid"/>
-            <SubControl Class="Framework.Panel" Name="buttonHolder" XSizeAbs="400" YSizeAbs="28"><Skin Name="s" LookList="Solid"/>)" +
-                 buttons + R"(</SubControl>
-            <SubControl Class="Framework.Panel" Name="pageHolder" YPositionAbs="30" XSizeAbs="400" YSizeAbs="170">
-              <Skin Name="s" LookList="Solid"/>)" +
-                 pages + R"(</SubControl>
-          </SubControl></Skin></SubControl></Skin>)");
+          <SubControl Class="Test.Observer" Name="Top" XSizeAbs="400" YSizeAbs="200"><Skin Name="s" LookList="Solid">)" +
+                 TabsMarkup(pages) + R"(</Skin></SubControl></Skin>)");
         {
             const LTabPageDeferral deferral;
             mTop = RCPtr<PageObserver>(dynamic_cast<PageObserver*>(CreateInWindow(u"Top").Get()));
