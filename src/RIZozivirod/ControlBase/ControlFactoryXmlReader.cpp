@@ -18,28 +18,40 @@ namespace QV {
 
 namespace {
 
-// UTF-8 from expat to wide text; a text that is not well-formed becomes empty.
+// UTF-8 from expat as wide text, converted on the stack when short (names and values mostly
+// are), with no string made; empty when not well-formed. Character data never holds a zero, so
+// the text ends at its true end.
+class WideValue {
+public:
+    WideValue(const char* text, size_t bytes) {
+        char16_t* units = mShort;
+        if (bytes > kShortText) {
+            mLong.assign(bytes + 1, u'\0');
+            units = mLong.data();
+        }
+        const Text::ConversionResult result = Text::Utf8ToUtf16(text, bytes, units, bytes);
+        units[result.complete ? result.written : 0] = 0;
+        mText = units;
+    }
+    explicit WideValue(const char* text) : WideValue(text, std::strlen(text)) {}
+    WideValue(const WideValue&) = delete;
+    WideValue& operator=(const WideValue&) = delete;
+
+    const char16_t* Get() const { return mText; }
+
+private:
+    static constexpr size_t kShortText = 256;
+    char16_t mShort[kShortText + 1];
+    std::u16string mLong;
+    const char16_t* mText = nullptr;
+};
+
+// UTF-8 from expat to a wide string; a text that is not well-formed becomes empty.
 WString FromUtf8(const char* text, size_t bytes) {
     if (text == nullptr || bytes == 0) {
         return WString();
     }
-    // Names and values are mostly short: those are converted on the stack, so the string's own
-    // buffer is the only allocation.
-    constexpr size_t kShortText = 256;
-    char16_t shortUnits[kShortText + 1];
-    std::u16string longUnits;
-    char16_t* units = shortUnits;
-    if (bytes > kShortText) {
-        longUnits.assign(bytes + 1, u'\0');
-        units = longUnits.data();
-    }
-    const Text::ConversionResult result = Text::Utf8ToUtf16(text, bytes, units, bytes);
-    if (!result.complete) {
-        return WString();
-    }
-    units[result.written] = 0;
-    // Character data never holds a zero, so the text ends at its true end.
-    return WString(static_cast<const char16_t*>(units));
+    return WString(WideValue(text, bytes).Get());
 }
 
 // Whether a UTF-8 name (from expat, so well-formed) is the same text as a wide one.
@@ -91,33 +103,6 @@ bool IsAttributeName(const char16_t* wide, const char* utf8) {
 WString FromUtf8(const char* text) {
     return FromUtf8(text, text == nullptr ? 0 : std::strlen(text));
 }
-
-// An attribute value as wide text for the readers that only parse it: converted on the stack
-// when short, with no string made; empty when not well-formed, like FromUtf8.
-class WideValue {
-public:
-    explicit WideValue(const char* text) {
-        const size_t bytes = std::strlen(text);
-        char16_t* units = mShort;
-        if (bytes > kShortText) {
-            mLong.assign(bytes + 1, u'\0');
-            units = mLong.data();
-        }
-        const Text::ConversionResult result = Text::Utf8ToUtf16(text, bytes, units, bytes);
-        units[result.complete ? result.written : 0] = 0;
-        mText = units;
-    }
-    WideValue(const WideValue&) = delete;
-    WideValue& operator=(const WideValue&) = delete;
-
-    const char16_t* Get() const { return mText; }
-
-private:
-    static constexpr size_t kShortText = 64;
-    char16_t mShort[kShortText + 1];
-    std::u16string mLong;
-    const char16_t* mText = nullptr;
-};
 
 }  // namespace
 

@@ -41,14 +41,15 @@ void LResourceLoader::Read(bool onThread) {
         mError = std::current_exception();
     }
     mRead = true;
-    // fontconfig's configuration and font list are loaded here too, on the thread only: the first
-    // text the window measures would otherwise load them on the user-interface thread.
-    if (onThread) {
-        Platform::FontFace::PrepareConfiguration();
+    if (!onThread) {
+        return;
     }
+    // fontconfig's configuration and font list are loaded here too: the first text the window
+    // measures would otherwise load them on the user-interface thread.
+    Platform::FontFace::PrepareConfiguration();
     // The reading's freed working memory sits in this thread's own malloc arena, where the main
     // thread never reuses it: it is handed back, so the program's resident memory stays as when
-    // the main thread read the documents.
+    // the main thread read the documents (read there, it is simply reused).
     malloc_trim(0);
 }
 
