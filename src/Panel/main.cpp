@@ -15,9 +15,6 @@ void OnTerminationSignal(int) {
 int main(int argc, char** argv) {
     QV::MFCFrameworkApp<LApplication> process(QV::MFCFrameworkApp<LApplication>::JoinCommandLine(argc, argv),
                                               {});
-    // The string tables and skins are read while the display opens (with more than one processor);
-    // the reading has ended by any return (the process object waits for it).
-    process.StartLoadingResources(-1);
     std::string display;
     std::string reason;
     switch (Platform::StartVideo(display, reason)) {
@@ -38,6 +35,9 @@ int main(int argc, char** argv) {
         case Platform::VideoStart::kStarted:
             break;
     }
+    // The string tables and skins are read beside the rest of the start (with more than one
+    // processor); the reading has ended by any return (the process object waits for it).
+    process.StartLoadingResources(-1);
     Platform::InstallX11ErrorHandler();
     // A termination signal ends the program like its window's close: settings and placement kept.
     struct sigaction action {};

@@ -9,6 +9,7 @@
 #include "Platform/DebugOutput.h"
 #include "Platform/Desktop/DesktopShell.h"
 #include "Platform/Desktop/SingleInstance.h"
+#include "Platform/Fonts/FontFace.h"
 #include "RIZozivirod/Application/Windows/FrameworkApp.h"
 #include "RIZozivirod/Application/Windows/OSWindow.h"
 #include "RIZozivirod/Application/Windows/ResourceLoader.h"
@@ -97,14 +98,19 @@ public:
     }
 
     // Starts reading the documents on a thread of their own (LResourceLoader) for the locale
-    // FrameworkWinMain will be given, so the reading runs beside work that needs no documents;
-    // InitApplication takes the result where it would read them. A process that may run on one
-    // processor only reads them there instead. A loader of another locale or base is left unused.
-    // The thread has ended before this object has.
+    // FrameworkWinMain will be given, and meanwhile loads fontconfig's configuration here, which
+    // the window's first text would otherwise load; InitApplication takes the documents where it
+    // would read them. A process that may run on one processor only reads them there instead. A
+    // loader of another locale or base is left unused. The thread has ended before this object
+    // has. Called after the display has opened: once the process has a second thread, stdio
+    // locks each character, and opening X's input method reads its compose table that way.
     void StartLoadingResources(int32_t localeId) {
+        const LResourceLoader::Reading reading = LResourceLoader::ReadingForThisProcess();
         mLoader = std::make_unique<LResourceLoader>(Version().GetStringValue(u"ProductName"),
-                                                    mSettings.resourceBase, LocaleFrom(localeId),
-                                                    LResourceLoader::ReadingForThisProcess());
+                                                    mSettings.resourceBase, LocaleFrom(localeId), reading);
+        if (reading == LResourceLoader::Reading::kOnThread) {
+            Platform::FontFace::PrepareConfiguration();
+        }
     }
 
     bool InitApplication() {

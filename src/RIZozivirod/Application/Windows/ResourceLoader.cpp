@@ -5,8 +5,6 @@
 
 #include <system_error>
 
-#include "Platform/Fonts/FontFace.h"
-
 namespace QV {
 
 LResourceLoader::LResourceLoader(const WString& applicationName, const WString& base, uint32_t localeId,
@@ -44,9 +42,6 @@ void LResourceLoader::Read(bool onThread) {
     if (!onThread) {
         return;
     }
-    // fontconfig's configuration and font list are loaded here too: the first text the window
-    // measures would otherwise load them on the user-interface thread.
-    Platform::FontFace::PrepareConfiguration();
     // The reading's freed working memory sits in this thread's own malloc arena, where the main
     // thread never reuses it: it is handed back, so the program's resident memory stays as when
     // the main thread read the documents (read there, it is simply reused).

@@ -11,7 +11,8 @@
 namespace QV {
 
 // The application's documents (string tables, then skins) read into a new control factory on a
-// thread of their own, beside start-up work that needs none of them (opening the display).
+// thread of their own, beside start-up work that needs none of them (loading fontconfig's
+// configuration, creating the window).
 // Nothing the reading touches is shared until Take hands the factory over; the reader's warnings
 // reach the debug output at Take, where reading in place writes them. The destructor waits for
 // the thread, so none outlives the loader on any path. Made, taken and destroyed on one thread.
@@ -45,7 +46,7 @@ public:
     static Reading ReadingForThisProcess();
 
 private:
-    // onThread: on the loader's own thread (which also loads fontconfig's configuration).
+    // onThread: on the loader's own thread.
     void Read(bool onThread);
 
     WString mBase;
