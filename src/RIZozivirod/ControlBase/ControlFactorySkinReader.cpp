@@ -34,7 +34,8 @@ bool Has(const AttributeList& attributes, const char16_t* name) {
     return attributes.Find(name) != nullptr;
 }
 
-// Whether an attribute's UTF-8 value is that text (the words of the skin are ASCII).
+// Whether an element's name or an attribute's value, expat's UTF-8, is that text (the skin's
+// words are ASCII).
 bool Is(const char* value, const char* text) {
     return std::strcmp(value, text) == 0;
 }
@@ -138,37 +139,36 @@ void ReadLayout(const AttributeList& attributes, bool topLevel, LLayoutDescripto
 }  // namespace
 
 bool LControlFactory::StartSkinElement(const char* name, const AttributeList& attributes) {
-    if (std::strcmp(name, "Skins") == 0 || std::strcmp(name, "Parts") == 0 ||
-        std::strcmp(name, "Colorizers") == 0 || std::strcmp(name, "NonClientParts") == 0) {
+    if (Is(name, "Skins") || Is(name, "Parts") || Is(name, "Colorizers") || Is(name, "NonClientParts")) {
         return true;
     }
-    if (std::strcmp(name, "Skin") == 0) {
+    if (Is(name, "Skin")) {
         StartSkin(attributes);
-    } else if (std::strcmp(name, "FontLocale") == 0) {
+    } else if (Is(name, "FontLocale")) {
         GetIntAttribute(attributes, u"LCID", mFontLocale);
-    } else if (std::strcmp(name, "FontXLat") == 0) {
+    } else if (Is(name, "FontXLat")) {
         StartFontTranslation(attributes);
-    } else if (std::strcmp(name, "SubControl") == 0) {
+    } else if (Is(name, "SubControl")) {
         StartSubControl(attributes);
-    } else if (std::strcmp(name, "CreateParamList") == 0) {
+    } else if (Is(name, "CreateParamList")) {
         mCurrentCreateParams = LStringTable::Create();
-    } else if (std::strcmp(name, "CreateParam") == 0) {
+    } else if (Is(name, "CreateParam")) {
         StartCreateParam(attributes);
-    } else if (std::strcmp(name, "LookLists") == 0) {
+    } else if (Is(name, "LookLists")) {
         mCurrentDescriptor = nullptr;
-    } else if (std::strcmp(name, "LookList") == 0) {
+    } else if (Is(name, "LookList")) {
         StartLookList(attributes);
-    } else if (std::strcmp(name, "Looks") == 0) {
+    } else if (Is(name, "Looks")) {
         mInLooks = true;
-    } else if (std::strcmp(name, "Look") == 0) {
+    } else if (Is(name, "Look")) {
         StartLook(attributes);
-    } else if (std::strcmp(name, "ClientPart") == 0 || std::strcmp(name, "NonClientPart") == 0) {
+    } else if (Is(name, "ClientPart") || Is(name, "NonClientPart")) {
         StartDockedPart(name, attributes);
-    } else if (std::strcmp(name, "TextProperties") == 0) {
+    } else if (Is(name, "TextProperties")) {
         StartTextProperties(attributes);
-    } else if (std::strcmp(name, "Part") == 0) {
+    } else if (Is(name, "Part")) {
         StartPart(attributes);
-    } else if (std::strcmp(name, "Colorizer") == 0) {
+    } else if (Is(name, "Colorizer")) {
         StartColorizer(attributes);
     } else {
         return false;
@@ -177,7 +177,7 @@ bool LControlFactory::StartSkinElement(const char* name, const AttributeList& at
 }
 
 void LControlFactory::EndSkinElement(const char* name) {
-    if (std::strcmp(name, "SubControl") == 0) {
+    if (Is(name, "SubControl")) {
         if (mSubControls.empty()) {
             return;
         }
@@ -188,13 +188,13 @@ void LControlFactory::EndSkinElement(const char* name) {
         }
         ended->SortChildren();
         mCurrentDescriptor = ended->GetParent();
-    } else if (std::strcmp(name, "Skin") == 0) {
+    } else if (Is(name, "Skin")) {
         if (mCurrentDescriptor && mCurrentDescriptor == GetSkin(static_cast<uint32_t>(mLastTopLevelSkin))) {
             mCurrentDescriptor = nullptr;
         }
-    } else if (std::strcmp(name, "Looks") == 0) {
+    } else if (Is(name, "Looks")) {
         mInLooks = false;
-    } else if (std::strcmp(name, "CreateParamList") == 0) {
+    } else if (Is(name, "CreateParamList")) {
         if (mCurrentDescriptor) {
             mCurrentDescriptor->SetCreateParams(mCurrentCreateParams);
         } else {
@@ -202,7 +202,7 @@ void LControlFactory::EndSkinElement(const char* name) {
         }
         // The table belongs to that control now: a stray CreateParam must not write into it.
         mCurrentCreateParams = nullptr;
-    } else if (std::strcmp(name, "CreateParam") == 0) {
+    } else if (Is(name, "CreateParam")) {
         mInCreateParam = false;
     }
 }
@@ -385,7 +385,7 @@ void LControlFactory::StartLook(const AttributeList& attributes) {
 }
 
 void LControlFactory::StartDockedPart(const char* elementName, const AttributeList& attributes) {
-    const bool client = std::strcmp(elementName, "ClientPart") == 0;
+    const bool client = Is(elementName, "ClientPart");
     WString name;
     LDockedPart::Placement placement;
     if (client) {

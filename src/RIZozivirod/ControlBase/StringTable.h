@@ -7,6 +7,7 @@
 #include "RIZozivirod/Utilities/Storage/Array.h"
 #include "RIZozivirod/Utilities/Storage/Pair.h"
 #include "RIZozivirod/Utilities/Storage/StringT.h"
+#include "RIZozivirod/Utilities/Storage/TextFunctions.h"
 
 namespace QV {
 
@@ -19,16 +20,9 @@ public:
     // string of it.
     struct IdLess {
         using is_transparent = void;
-        static bool Less(const WChar* a, const WChar* b) {
-            while (*a != 0 && *a == *b) {
-                ++a;
-                ++b;
-            }
-            return static_cast<uint16_t>(*a) < static_cast<uint16_t>(*b);
-        }
         bool operator()(const WString& a, const WString& b) const { return a < b; }
-        bool operator()(const WString& a, const WChar* b) const { return Less(a.GetString(), b); }
-        bool operator()(const WChar* a, const WString& b) const { return Less(a, b.GetString()); }
+        bool operator()(const WString& a, const WChar* b) const { return Text::Less(a.GetString(), b); }
+        bool operator()(const WChar* a, const WString& b) const { return Text::Less(a, b.GetString()); }
     };
     using EntryMap = std::map<WString, WString, IdLess>;
     using Entry = Pair<WString, WString>;

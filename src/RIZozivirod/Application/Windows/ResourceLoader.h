@@ -12,7 +12,7 @@ namespace QV {
 
 // The application's documents (string tables, then skins) read into a new control factory on a
 // thread of their own, beside start-up work that needs none of them (loading fontconfig's
-// configuration, creating the window).
+// configuration).
 // Nothing the reading touches is shared until Take hands the factory over; the reader's warnings
 // reach the debug output at Take, where reading in place writes them. The destructor waits for
 // the thread, so none outlives the loader on any path. Made, taken and destroyed on one thread.
@@ -42,7 +42,7 @@ public:
     // of localeId, then the skins; the factory's resource base is set to base.
     static int32_t Load(LControlFactory& factory, const WString& base, uint32_t localeId);
     // The thread pays when the process may run on more than one processor; on one, it only takes
-    // turns with the thread that waits for it (the display's opening ends later).
+    // turns with the thread that waits for it.
     static Reading ReadingForThisProcess();
 
 private:

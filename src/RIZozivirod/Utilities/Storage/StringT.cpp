@@ -517,15 +517,7 @@ template <class C, class O>
 bool StringT<C, O>::operator<(const StringT& other) const {
     const C* a = GetString();
     const C* b = other.GetString();
-    if (a == b) {
-        return false;
-    }
-    using Unit = std::make_unsigned_t<C>;
-    while (*a != 0 && *a == *b) {
-        ++a;
-        ++b;
-    }
-    return static_cast<Unit>(*a) < static_cast<Unit>(*b);
+    return a != b && Text::Less(a, b);
 }
 
 template <class C, class O>

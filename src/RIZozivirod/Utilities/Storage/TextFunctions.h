@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // Character and text functions on raw UTF-16 and UTF-8 arrays, used by the strings. Everything behaves as in
 // the "C" locale whatever the process locale is. Null texts are read as empty texts.
@@ -17,6 +18,17 @@ size_t SpanExcluding(const char16_t* text, const char16_t* set);
 char16_t ToUpper(char16_t unit);
 char16_t ToLower(char16_t unit);
 char ToUpper(char c);
+
+// Ordinal order of two zero-ended texts, unit by unit as unsigned values: the order of the strings.
+template <class C>
+bool Less(const C* a, const C* b) {
+    while (*a != 0 && *a == *b) {
+        ++a;
+        ++b;
+    }
+    using Unit = std::make_unsigned_t<C>;
+    return static_cast<Unit>(*a) < static_cast<Unit>(*b);
+}
 
 // Ordinal comparison after folding ASCII letters to lower case: <0, 0 or >0. A null text sorts before any
 // other text, two null texts are equal.
